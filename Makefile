@@ -1,0 +1,36 @@
+# The README's commands. Everything builds under build/ with CMake and Ninja.
+BUILD ?= build
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all bootstrap configure build test run demo bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	@cmake --build $(BUILD)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure --timeout 600
+
+run: build
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/bin/quoril-bus; \
+	else \
+	  echo "No display found: running 'make demo' on a virtual X server instead."; \
+	  $(MAKE) --no-print-directory demo; \
+	fi
+
+demo: build
+	@scripts/demo $(BUILD)
+
+bench: build
+	@$(BUILD)/bin/quoril-bus-bench
+
+clean:
+	rm -rf $(BUILD)

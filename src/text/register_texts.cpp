@@ -5,7 +5,9 @@
 
 namespace qbus::text {
 
-std::string HexField(int64_t value, int digits) { return RightJustify(HexText(value), digits, '0'); }
+std::string HexField(int64_t value, int digits) {
+  return RightJustify(HexText(value), digits, '0');
+}
 
 std::string BinaryField(int64_t value, int bits) {
   std::string out = RightJustify(BinaryText(value), bits, '0');

@@ -1,8 +1,7 @@
 #include "text/number_text.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace qbus::text {
@@ -24,8 +23,7 @@ constexpr Row kRows[] = {
     {"byte a5", 0xA5, "A5", "10100101", "165"},
     {"word sign edge", 0x8000, "8000", "1000000000000000", "32768"},
     {"word 8001", 0x8001, "8001", "1000000000000001", "32769"},
-    {"dword sign edge", 0x80000000, "80000000", "10000000000000000000000000000000",
-     "2147483648"},
+    {"dword sign edge", 0x80000000, "80000000", "10000000000000000000000000000000", "2147483648"},
     {"dword all ones", 0xFFFFFFFF, "FFFFFFFF", "11111111111111111111111111111111", "4294967295"},
 };
 

@@ -1,7 +1,6 @@
 #include "text/text_ops.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace qbus::text {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// Argument checks and result conversions shared by both access libraries, so that the width
+// rules live in one place.
+namespace qbus::access {
+
+constexpr uint32_t kAddressPort = 0xCF8;
+constexpr uint32_t kDataPort = 0xCFC;
+constexpr uint32_t kLocationCount = 0x10000;  // bus << 8 | device << 3 | function
+
+// True when an access of `width` bytes (1, 2 or 4) at byte `offset` is aligned to the width and
+// lies wholly inside a configuration space of `space_size` bytes.
+constexpr bool ConfigAccessValid(uint32_t offset, uint32_t width, uint32_t space_size) {
+  const bool known_width = width == 1 || width == 2 || width == 4;
+  return known_width && (offset & (width - 1)) == 0 && offset < space_size &&
+         width <= space_size - offset;
+}
+
+// Little-endian bytes of configuration space to a value, and back.
+constexpr uint32_t FromLittleEndian(const uint8_t* bytes, uint32_t width) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < width; ++i) value |= uint32_t{bytes[i]} << (8 * i);
+  return value;
+}
+constexpr void ToLittleEndian(uint32_t value, uint32_t width, uint8_t* bytes) {
+  for (uint32_t i = 0; i < width; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// The read entry points' contract: null output fails without access, a failed read stores
+// all-ones. `read` is called only with a valid output pointer and returns the value or nothing.
+template <typename T, typename ReadFn>
+uint32_t StoreRead(T* value, ReadFn read) {
+  if (value == nullptr) return 0;
+  const std::optional<uint32_t> result = read();
+  *value = result ? static_cast<T>(*result) : static_cast<T>(~T{0});
+  return result ? 1 : 0;
+}
+
+}  // namespace qbus::access

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "access/common/config_access.h"
+
+// The bodies of the entry points, shared by both libraries: each checks its output pointer and
+// its core (null while the library is not initialised), forwards to the core, and turns the
+// result into 1/0 plus the all-ones store of a failed read. `Core` offers ReadConfig,
+// WriteConfig, ReadPort and WritePort.
+namespace qbus::access {
+
+template <typename Core, typename T>
+uint32_t ReadConfigEntry(Core* core, uint32_t location, uint32_t offset, T* value) {
+  return StoreRead(value, [&]() -> std::optional<uint32_t> {
+    if (core == nullptr) return std::nullopt;
+    return core->ReadConfig(location, offset, sizeof(T));
+  });
+}
+
+template <typename Core, typename T>
+uint32_t WriteConfigEntry(Core* core, uint32_t location, uint32_t offset, T value) {
+  return core != nullptr && core->WriteConfig(location, offset, sizeof(T), value) ? 1 : 0;
+}
+
+template <typename Core>
+uint32_t ReadPortEntry(Core* core, uint32_t port, uint32_t* value) {
+  return StoreRead(value, [&]() -> std::optional<uint32_t> {
+    if (core == nullptr) return std::nullopt;
+    return core->ReadPort(port);
+  });
+}
+
+template <typename Core>
+uint32_t WritePortEntry(Core* core, uint32_t port, uint32_t value) {
+  return core != nullptr && core->WritePort(port, value) ? 1 : 0;
+}
+
+}  // namespace qbus::access

@@ -1,0 +1,57 @@
+// The ten C entry points of the real library, each a checked call into one Core.
+//
+// The C interface forces one piece of process-wide state: `core`, created by InitializeOls and
+// destroyed by DeinitializeOls. Every entry point fails cleanly while it is empty.
+
+#include <memory>
+
+#include "access/common/entry_points.h"
+#include "access/common/entry_shim.h"
+#include "access/linux/core.h"
+
+namespace {
+
+namespace access = qbus::access;
+using qbus::access::linux_pci::Core;
+
+std::unique_ptr<Core> core;
+
+}  // namespace
+
+extern "C" {
+
+uint32_t InitializeOls(void) {
+  core = std::make_unique<Core>();
+  if (core->Init()) return 1;
+  core.reset();
+  return 0;
+}
+
+void DeinitializeOls(void) { core.reset(); }
+
+uint32_t ReadIoPortDwordEx(uint32_t port, uint32_t* value) {
+  return access::ReadPortEntry(core.get(), port, value);
+}
+uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) {
+  return access::WritePortEntry(core.get(), port, value);
+}
+uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) {
+  return access::ReadConfigEntry(core.get(), location, offset, value);
+}
+uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) {
+  return access::WriteConfigEntry(core.get(), location, offset, value);
+}
+uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) {
+  return access::ReadConfigEntry(core.get(), location, offset, value);
+}
+uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) {
+  return access::WriteConfigEntry(core.get(), location, offset, value);
+}
+uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) {
+  return access::ReadConfigEntry(core.get(), location, offset, value);
+}
+uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) {
+  return access::WriteConfigEntry(core.get(), location, offset, value);
+}
+
+}  // extern "C"

@@ -1,0 +1,69 @@
+#include "access/sim/core.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "access/sim/default_machine.h"
+
+namespace qbus::access::sim {
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+}  // namespace
+
+Options OptionsFromEnvironment() {
+  return {Environment("QUORILBUS_SIM_DUMP"), Environment("QUORILBUS_SIM_TRACE"),
+          Environment("QUORILBUS_SIM_INIT") == "fail"};
+}
+
+Core::Core(Options options) : options_(std::move(options)), trace_(options_.trace_path) {}
+
+bool Core::Init() {
+  if (options_.fail_init) return false;
+  ParsedDump dump;
+  if (options_.dump_path.empty()) {
+    std::istringstream text{std::string(kDefaultMachineDump)};
+    dump = ParseDump(text, "built-in machine");
+  } else {
+    std::ifstream file(options_.dump_path);
+    if (!file) {
+      std::fprintf(stderr, "quoril-bus simulator: cannot read %s\n", options_.dump_path.c_str());
+      return false;
+    }
+    dump = ParseDump(file, options_.dump_path);
+  }
+  if (!dump.error.empty()) {
+    std::fprintf(stderr, "quoril-bus simulator: %s\n", dump.error.c_str());
+    return false;
+  }
+  machine_ = std::make_unique<Machine>(dump.functions);
+  return true;
+}
+
+std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
+  if (!machine_) return std::nullopt;
+  return machine_->Read(location, offset, width);
+}
+
+bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
+  return machine_ && machine_->Write(location, offset, width, value);
+}
+
+std::optional<uint32_t> Core::ReadPort(uint32_t port) {
+  if (!machine_) return std::nullopt;
+  return latch_.Read(port, [this](uint32_t location, uint32_t offset) {
+    return machine_->Read(location, offset, 4);
+  });
+}
+
+bool Core::WritePort(uint32_t port, uint32_t value) {
+  return machine_ && latch_.Write(port, value);
+}
+
+}  // namespace qbus::access::sim

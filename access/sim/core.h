@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "access/common/port_latch.h"
+#include "access/sim/machine.h"
+#include "access/sim/trace.h"
+
+// The simulated library's core: a Machine behind the same operations as the real core.
+namespace qbus::access::sim {
+
+struct Options {
+  std::string dump_path;   // empty: the built-in machine
+  std::string trace_path;  // empty: no trace
+  bool fail_init = false;  // Init refuses
+};
+
+// Options from QUORILBUS_SIM_DUMP, QUORILBUS_SIM_TRACE and QUORILBUS_SIM_INIT=fail.
+Options OptionsFromEnvironment();
+
+class Core {
+ public:
+  explicit Core(Options options);
+
+  // Loads the machine. False when told to fail, or when the dump cannot be read or used; then
+  // one line naming the file (and the line to blame) goes to standard error and no machine is
+  // loaded.
+  bool Init();
+
+  // As the real core: nothing for an absent function, a location above 0xFFFF, an unaligned
+  // offset or an access beyond the function's space, and before a successful Init.
+  std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
+  bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
+  std::optional<uint32_t> ReadPort(uint32_t port);
+  bool WritePort(uint32_t port, uint32_t value);
+
+  Trace& trace() { return trace_; }
+
+ private:
+  Options options_;
+  Trace trace_;
+  std::unique_ptr<Machine> machine_;
+  PortLatch latch_;
+};
+
+}  // namespace qbus::access::sim

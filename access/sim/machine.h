@@ -1,0 +1,47 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "access/common/config_access.h"
+#include "access/sim/dump_parser.h"
+#include "access/sim/write_model.h"
+
+// A simulated PCI machine: the functions of a dump, with writes following the write model.
+// Changes live as long as the object.
+namespace qbus::access::sim {
+
+class Machine {
+ public:
+  explicit Machine(const MachineImage& image);
+
+  bool Present(uint32_t location) const { return location < kLocationCount && present_[location]; }
+
+  // Reads `width` bytes (1, 2, 4) at `offset`, little-endian. Nothing for an absent function, an
+  // unaligned offset or an access beyond the function's space (256, or 4096 when the dump gives
+  // bytes past 0xFF). Bytes the dump does not give read as 0xFF.
+  std::optional<uint32_t> Read(uint32_t location, uint32_t offset, uint32_t width) const;
+
+  // Writes the low `width` bytes of `value` through the write model; false in the cases where
+  // Read gives nothing.
+  bool Write(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
+
+ private:
+  struct Function {
+    FunctionImage image;
+    WriteMasks masks;
+  };
+  // The function when the access fits it, else null.
+  const Function* Find(uint32_t location, uint32_t offset, uint32_t width) const;
+  Function* Find(uint32_t location, uint32_t offset, uint32_t width) {
+    return const_cast<Function*>(std::as_const(*this).Find(location, offset, width));
+  }
+
+  std::bitset<kLocationCount> present_;
+  std::unordered_map<uint32_t, Function> functions_;
+};
+
+}  // namespace qbus::access::sim

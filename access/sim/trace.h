@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+// Appends one line per entry-point call to a file, every number as 0x + uppercase hex without
+// zero fill:
+//   InitializeOls -> 0x1
+//   ReadPciConfigWordEx 0x8 0x4 -> 0x1 0x107
+//   WritePciConfigWordEx 0x8 0x4 0x106 -> 0x1
+//   DeinitializeOls
+// A read that had no output pointer has no value after its result.
+namespace qbus::access::sim {
+
+class Trace {
+ public:
+  // Appends to `path`; an empty path, or one that cannot be opened, traces nothing.
+  explicit Trace(const std::string& path);
+  ~Trace();
+  Trace(const Trace&) = delete;
+  Trace& operator=(const Trace&) = delete;
+
+  // One call: its name, its arguments, its result (none for DeinitializeOls) and, for reads,
+  // the value stored.
+  void Call(const char* name, std::initializer_list<uint32_t> arguments,
+            std::optional<uint32_t> result, std::optional<uint32_t> value = std::nullopt);
+
+  // Makes every line written so far visible to readers of the file.
+  void Flush();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace qbus::access::sim

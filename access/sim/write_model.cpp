@@ -1,0 +1,101 @@
+#include "access/sim/write_model.h"
+
+#include "access/common/config_access.h"
+
+namespace qbus::access::sim {
+namespace {
+
+uint32_t Dword(const FunctionImage& image, uint32_t offset) {
+  return FromLittleEndian(&image.bytes[offset], 4);
+}
+
+void SetDwordMask(std::vector<uint8_t>& mask, uint32_t offset, uint32_t bits) {
+  ToLittleEndian(bits, 4, &mask[offset]);
+}
+
+// Address bits of a BAR whose size is the alignment of its current address.
+uint32_t SizedAddressMask(uint32_t address, uint32_t address_bits, uint32_t default_size) {
+  const uint32_t size = address == 0 ? default_size : address & (~address + 1);
+  return ~(size - 1) & address_bits;
+}
+
+// Masks of the BARs from `first` to `last`; returns nothing, fills `writable`.
+void AddBars(const FunctionImage& image, uint32_t first, uint32_t last,
+             std::vector<uint8_t>& writable) {
+  for (uint32_t offset = first; offset <= last; offset += 4) {
+    const uint32_t bar = Dword(image, offset);
+    if (bar == 0) continue;
+    if (bar & 1) {
+      SetDwordMask(writable, offset, SizedAddressMask(bar & ~3u, ~3u, 0x20));
+      continue;
+    }
+    SetDwordMask(writable, offset, SizedAddressMask(bar & ~15u, ~15u, 0x1000));
+    if (((bar >> 1) & 3) == 2 && offset < last) {  // 64-bit: the next BAR is the upper half
+      offset += 4;
+      SetDwordMask(writable, offset, 0xFFFFFFFF);
+    }
+  }
+}
+
+void AddRom(const FunctionImage& image, uint32_t offset, std::vector<uint8_t>& writable) {
+  const uint32_t rom = Dword(image, offset);
+  if (rom != 0) SetDwordMask(writable, offset, SizedAddressMask(rom & ~0x7FFu, ~0x7FFu, 0x800) | 1);
+}
+
+void ProtectCapabilityHeaders(const FunctionImage& image, std::vector<uint8_t>& writable) {
+  // Status bit 4 says a list exists; the bound stops a looping list.
+  if ((image.bytes[0x06] & 0x10) == 0) return;
+  uint32_t at = image.bytes[0x34] & 0xFC;
+  for (int steps = 0; at >= 0x40 && steps < 48; ++steps) {
+    writable[at] = writable[at + 1] = 0;
+    at = image.bytes[at + 1] & 0xFC;
+  }
+  if (image.bytes.size() < 4096) return;
+  at = 0x100;
+  for (int steps = 0; at >= 0x100 && at < 4096 && steps < 960; ++steps) {
+    const uint32_t header = Dword(image, at);
+    if (header == 0 || header == 0xFFFFFFFF) break;
+    SetDwordMask(writable, at, 0);
+    at = (header >> 20) & 0xFFC;
+  }
+}
+
+}  // namespace
+
+WriteMasks BuildWriteMasks(const FunctionImage& image) {
+  const size_t size = image.bytes.size();
+  WriteMasks masks{std::vector<uint8_t>(size, 0), std::vector<uint8_t>(size, 0)};
+  std::vector<uint8_t>& writable = masks.writable;
+
+  for (size_t offset = 0x40; offset < size; ++offset) writable[offset] = 0xFF;
+  ProtectCapabilityHeaders(image, writable);
+
+  writable[0x04] = 0x57;  // I/O, memory, bus master, MWI, parity response
+  writable[0x05] = 0x05;  // SERR#, interrupt disable
+  masks.clear_on_one[0x07] = 0xF9;
+  writable[0x0C] = writable[0x0D] = writable[0x3C] = 0xFF;
+
+  if ((image.bytes[0x0E] & 0x7F) == 1) {
+    AddBars(image, 0x10, 0x14, writable);
+    for (uint32_t offset = 0x18; offset <= 0x1B; ++offset) writable[offset] = 0xFF;
+    writable[0x1C] = writable[0x1D] = 0xF0;
+    masks.clear_on_one[0x1F] = 0xF9;
+    for (uint32_t offset = 0x20; offset <= 0x27; ++offset)
+      writable[offset] = offset & 1 ? 0xFF : 0xF0;
+    for (uint32_t offset = 0x28; offset <= 0x33; ++offset) writable[offset] = 0xFF;
+    AddRom(image, 0x38, writable);
+    writable[0x3E] = 0xFF;
+    writable[0x3F] = 0x0F;
+  } else if ((image.bytes[0x0E] & 0x7F) == 0) {
+    AddBars(image, 0x10, 0x24, writable);
+    AddRom(image, 0x30, writable);
+  }
+
+  // What the dump does not give stays all-ones.
+  for (size_t offset = 0; offset < size; ++offset) {
+    if (!image.held[offset]) writable[offset] = masks.clear_on_one[offset] = 0;
+  }
+  return masks;
+}
+
+}  // namespace qbus::access::sim

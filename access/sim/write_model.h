@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "access/sim/dump_parser.h"
+
+// Which bits of a simulated function's configuration space take a write, built from the
+// function's own bytes. The model follows real registers:
+//   - identifiers, revision, class, header type, BIST, subsystem, capability pointer, interrupt
+//     pin and every capability header (ID and next pointer, extended headers whole): read-only;
+//   - command: bits 0, 1, 2, 4, 6, 8 and 10 writable; status (and a bridge's secondary status):
+//     bits 8 and 11 to 15 write-one-to-clear, the rest read-only;
+//   - cache line size, latency timer, interrupt line: writable;
+//   - BARs and expansion ROM keep their type bits and their size: the size is the alignment of
+//     the address the dump holds (a zero address counts as 4 KiB memory or 32 bytes of I/O); a
+//     BAR of 0 is not implemented and reads 0; the upper half of a 64-bit BAR is writable;
+//   - bridges (header type 1): bus numbers, I/O, memory and prefetchable windows (their low
+//     type nibbles read-only) and bridge control writable;
+//   - the rest of the device-specific space (0x40 up) and of extended space (0x100 up):
+//     writable, so tests have scratch registers;
+//   - bytes the dump does not give stay all-ones.
+namespace qbus::access::sim {
+
+struct WriteMasks {
+  std::vector<uint8_t> writable;      // bits a write replaces
+  std::vector<uint8_t> clear_on_one;  // bits a written 1 clears
+};
+
+WriteMasks BuildWriteMasks(const FunctionImage& image);
+
+// The byte after a write of `written` to a byte holding `old` under the two masks.
+constexpr uint8_t ApplyWrite(uint8_t old, uint8_t written, uint8_t writable, uint8_t clear_on_one) {
+  const uint8_t kept =
+      old & static_cast<uint8_t>(~writable) & static_cast<uint8_t>(~(written & clear_on_one));
+  return static_cast<uint8_t>(kept | (written & writable));
+}
+
+}  // namespace qbus::access::sim

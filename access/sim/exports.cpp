@@ -48,6 +48,7 @@ uint32_t InitializeOls(void) {
   core = std::make_unique<Core>(access::sim::OptionsFromEnvironment());
   const uint32_t result = core->Init() ? 1 : 0;
   core->trace().Call("InitializeOls", {}, result);
+  core->trace().Flush();
   if (result == 0) core.reset();
   return result;
 }

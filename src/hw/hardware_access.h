@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace qbus::hw {
+
+// The ten entry points of the hardware-access library, in the order they are looked up. Every
+// argument is one 32-bit value; results are 1 for success and 0 for failure. A read stores the
+// value read into its output (all-ones when it fails).
+struct HardwareAccess {
+  uint32_t (*InitializeOls)();
+  void (*DeinitializeOls)();
+  // Port 0xCFC; the dword at the configuration address latched in port 0xCF8.
+  uint32_t (*ReadIoPortDwordEx)(uint32_t port, uint32_t* value);
+  // Port 0xCF8; a configuration address 0x80000000 | bus << 16 | device << 11 | function << 8.
+  uint32_t (*WriteIoPortDwordEx)(uint32_t port, uint32_t value);
+  // `location` is bus << 8 | device << 3 | function; `offset` a byte offset aligned to the width.
+  uint32_t (*ReadPciConfigDwordEx)(uint32_t location, uint32_t offset, uint32_t* value);
+  uint32_t (*WritePciConfigDwordEx)(uint32_t location, uint32_t offset, uint32_t value);
+  uint32_t (*ReadPciConfigWordEx)(uint32_t location, uint32_t offset, uint16_t* value);
+  uint32_t (*WritePciConfigWordEx)(uint32_t location, uint32_t offset, uint16_t value);
+  uint32_t (*ReadPciConfigByteEx)(uint32_t location, uint32_t offset, uint8_t* value);
+  uint32_t (*WritePciConfigByteEx)(uint32_t location, uint32_t offset, uint8_t value);
+};
+
+}  // namespace qbus::hw

@@ -1,0 +1,89 @@
+#include "hw/library_binding.h"
+
+#include <dlfcn.h>
+
+namespace qbus::hw {
+namespace {
+
+constexpr char kErrorTitle[] = "Fehler !";
+constexpr char kCannotOpen[] = "Kann WinRing0 nicht öffnen !";
+constexpr char kCannotInitialize[] = "Kann WinRing0 nicht initialisieren !";
+
+template <typename Entry>
+bool LookUp(void* handle, const char* name, Entry* entry) {
+  *entry = reinterpret_cast<Entry>(dlsym(handle, name));
+  return *entry != nullptr;
+}
+
+// All ten, in table order; false when any name is missing.
+bool LookUpAll(void* handle, HardwareAccess* a) {
+  bool found = true;
+  found &= LookUp(handle, "InitializeOls", &a->InitializeOls);
+  found &= LookUp(handle, "DeinitializeOls", &a->DeinitializeOls);
+  found &= LookUp(handle, "ReadIoPortDwordEx", &a->ReadIoPortDwordEx);
+  found &= LookUp(handle, "WriteIoPortDwordEx", &a->WriteIoPortDwordEx);
+  found &= LookUp(handle, "ReadPciConfigDwordEx", &a->ReadPciConfigDwordEx);
+  found &= LookUp(handle, "WritePciConfigDwordEx", &a->WritePciConfigDwordEx);
+  found &= LookUp(handle, "ReadPciConfigWordEx", &a->ReadPciConfigWordEx);
+  found &= LookUp(handle, "WritePciConfigWordEx", &a->WritePciConfigWordEx);
+  found &= LookUp(handle, "ReadPciConfigByteEx", &a->ReadPciConfigByteEx);
+  found &= LookUp(handle, "WritePciConfigByteEx", &a->WritePciConfigByteEx);
+  return found;
+}
+
+}  // namespace
+
+uint16_t ProcessArchitecture() {
+#if defined(__x86_64__)
+  return 9;
+#elif defined(__aarch64__)
+  return 12;
+#elif defined(__i386__)
+  return 0;
+#elif defined(__arm__)
+  return 5;
+#elif defined(__ia64__)
+  return 6;
+#else
+  return 0xFFFF;
+#endif
+}
+
+std::string LibraryFileName(uint16_t architecture) {
+  return architecture == 9 ? "libWinRing0x64.so" : "libWinRing0.so";
+}
+
+bool Bind(const ShowMessageFn& show_message, LoadedLibrary* library) {
+  return BindFile(LibraryFileName(ProcessArchitecture()), show_message, library);
+}
+
+bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
+              LoadedLibrary* library) {
+  *library = {};
+  void* handle = dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  HardwareAccess access{};
+  if (handle != nullptr && !LookUpAll(handle, &access)) {
+    dlclose(handle);
+    handle = nullptr;
+  }
+  if (handle == nullptr) {
+    show_message(kErrorTitle, kCannotOpen);
+    return false;
+  }
+  if (access.InitializeOls() == 0) {
+    dlclose(handle);
+    show_message(kErrorTitle, kCannotInitialize);
+    return false;
+  }
+  *library = {handle, access};
+  return true;
+}
+
+void Unbind(LoadedLibrary* library) {
+  if (library->handle == nullptr) return;
+  library->access.DeinitializeOls();
+  dlclose(library->handle);
+  *library = {};
+}
+
+}  // namespace qbus::hw

@@ -1,0 +1,130 @@
+#include "access/sim/dump_parser.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "tests/support/run_command.h"
+
+namespace qbus::access::sim {
+namespace {
+
+ParsedDump Parse(const std::string& text) {
+  std::istringstream in(text);
+  return ParseDump(in, "test.dump");
+}
+
+TEST(DumpParser, ReadsTheShortFormatAndLeavesTheRestAllOnes) {
+  const ParsedDump dump = Parse(
+      "00:1f.3 Audio device: Some Vendor Audio (rev 10)\n"
+      "00: 86 80 48 a3 06 04 10 00 10 00 03 04 00 00 00 00\n"
+      "10: 04 40 31 f7 00 00 00 00 00 00 00 00 00 00 00 00\n");
+  ASSERT_EQ(dump.error, "");
+  ASSERT_EQ(dump.functions.size(), 1u);
+  const FunctionImage& f = dump.functions.at(0x00FB);
+  ASSERT_EQ(f.bytes.size(), 256u);
+  EXPECT_EQ(f.bytes[0x00], 0x86);
+  EXPECT_EQ(f.bytes[0x13], 0xF7);
+  EXPECT_TRUE(f.held[0x1F]);
+  EXPECT_FALSE(f.held[0x20]);
+  EXPECT_EQ(f.bytes[0x20], 0xFF);
+  EXPECT_EQ(f.bytes[0xFF], 0xFF);
+}
+
+TEST(DumpParser, ThreeDigitOffsetsGrowTheFunctionToExtendedSpace) {
+  const ParsedDump dump = Parse(
+      "01:00.0 Ethernet controller: X\n"
+      "00: ec 10 68 81\n"
+      "100: 01 00 02 14\n"
+      "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 aa\n"
+      "\n"
+      "01:00.1 Other: Y\n"
+      "00: ec 10 69 81\n");
+  ASSERT_EQ(dump.error, "");
+  const FunctionImage& big = dump.functions.at(0x0100);
+  ASSERT_EQ(big.bytes.size(), 4096u);
+  EXPECT_EQ(big.bytes[0x100], 0x01);
+  EXPECT_EQ(big.bytes[0x103], 0x14);
+  EXPECT_EQ(big.bytes[0xFFF], 0xAA);
+  EXPECT_EQ(big.bytes[0x200], 0xFF);
+  EXPECT_EQ(dump.functions.at(0x0101).bytes.size(), 256u);
+}
+
+TEST(DumpParser, KeepsOnlyDomainZeroAndSkipsWhatIsNotADumpLine) {
+  const ParsedDump dump = Parse(
+      "Some text from a bug report\r\n"
+      "0000:00:00.0 Host bridge: X\r\n"
+      "\tSubsystem: Something\r\n"
+      "\tFlags: bus master, fast devsel, latency 0\r\n"
+      "00: 86 80 30 3e\r\n"
+      "0001:00:00.0 Host bridge: in another domain\n"
+      "00: 11 11 11 11\n"
+      "10000:02:00.0 Far away\n"
+      "00: 22 22 22 22\n"
+      "0000:03:1f.7 Last: " +
+      std::string(100000, 'x') +
+      "\n"
+      "00: 01 02 03 04   \n");
+  ASSERT_EQ(dump.error, "");
+  ASSERT_EQ(dump.functions.size(), 2u);
+  EXPECT_EQ(dump.functions.at(0).bytes[0], 0x86);
+  EXPECT_EQ(dump.functions.at(0).bytes[3], 0x3E);
+  EXPECT_EQ(dump.functions.at(0x03FF).bytes[3], 0x04);
+}
+
+TEST(DumpParser, AnEmptyLineEndsAFunction) {
+  const ParsedDump dump = Parse("00:00.0 A: B\n00: 86 80\n\n10: 01 02\n");
+  ASSERT_EQ(dump.error, "");
+  EXPECT_FALSE(dump.functions.at(0).held[0x10]);
+}
+
+struct BadDump {
+  const char* name;
+  const char* text;
+  const char* error;
+};
+
+constexpr BadDump kBadDumps[] = {
+    {"function twice", "00:00.0 A: B\n00: 00\n00:00.0 A: B\n", "test.dump:3: function given twice"},
+    {"no function", "just text\n", "test.dump: no PCI function of domain 0"},
+    {"only other domains", "0001:00:00.0 A: B\n00: 00\n", "test.dump: no PCI function of domain 0"},
+    {"malformed hex", "00:00.0 A: B\n00: 86 80 zz\n", "test.dump:2: malformed line"},
+    {"past extended space", "00:00.0 A: B\n1000: 00\n", "test.dump:2: offset beyond 4096 bytes"},
+};
+
+TEST(DumpParser, RefusesWholeDumpsItCannotUse) {
+  for (const BadDump& bad : kBadDumps) {
+    SCOPED_TRACE(bad.name);
+    const ParsedDump dump = Parse(bad.text);
+    EXPECT_EQ(dump.error, bad.error);
+    EXPECT_TRUE(dump.functions.empty());
+  }
+}
+
+// pciutils reads the same messy dump; every byte it shows must be the byte the loader holds.
+TEST(DumpParser, AgreesWithLspciOnAMessyDump) {
+  const std::string path = QBUS_TEST_DUMPS "/messy.dump";
+  const std::string shown = test::RunCommand("lspci -F " + path + " -xxxx 2>/dev/null");
+  if (shown.empty()) GTEST_SKIP() << "lspci is not installed";
+  const ParsedDump reference = Parse(shown);
+  std::ifstream file(path);
+  const ParsedDump ours = ParseDump(file, path);
+  ASSERT_EQ(reference.error, "");
+  ASSERT_EQ(ours.error, "");
+  ASSERT_EQ(ours.functions.size(), reference.functions.size());
+  for (const auto& [location, expected] : reference.functions) {
+    SCOPED_TRACE(location);
+    ASSERT_EQ(ours.functions.count(location), 1u);
+    const FunctionImage& got = ours.functions.at(location);
+    EXPECT_EQ(got.bytes.size(), expected.bytes.size());
+    for (size_t i = 0; i < expected.bytes.size(); ++i) {
+      if (expected.held[i]) {
+        EXPECT_EQ(got.bytes[i], expected.bytes[i]) << "byte " << i;
+      }
+    }
+  }
+  EXPECT_EQ(ours.functions.at(0x0100).bytes[0xFFF], 0x5A);
+}
+
+}  // namespace
+}  // namespace qbus::access::sim

@@ -1,0 +1,189 @@
+// Drives each built access library through its C entry points, loaded with dlopen as the
+// program loads it.
+#include <algorithm>
+#include <cstdio>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <stdlib.h>
+#include <string>
+
+#include "hw/library_binding.h"
+#include "tests/support/temp_dir.h"
+
+namespace qbus {
+namespace {
+
+hw::LoadedLibrary OpenUninitialised(const char* path) {
+  hw::LoadedLibrary library;
+  library.handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  EXPECT_NE(library.handle, nullptr) << dlerror();
+  library.access.InitializeOls =
+      reinterpret_cast<uint32_t (*)()>(dlsym(library.handle, "InitializeOls"));
+  library.access.DeinitializeOls =
+      reinterpret_cast<void (*)()>(dlsym(library.handle, "DeinitializeOls"));
+  library.access.ReadIoPortDwordEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t*)>(
+      dlsym(library.handle, "ReadIoPortDwordEx"));
+  library.access.WriteIoPortDwordEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t)>(
+      dlsym(library.handle, "WriteIoPortDwordEx"));
+  library.access.ReadPciConfigDwordEx =
+      reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint32_t*)>(
+          dlsym(library.handle, "ReadPciConfigDwordEx"));
+  library.access.ReadPciConfigWordEx =
+      reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint16_t*)>(
+          dlsym(library.handle, "ReadPciConfigWordEx"));
+  library.access.ReadPciConfigByteEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint8_t*)>(
+      dlsym(library.handle, "ReadPciConfigByteEx"));
+  return library;
+}
+
+void NoMessage(const std::string& title, const std::string& text) {
+  ADD_FAILURE() << "unexpected message " << title << " " << text;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Both libraries: before InitializeOls and after DeinitializeOls every access fails cleanly.
+TEST(EntryPoints, EveryAccessFailsWhileNotInitialised) {
+  for (const char* path : {QBUS_SIM_LIBRARY, QBUS_REAL_LIBRARY}) {
+    SCOPED_TRACE(path);
+    hw::LoadedLibrary library = OpenUninitialised(path);
+    const hw::HardwareAccess& a = library.access;
+    uint32_t dword = 0;
+    uint16_t word = 0;
+    uint8_t byte = 0;
+    EXPECT_EQ(a.WriteIoPortDwordEx(0xCF8, 0x80000000), 0u);
+    EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, &dword), 0u);
+    EXPECT_EQ(dword, 0xFFFFFFFFu);
+    EXPECT_EQ(a.ReadPciConfigDwordEx(0, 0, &dword), 0u);
+    EXPECT_EQ(a.ReadPciConfigWordEx(0, 0, &word), 0u);
+    EXPECT_EQ(word, 0xFFFFu);
+    EXPECT_EQ(a.ReadPciConfigByteEx(0, 0, &byte), 0u);
+    EXPECT_EQ(byte, 0xFFu);
+    a.DeinitializeOls();  // harmless without InitializeOls
+    dlclose(library.handle);
+  }
+}
+
+class SimEntryPoints : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trace_ = dir_.path() / "trace.txt";
+    setenv("QUORILBUS_SIM_TRACE", trace_.c_str(), 1);
+    unsetenv("QUORILBUS_SIM_DUMP");
+    unsetenv("QUORILBUS_SIM_INIT");
+    ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
+  }
+  void TearDown() override {
+    hw::Unbind(&library_);
+    unsetenv("QUORILBUS_SIM_TRACE");
+  }
+  std::string Trace() { return ReadFile(trace_); }
+
+  test::TempDir dir_;
+  std::filesystem::path trace_;
+  hw::LoadedLibrary library_;
+};
+
+TEST_F(SimEntryPoints, TracesEveryCallInTheDocumentedFormat) {
+  const hw::HardwareAccess& a = library_.access;
+  uint32_t dword = 0;
+  uint16_t word = 0;
+  uint8_t byte = 0;
+  a.WriteIoPortDwordEx(0xCF8, 0x80001000);  // 00:02.0
+  a.ReadIoPortDwordEx(0xCFC, &dword);
+  a.ReadIoPortDwordEx(0xCF8, &dword);
+  a.ReadPciConfigWordEx(0x10, 0x4, &word);
+  a.WritePciConfigWordEx(0x10, 0x4, 0x406);
+  a.ReadPciConfigByteEx(0x10, 0x3C, &byte);
+  a.WritePciConfigByteEx(0x10, 0x3C, 0x0B);
+  a.ReadPciConfigDwordEx(0x10, 0x3C, &dword);
+  a.WritePciConfigDwordEx(0x10, 0x3, 0);
+  a.ReadPciConfigDwordEx(0x10, 0x0, nullptr);
+  a.ReadIoPortDwordEx(0x80, &dword);
+  hw::Unbind(&library_);
+  EXPECT_EQ(Trace(),
+            "InitializeOls -> 0x1\n"
+            "WriteIoPortDwordEx 0xCF8 0x80001000 -> 0x1\n"
+            "ReadIoPortDwordEx 0xCFC -> 0x1 0x3E928086\n"
+            "ReadIoPortDwordEx 0xCF8 -> 0x1 0x80001000\n"
+            "ReadPciConfigWordEx 0x10 0x4 -> 0x1 0x407\n"
+            "WritePciConfigWordEx 0x10 0x4 0x406 -> 0x1\n"
+            "ReadPciConfigByteEx 0x10 0x3C -> 0x1 0xFF\n"
+            "WritePciConfigByteEx 0x10 0x3C 0xB -> 0x1\n"
+            "ReadPciConfigDwordEx 0x10 0x3C -> 0x1 0x10B\n"
+            "WritePciConfigDwordEx 0x10 0x3 0x0 -> 0x0\n"
+            "ReadPciConfigDwordEx 0x10 0x0 -> 0x0\n"
+            "ReadIoPortDwordEx 0x80 -> 0x0 0xFFFFFFFF\n"
+            "DeinitializeOls\n");
+}
+
+TEST_F(SimEntryPoints, BadArgumentsFailAndStoreAllOnes) {
+  const hw::HardwareAccess& a = library_.access;
+  uint32_t dword = 0;
+  uint16_t word = 0;
+  uint8_t byte = 0;
+  EXPECT_EQ(a.ReadPciConfigDwordEx(0x10, 0x2, &dword), 0u);
+  EXPECT_EQ(dword, 0xFFFFFFFFu);
+  EXPECT_EQ(a.ReadPciConfigWordEx(0x10, 0x101, &word), 0u);
+  EXPECT_EQ(word, 0xFFFFu);
+  EXPECT_EQ(a.ReadPciConfigByteEx(0x10, 0x100, &byte), 0u) << "beyond 256 bytes";
+  EXPECT_EQ(byte, 0xFFu);
+  EXPECT_EQ(a.ReadPciConfigByteEx(0x10010, 0x0, &byte), 0u) << "location above 16 bits";
+  EXPECT_EQ(a.ReadPciConfigByteEx(0x08, 0x0, &byte), 0u) << "absent function";
+  EXPECT_EQ(a.ReadPciConfigByteEx(0x100, 0xFFF, &byte), 1u) << "extended space of 01:00.0";
+  EXPECT_EQ(a.WritePciConfigWordEx(0x08, 0x4, 0), 0u);
+  EXPECT_EQ(a.WriteIoPortDwordEx(0xCFC, 0), 0u) << "only the address port is written";
+  EXPECT_EQ(a.WriteIoPortDwordEx(0x80, 0), 0u);
+  EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, nullptr), 0u);
+}
+
+TEST_F(SimEntryPoints, TheDataPortFollowsTheLatchedAddress) {
+  const hw::HardwareAccess& a = library_.access;
+  uint32_t value = 0;
+  a.WriteIoPortDwordEx(0xCF8, 0x8001002C);  // 01:00.0, register 0x2C
+  EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, &value), 1u);
+  EXPECT_EQ(value, 0x85051043u);
+  a.WriteIoPortDwordEx(0xCF8, 0x8001002F);  // low two bits are ignored
+  a.ReadIoPortDwordEx(0xCFC, &value);
+  EXPECT_EQ(value, 0x85051043u);
+  a.WriteIoPortDwordEx(0xCF8, 0x0001002C);  // enable bit clear
+  a.ReadIoPortDwordEx(0xCFC, &value);
+  EXPECT_EQ(value, 0xFFFFFFFFu);
+  a.WriteIoPortDwordEx(0xCF8, 0x80FFFF00);  // absent 255:31.7
+  value = 0;
+  EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, &value), 1u);
+  EXPECT_EQ(value, 0xFFFFFFFFu);
+}
+
+TEST(SimInitialise, FailsOnRequestAndOnUnusableDumps) {
+  test::TempDir dir;
+  const auto bad = dir.path() / "bad.dump";
+  std::ofstream(bad) << "00:00.0 A: B\n00: 86 80\n00:00.0 A: B\n";
+  hw::LoadedLibrary library = OpenUninitialised(QBUS_SIM_LIBRARY);
+  setenv("QUORILBUS_SIM_INIT", "fail", 1);
+  EXPECT_EQ(library.access.InitializeOls(), 0u);
+  unsetenv("QUORILBUS_SIM_INIT");
+  for (const std::string& path : {bad.string(), (dir.path() / "missing.dump").string()}) {
+    setenv("QUORILBUS_SIM_DUMP", path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(library.access.InitializeOls(), 0u);
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    uint8_t byte = 0;
+    EXPECT_EQ(library.access.ReadPciConfigByteEx(0, 0, &byte), 0u) << "no half-loaded machine";
+  }
+  unsetenv("QUORILBUS_SIM_DUMP");
+  dlclose(library.handle);
+}
+
+}  // namespace
+}  // namespace qbus

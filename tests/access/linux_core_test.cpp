@@ -1,0 +1,102 @@
+// The real library's core against a fake sysfs tree: every write here lands in a temporary
+// file, never in hardware.
+#include <gtest/gtest.h>
+
+#include "access/linux/core.h"
+#include "tests/support/fake_sysfs.h"
+#include "tests/support/temp_dir.h"
+
+namespace qbus::access::linux_pci {
+namespace {
+
+class LinuxCoreOnFakeTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::AddFakeFunction(dir_.path(), "0000:00:00.0", test::CountingConfig(256, 0x8086, 0x1237));
+    test::AddFakeFunction(dir_.path(), "0000:02:1f.7", test::CountingConfig(4096, 0x10EC, 0x8168));
+    test::AddFakeFunction(dir_.path(), "0001:00:01.0", test::CountingConfig(256, 0x1AF4, 0x1000));
+    ASSERT_TRUE(core_.Init()) << core_.error();
+  }
+
+  test::TempDir dir_;
+  Core core_{dir_.path().string()};
+};
+
+constexpr uint32_t kHost = 0x0000;
+constexpr uint32_t kFar = 0x02FF;  // 02:1f.7
+
+TEST_F(LinuxCoreOnFakeTree, EnumeratesDomainZeroWithEachSpaceSize) {
+  EXPECT_TRUE(core_.Present(kHost));
+  EXPECT_TRUE(core_.Present(kFar));
+  EXPECT_FALSE(core_.Present(0x0008)) << "00:01.0 exists only in domain 1";
+  EXPECT_FALSE(core_.Present(0x10000));
+  EXPECT_EQ(core_.SpaceSize(kHost), 256u);
+  EXPECT_EQ(core_.SpaceSize(kFar), 4096u);
+}
+
+TEST_F(LinuxCoreOnFakeTree, ReadsEachWidthLittleEndian) {
+  EXPECT_EQ(core_.ReadConfig(kHost, 0, 4), 0x12378086u);
+  EXPECT_EQ(core_.ReadConfig(kHost, 0x10, 4), 0x13121110u);
+  EXPECT_EQ(core_.ReadConfig(kHost, 0x22, 2), 0x2322u);
+  EXPECT_EQ(core_.ReadConfig(kHost, 0xFF, 1), 0xFFu);
+  EXPECT_EQ(core_.ReadConfig(kFar, 0xFFC, 4), 0xFFFEFDFCu);
+}
+
+TEST_F(LinuxCoreOnFakeTree, RefusesBadArgumentsWithoutTouchingTheFile) {
+  EXPECT_FALSE(core_.ReadConfig(kHost, 0x100, 1)) << "no extended space";
+  EXPECT_FALSE(core_.ReadConfig(kHost, 0x2, 4));
+  EXPECT_FALSE(core_.ReadConfig(kHost, 0x1, 2));
+  EXPECT_FALSE(core_.ReadConfig(kHost, 0, 3));
+  EXPECT_FALSE(core_.ReadConfig(kFar, 0x1000, 1));
+  EXPECT_FALSE(core_.ReadConfig(0x0008, 0, 4));
+  EXPECT_FALSE(core_.ReadConfig(0x10000, 0, 4));
+  EXPECT_FALSE(core_.WriteConfig(kHost, 0xFE, 4, 0));
+  EXPECT_FALSE(core_.WriteConfig(kHost, 0x100, 4, 0));
+  EXPECT_FALSE(core_.WriteConfig(0x0008, 0x40, 4, 0));
+  EXPECT_EQ(std::filesystem::file_size(dir_.path() / "devices/0000:00:00.0/config"), 256u);
+}
+
+TEST_F(LinuxCoreOnFakeTree, WritesGoStraightToTheDevice) {
+  ASSERT_TRUE(core_.WriteConfig(kHost, 0x40, 4, 0xA1B2C3D4));
+  ASSERT_TRUE(core_.WriteConfig(kFar, 0x802, 2, 0xBEEF));
+  ASSERT_TRUE(core_.WriteConfig(kFar, 0xFFF, 1, 0x5A));
+  EXPECT_EQ(core_.ReadConfig(kHost, 0x40, 4), 0xA1B2C3D4u);
+  EXPECT_EQ(core_.ReadConfig(kFar, 0x800, 4), 0xBEEF0100u);
+  // A second core sees the bytes in the file: nothing was cached.
+  Core other(dir_.path().string());
+  ASSERT_TRUE(other.Init());
+  EXPECT_EQ(other.ReadConfig(kHost, 0x42, 2), 0xA1B2u);
+  EXPECT_EQ(other.ReadConfig(kFar, 0xFFF, 1), 0x5Au);
+}
+
+TEST_F(LinuxCoreOnFakeTree, EmulatesTheConfigurationPorts) {
+  EXPECT_TRUE(core_.WritePort(0xCF8, 0x8002FF00));
+  EXPECT_EQ(core_.ReadPort(0xCF8), 0x8002FF00u);
+  EXPECT_EQ(core_.ReadPort(0xCFC), 0x816810ECu);
+  core_.WritePort(0xCF8, 0x80000010);
+  EXPECT_EQ(core_.ReadPort(0xCFC), 0x13121110u);
+  core_.WritePort(0xCF8, 0x80000800);  // 00:01.0 of domain 0 does not exist
+  EXPECT_EQ(core_.ReadPort(0xCFC), 0xFFFFFFFFu);
+  EXPECT_FALSE(core_.WritePort(0xCFC, 0));
+  EXPECT_FALSE(core_.WritePort(0x80, 0));
+  EXPECT_FALSE(core_.ReadPort(0xCFD));
+  EXPECT_FALSE(core_.ReadPort(0x80));
+  EXPECT_EQ(core_.ReadPort(0xCF8), 0x80000800u) << "failed writes leave the latch";
+}
+
+TEST(LinuxCoreInit, FailsCleanlyWithoutAnyUsableTree) {
+  test::TempDir dir;
+  Core missing((dir.path() / "nothing").string());
+  EXPECT_FALSE(missing.Init());
+  EXPECT_NE(missing.error().find("Cannot open"), std::string::npos) << missing.error();
+  EXPECT_FALSE(missing.ReadConfig(0, 0, 4));
+
+  // A device entry whose name libpci cannot parse trips its error hook in mid-scan.
+  std::filesystem::create_directories(dir.path() / "broken/devices/not-a-device");
+  Core broken((dir.path() / "broken").string());
+  EXPECT_FALSE(broken.Init());
+  EXPECT_NE(broken.error().find("not-a-device"), std::string::npos) << broken.error();
+}
+
+}  // namespace
+}  // namespace qbus::access::linux_pci

@@ -1,0 +1,134 @@
+#include "access/sim/machine.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace qbus::access::sim {
+namespace {
+
+// One endpoint (00:02.0) and one bridge (00:1c.0), with the registers each write rule needs.
+constexpr char kDump[] =
+    "00:02.0 VGA compatible controller: X\n"
+    "00: 86 80 92 3e 07 04 10 f9 02 00 00 03 10 00 00 00\n"
+    "10: 04 00 00 f6 00 00 00 00 0c 00 00 e0 00 00 00 00\n"
+    "20: 01 f0 00 00 00 00 00 00 00 00 00 00 43 10 94 86\n"
+    "30: 00 00 0c 00 40 00 00 00 00 00 00 00 ff 01 00 00\n"
+    "40: 09 70 0c 01 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "70: 10 00 92 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "\n"
+    "00:1c.0 PCI bridge: X\n"
+    "00: 86 80 38 a3 07 04 10 00 f0 00 04 06 00 00 81 00\n"
+    "10: 00 00 00 00 00 00 00 00 00 01 01 00 f0 00 00 20\n"
+    "20: 00 f7 10 f7 f1 ff 01 00 ff ff ff ff 00 00 00 00\n"
+    "30: 00 00 00 00 40 00 00 00 00 00 00 00 7a 01 10 00\n";
+
+constexpr uint32_t kVga = 0x0010;     // 00:02.0
+constexpr uint32_t kBridge = 0x00E0;  // 00:1c.0
+
+Machine MakeMachine() {
+  std::istringstream in(kDump);
+  ParsedDump dump = ParseDump(in, "test");
+  EXPECT_EQ(dump.error, "");
+  return Machine(dump.functions);
+}
+
+// Writes `value` and returns what reads back.
+uint32_t WriteAndRead(Machine& m, uint32_t location, uint32_t offset, uint32_t width,
+                      uint32_t value) {
+  EXPECT_TRUE(m.Write(location, offset, width, value));
+  return m.Read(location, offset, width).value_or(0xDEADBEEF);
+}
+
+TEST(SimMachine, ReadsLittleEndianAtEachWidth) {
+  Machine m = MakeMachine();
+  EXPECT_EQ(m.Read(kVga, 0, 4), 0x3E928086u);
+  EXPECT_EQ(m.Read(kVga, 2, 2), 0x3E92u);
+  EXPECT_EQ(m.Read(kVga, 3, 1), 0x3Eu);
+  EXPECT_EQ(m.Read(kVga, 0x80, 4), 0xFFFFFFFFu) << "bytes the dump lacks";
+}
+
+TEST(SimMachine, RefusesAbsentFunctionsMisalignedAndOutOfRangeAccesses) {
+  Machine m = MakeMachine();
+  EXPECT_FALSE(m.Read(0x0008, 0, 4));
+  EXPECT_FALSE(m.Read(0x10000 | kVga, 0, 4)) << "location above 16 bits";
+  EXPECT_FALSE(m.Read(kVga, 2, 4));
+  EXPECT_FALSE(m.Read(kVga, 1, 2));
+  EXPECT_FALSE(m.Read(kVga, 0x100, 1)) << "no extended space";
+  EXPECT_FALSE(m.Read(kVga, 0xFFFFFFFC, 4));
+  EXPECT_FALSE(m.Read(kVga, 0, 3));
+  EXPECT_FALSE(m.Write(kVga, 0xFE, 4, 0));
+  EXPECT_FALSE(m.Write(0x0008, 0x40, 1, 0));
+  EXPECT_EQ(m.Read(kVga, 0xFC, 4), 0xFFFFFFFFu);
+}
+
+TEST(SimMachine, IdentifiersClassHeaderAndCapabilityHeadersAreReadOnly) {
+  Machine m = MakeMachine();
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x00, 4, 0), 0x3E928086u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x08, 4, 0xFFFFFFFF), 0x03000002u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x0E, 1, 0x00), 0x00u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x0E, 1, 0x00), 0x81u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x2C, 4, 0), 0x86941043u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x34, 1, 0x80), 0x40u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x40, 2, 0), 0x7009u) << "capability ID and next pointer";
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x42, 2, 0xBEEF), 0xBEEFu) << "capability body";
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x70, 2, 0), 0x0010u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x48, 4, 0x12345678), 0x12345678u) << "device-specific";
+}
+
+TEST(SimMachine, CommandBitsAreMaskedAndStatusErrorsClearOnOne) {
+  Machine m = MakeMachine();
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x04, 2, 0xFFFF), 0x0557u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x04, 2, 0x0000), 0x0000u);
+  // Status 0xF910: writing bit 15 alone clears only it; the capability bit 4 stays.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x06, 2, 0x8000), 0x7910u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x06, 2, 0x0010), 0x7910u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x06, 2, 0xFFFF), 0x0010u);
+  // A dword write of command and status together.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x04, 4, 0x00000406), 0x00100406u);
+}
+
+TEST(SimMachine, BarsKeepTheirTypeBitsAndSize) {
+  Machine m = MakeMachine();
+  // 64-bit memory BAR at 0xF6000000 (size 32 MiB by its alignment), upper half writable.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x10, 4, 0xFFFFFFFF), 0xFE000004u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x14, 4, 0xFFFFFFFF), 0xFFFFFFFFu);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x10, 4, 0xF6000000), 0xF6000004u);
+  // Prefetchable 64-bit BAR at 0xE0000000 (512 MiB).
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x18, 4, 0xFFFFFFFF), 0xE000000Cu);
+  // I/O BAR at 0xF000 keeps bit 0.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x20, 4, 0xFFFFFFFF), 0xFFFFF001u);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x20, 4, 0x0000E000), 0x0000E001u);
+  // An unimplemented BAR stays 0.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x24, 4, 0xFFFFFFFF), 0u);
+  // The ROM at 0xC0000 (256 KiB) keeps its size; its enable bit is writable.
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x30, 4, 0xFFFFFFFF), 0xFFFC0001u);
+}
+
+TEST(SimMachine, BridgeBusNumbersAndWindowsAreWritable) {
+  Machine m = MakeMachine();
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x18, 4, 0x00050302), 0x00050302u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x1C, 2, 0xFFFF), 0xF0F0u) << "I/O base/limit type nibbles";
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x1E, 2, 0x2000), 0x0000u) << "secondary status clears";
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x20, 4, 0xFFFFFFFF), 0xFFF0FFF0u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x24, 4, 0x12345678), 0x12315671u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x28, 4, 0), 0u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x3C, 1, 0x33), 0x33u);
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x3D, 1, 0x04), 0x01u) << "interrupt pin";
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x3E, 2, 0xFFFF), 0x0FFFu);
+}
+
+TEST(SimMachine, BytesTheDumpLacksStayAllOnes) {
+  Machine m = MakeMachine();
+  EXPECT_EQ(WriteAndRead(m, kBridge, 0x40, 4, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(WriteAndRead(m, kVga, 0xFE, 2, 0x1234), 0xFFFFu);
+}
+
+TEST(SimMachine, ChangesStayWithTheMachine) {
+  Machine m = MakeMachine();
+  ASSERT_TRUE(m.Write(kVga, 0x3C, 1, 0x0B));
+  EXPECT_EQ(m.Read(kVga, 0x3C, 4), 0x0000010Bu);
+  EXPECT_EQ(MakeMachine().Read(kVga, 0x3C, 1), 0xFFu);
+}
+
+}  // namespace
+}  // namespace qbus::access::sim

@@ -8,8 +8,4 @@ bool PortLatch::Write(uint32_t port, uint32_t value) {
   return true;
 }
 
-LatchedTarget PortLatch::Target() const {
-  return {(latched_ & 0x80000000u) != 0, (latched_ >> 8) & 0xFFFF, latched_ & 0xFC};
-}
-
 }  // namespace qbus::access

@@ -34,7 +34,9 @@ class PortLatch {
     return read_dword(target.location, target.offset).value_or(0xFFFFFFFFu);
   }
 
-  LatchedTarget Target() const;
+  LatchedTarget Target() const {
+    return {(latched_ & 0x80000000u) != 0, (latched_ >> 8) & 0xFFFF, latched_ & 0xFC};
+  }
 
  private:
   uint32_t latched_ = 0;

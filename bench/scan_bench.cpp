@@ -1,0 +1,91 @@
+// The full 65,536-probe port scan through each access library, next to one whole `lspci -n`.
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "hw/library_binding.h"
+
+namespace {
+
+void Report(const std::string& title, const std::string& text) {
+  std::fprintf(stderr, "%s %s\n", title.c_str(), text.c_str());
+}
+
+// Loads the library at `path` for the whole benchmark, or skips it.
+bool Load(benchmark::State& state, const char* path, qbus::hw::LoadedLibrary* library) {
+  if (qbus::hw::BindFile(path, Report, library)) return true;
+  state.SkipWithError("the access library cannot be initialised here");
+  return false;
+}
+
+void ScanAllFunctions(benchmark::State& state, const char* path) {
+  qbus::hw::LoadedLibrary library;
+  if (!Load(state, path, &library)) return;
+  const qbus::hw::HardwareAccess& access = library.access;
+  uint32_t found = 0;
+  for (auto _ : state) {
+    uint32_t address = 0x80000000;
+    uint32_t value = 0;
+    found = 0;
+    for (int probe = 0; probe < 0x10000; ++probe, address += 0x100) {
+      access.WriteIoPortDwordEx(0xCF8, address);
+      access.ReadIoPortDwordEx(0xCFC, &value);
+      found += value != 0xFFFFFFFF;
+    }
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["functions"] = found;
+  state.counters["ns_per_probe"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 0x10000,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  qbus::hw::Unbind(&library);
+}
+
+void BM_FullScanRealLibrary(benchmark::State& state) { ScanAllFunctions(state, QBUS_REAL_LIBRARY); }
+void BM_FullScanSimulatedLibrary(benchmark::State& state) {
+  unsetenv("QUORILBUS_SIM_TRACE");
+  ScanAllFunctions(state, QBUS_SIM_LIBRARY);
+}
+
+// One probe of a function that does not exist (bus 255, device 31, function 7).
+void BM_AbsentProbeRealLibrary(benchmark::State& state) {
+  qbus::hw::LoadedLibrary library;
+  if (!Load(state, QBUS_REAL_LIBRARY, &library)) return;
+  uint32_t value = 0;
+  for (auto _ : state) {
+    library.access.WriteIoPortDwordEx(0xCF8, 0x80FFFF00);
+    library.access.ReadIoPortDwordEx(0xCFC, &value);
+    benchmark::DoNotOptimize(value);
+  }
+  qbus::hw::Unbind(&library);
+}
+
+// One whole run of `lspci -n`, output discarded, for comparison with the full scan.
+void BM_LspciRun(benchmark::State& state) {
+  char program[] = "lspci";
+  char flag[] = "-n";
+  char* argv[] = {program, flag, nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  for (auto _ : state) {
+    pid_t pid;
+    if (posix_spawnp(&pid, program, &actions, nullptr, argv, environ) != 0) {
+      state.SkipWithError("lspci is not installed");
+      break;
+    }
+    int status;
+    waitpid(pid, &status, 0);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+BENCHMARK(BM_FullScanRealLibrary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullScanSimulatedLibrary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AbsentProbeRealLibrary);
+BENCHMARK(BM_LspciRun)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The create operations of the window layer: one widget (two for a spin) per control kind.
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "ui/layer_impl.h"
+#include "ui/list_widget.h"
+#include "ui/spin_parts.h"
+#include "ui/window_layer.h"
+
+namespace qbus::ui {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// Places a freshly made widget, gives it the default font and shows it.
+void Place(QWidget* widget, int x, int y, int width, int height) {
+  widget->setGeometry(x, y, width, height);
+  widget->setFont(QApplication::font());
+  widget->show();
+}
+
+}  // namespace
+
+// Each Create operation builds its widgets first; only then does it free whatever held the
+// number, so a refused creation leaves the previous control in place.
+int WindowLayer::CreateTextControl(ControlId id, int x, int y, int width, int height,
+                                   const std::string& text, int flags) {
+  if (!impl_->window) return 0;
+  auto* label = new QLabel(ToQt(text), impl_->window.get());
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignTop | (flags == kTextCentred ? Qt::AlignHCenter : Qt::AlignLeft));
+  Place(label, x, y, width, height);
+  FreeControl(id);
+  impl_->controls.Insert(id, {ControlKind::kText, label, nullptr, nullptr});
+  return 1;
+}
+
+int WindowLayer::CreateListControl(ControlId id, int x, int y, int width, int height) {
+  if (!impl_->window) return 0;
+  auto* list = new ListWidget(impl_->window.get());
+  QObject::connect(list, &QListWidget::currentRowChanged, list,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 1); });
+  QObject::connect(list, &QListWidget::itemClicked, list,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  Place(list, x, y, width, height);
+  FreeControl(id);
+  impl_->controls.Insert(id, {ControlKind::kList, list, nullptr, nullptr});
+  return 1;
+}
+
+int WindowLayer::CreateSpinControl(ControlId id, int x, int y, int width, int height, int minimum,
+                                   int maximum, int flags) {
+  if (!impl_->window) return 0;
+  const auto step = [this, id](int delta) { StepSpin(id, delta); };
+  auto* field = new SpinField(impl_->window.get(), step);
+  field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  field->setReadOnly(flags == kSpinReadOnly);
+  auto* arrows = new SpinArrows(impl_->window.get(), step);
+  const int arrow_width = std::max(height / 2, 18);
+  // The field reaches one pixel under the arrows, which stand on top of it.
+  Place(field, x, y, width - arrow_width + 1, height);
+  Place(arrows, x + width - arrow_width, y, arrow_width, height);
+  arrows->raise();
+  FreeControl(id);
+  Control control{ControlKind::kSpin, field, arrows, nullptr};
+  control.minimum = minimum;
+  control.maximum = maximum;
+  control.position = minimum;
+  impl_->controls.Insert(id, control);
+  return 1;
+}
+
+int WindowLayer::CreateButtonControl(ControlId id, int x, int y, int width, int height,
+                                     const std::string& caption) {
+  if (!impl_->window) return 0;
+  auto* button = new QPushButton(ToQt(caption), impl_->window.get());
+  button->setAutoDefault(false);
+  QObject::connect(button, &QPushButton::clicked, button,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  Place(button, x, y, width, height);
+  FreeControl(id);
+  impl_->controls.Insert(id, {ControlKind::kButton, button, nullptr, nullptr});
+  return 1;
+}
+
+int WindowLayer::CreateOptionControl(ControlId id, int x, int y, int width, int height,
+                                     const std::string& caption) {
+  if (!impl_->window) return 0;
+  auto* option = new QRadioButton(ToQt(caption), impl_->window.get());
+  option->setAutoExclusive(false);  // the group below decides, not the shared parent
+  QObject::connect(option, &QRadioButton::clicked, option,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  Place(option, x, y, width, height);
+  FreeControl(id);
+  QButtonGroup* group = impl_->controls.GroupForNewOption(impl_->window.get());
+  group->addButton(option);
+  impl_->controls.Insert(id, {ControlKind::kOption, option, nullptr, group});
+  return 1;
+}
+
+int WindowLayer::CreateCheckBoxControl(ControlId id, int x, int y, int width, int height,
+                                       const std::string& caption) {
+  if (!impl_->window) return 0;
+  auto* box = new QCheckBox(ToQt(caption), impl_->window.get());
+  // Qt toggles the box before `clicked`, so the state is new when the event is taken.
+  QObject::connect(box, &QCheckBox::clicked, box,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  Place(box, x, y, width, height);
+  FreeControl(id);
+  impl_->controls.Insert(id, {ControlKind::kCheckBox, box, nullptr, nullptr});
+  return 1;
+}
+
+}  // namespace qbus::ui

@@ -1,0 +1,132 @@
+// The operations on existing controls, by number.
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "ui/layer_impl.h"
+#include "ui/window_layer.h"
+
+namespace qbus::ui {
+namespace {
+
+// Checks or clears an option even when its exclusive group would refuse to clear it.
+void SetOptionChecked(QAbstractButton* option, QButtonGroup* group, bool checked) {
+  const bool exclusive = group != nullptr && group->exclusive();
+  if (exclusive) group->setExclusive(false);
+  option->setChecked(checked);
+  if (exclusive) group->setExclusive(true);
+}
+
+}  // namespace
+
+void WindowLayer::SetControlState(ControlId id, int value) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return;
+  SuppressEvents suppress(queue_);
+  switch (control->kind) {
+    case ControlKind::kSpin:
+      control->position = std::clamp(value, control->minimum, control->maximum);
+      break;
+    case ControlKind::kOption: {
+      auto* option = static_cast<QAbstractButton*>(control->widget.data());
+      if (value != 0) {
+        for (const Control* member : impl_->controls.GroupMembers(control->group)) {
+          SetOptionChecked(static_cast<QAbstractButton*>(member->widget.data()), control->group,
+                           false);
+        }
+      }
+      SetOptionChecked(option, control->group, value != 0);
+      break;
+    }
+    case ControlKind::kCheckBox:
+      static_cast<QAbstractButton*>(control->widget.data())->setChecked(value != 0);
+      break;
+    default:
+      break;
+  }
+}
+
+int WindowLayer::GetControlState(ControlId id) const {
+  const Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return 0;
+  switch (control->kind) {
+    case ControlKind::kSpin:
+      return control->position;
+    case ControlKind::kOption:
+    case ControlKind::kCheckBox:
+      return static_cast<QAbstractButton*>(control->widget.data())->isChecked() ? 1 : 0;
+    default:
+      return 0;
+  }
+}
+
+void WindowLayer::SetControlText(ControlId id, const std::string& text) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return;
+  SuppressEvents suppress(queue_);
+  const QString qtext = QString::fromStdString(text);
+  switch (control->kind) {
+    case ControlKind::kText:
+      static_cast<QLabel*>(control->widget.data())->setText(qtext);
+      break;
+    case ControlKind::kSpin:
+      static_cast<QLineEdit*>(control->widget.data())->setText(qtext);
+      // Paint the new text at once: the program may be busy before it next waits.
+      control->widget->repaint();
+      break;
+    case ControlKind::kButton:
+    case ControlKind::kOption:
+    case ControlKind::kCheckBox:
+      static_cast<QAbstractButton*>(control->widget.data())->setText(qtext);
+      break;
+    case ControlKind::kList:
+      break;
+  }
+}
+
+int WindowLayer::AddListItem(ControlId id, int position, const std::string& text) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return 0;
+  SuppressEvents suppress(queue_);
+  auto* list = static_cast<QListWidget*>(control->widget.data());
+  const int row = position < 0 || position > list->count() ? list->count() : position;
+  list->insertItem(row, QString::fromStdString(text));
+  return 0;
+}
+
+void WindowLayer::SetControlFont(ControlId id, FontHandle font) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return;
+  const QFont* chosen = impl_->FindFont(font);
+  control->widget->setFont(chosen != nullptr ? *chosen : QApplication::font());
+  control->widget->update();
+}
+
+void WindowLayer::DisableControl(ControlId id, int flag) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return;
+  control->widget->setEnabled(flag == 0);
+  if (control->arrows != nullptr) control->arrows->setEnabled(flag == 0);
+}
+
+void WindowLayer::FreeControl(ControlId id) {
+  if (impl_->controls.Find(id) == nullptr) return;
+  impl_->controls.Erase(id);
+  queue_.DiscardControlEvents(id);
+}
+
+bool WindowLayer::ControlExists(ControlId id) const { return impl_->controls.Find(id) != nullptr; }
+
+void WindowLayer::StepSpin(ControlId id, int step) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || step == 0 || !control->widget->isEnabled()) return;
+  control->position = std::clamp(control->position + step, control->minimum, control->maximum);
+  RaiseEvent(kControlEvent, id, 0, step > 0 ? 4 : 5);
+}
+
+}  // namespace qbus::ui

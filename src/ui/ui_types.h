@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+// Plain types of the window layer, shared by the layer and the program's phases.
+namespace qbus::ui {
+
+// Names one control of the main window; never negative.
+using ControlId = int;
+
+// Names a font made by MakeFont; 0 is no font (controls given it use the system font).
+using FontHandle = uint32_t;
+
+// Event codes the program acts on.
+constexpr int kControlEvent = 13100;  // a user action on a control; carries the control's number
+constexpr int kCloseEvent = 13116;    // the close box or the window manager's close; carries 0
+
+// One event as the queue holds it. `type` tells kinds of action on one control apart (a spin
+// raises 4 for a step up, 5 for a step down); the program never reads it.
+struct EventRecord {
+  int code = 0;
+  int control = 0;
+  int window = 0;
+  int type = 0;
+  friend bool operator==(const EventRecord&, const EventRecord&) = default;
+};
+
+// Flags of OpenMainWindow: title bar, system menu with close box, minimise box, centring.
+constexpr uint32_t kTitleBar = 0xC00000;
+constexpr uint32_t kSystemMenu = 0x80000;
+constexpr uint32_t kMinimiseBox = 0x20000;
+constexpr uint32_t kCentred = 0x1;
+constexpr uint32_t kMainWindowFlags = kTitleBar | kSystemMenu | kMinimiseBox | kCentred;
+
+// Flags of the create operations.
+constexpr int kTextLeft = 0;
+constexpr int kTextCentred = 1;
+constexpr int kSpinReadOnly = 1;
+
+}  // namespace qbus::ui

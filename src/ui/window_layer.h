@@ -1,0 +1,153 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/event_queue.h"
+#include "ui/ui_types.h"
+
+// The window layer: one main window, fonts by number, a blocking wait that hands over one event
+// at a time, a modal message box, and controls created, changed and freed by number. Nothing
+// here names a toolkit type, so the program's phases never see a widget. Texts are UTF-8.
+//
+// All calls run on the thread that created the QApplication, which must exist for the layer's
+// whole life. An operation given a control number that holds nothing does nothing and reads 0.
+namespace qbus::ui {
+
+struct LayerOptions {
+  // The display resolution in dots per inch; 0 asks the main window's screen.
+  int dots_per_inch = 0;
+  // Called by WaitEvent each time the queue is empty, just before it blocks. Tests use it to
+  // play a scripted user; the program leaves it empty.
+  std::function<void()> about_to_block;
+};
+
+class WindowLayer {
+ public:
+  explicit WindowLayer(LayerOptions options = {});
+  // The layer's end: every remaining control, the window and the fonts are released.
+  ~WindowLayer();
+  WindowLayer(const WindowLayer&) = delete;
+  WindowLayer& operator=(const WindowLayer&) = delete;
+
+  // --- Main window -------------------------------------------------------------------------
+
+  // Opens window 0 with a client area of exactly width x height pixels, not resizable, with a
+  // title bar, close and minimise boxes but no maximise box, in the palette's button colour.
+  // With kCentred in `flags`, x and y are replaced by centring the outer frame on the screen.
+  // The window is shown and activated at once. The close box and the window manager's close
+  // raise kCloseEvent and the window stays. Non-zero on success, 0 when refused (a second
+  // window, a number other than 0, an empty size).
+  int OpenMainWindow(int window, int x, int y, int width, int height, const std::string& title,
+                     uint32_t flags);
+
+  // A non-zero handle of the open window `window`, 0 otherwise.
+  uintptr_t WindowHandle(int window) const;
+
+  // The vertical display resolution D in dots per inch of the main window's screen (or of the
+  // primary screen before the window opens), or the one given in LayerOptions.
+  int DisplayResolution() const;
+
+  // --- Fonts ---------------------------------------------------------------------------------
+
+  // Makes "face" at a pixel height of size x D / 72 (rounded half away from zero), normal
+  // weight, under `number`, replacing (and deleting) a font already there. Returns its handle.
+  FontHandle MakeFont(int number, const std::string& face, int size);
+
+  // The handle of font `number`, 0 when it holds none.
+  FontHandle FontHandleOf(int number) const;
+
+  // The pixel size of the font behind `handle`, 0 for no font (for tests and checks).
+  int FontPixelSize(FontHandle handle) const;
+
+  // --- Events --------------------------------------------------------------------------------
+
+  // Returns the code of the oldest waiting event and makes it the current event; when none is
+  // waiting, lets Qt process input (blocking until something arrives) until one is.
+  int WaitEvent();
+
+  // The control number of the current event (0 for a window event or before any event).
+  int EventControl() const { return current_.control; }
+  const EventRecord& CurrentEvent() const { return current_; }
+
+  // Queues an event (see EventQueue::Raise). Controls and the window call it.
+  void RaiseEvent(int code, int control, int window, int type);
+
+  // Removes the waiting control events of `control`; the current event is kept.
+  void DiscardControlEvents(int control) { queue_.DiscardControlEvents(control); }
+
+  EventQueue& queue() { return queue_; }
+
+  // Shows a modal box with `title`, `text`, one OK button and no icon, owned by the main window
+  // when that is active, and returns when the user has dismissed it.
+  void ShowMessage(const std::string& title, const std::string& text);
+
+  // --- Controls ------------------------------------------------------------------------------
+  // Each create operation puts the new control in the main window under `id`, visible, enabled,
+  // in the default font, and returns non-zero. A control already under `id` is freed first as
+  // FreeControl does. Without a main window it returns 0 and leaves any previous control.
+
+  // Plain text at the top of its box, wrapped at words, cut at the bottom; `flags` kTextLeft or
+  // kTextCentred.
+  int CreateTextControl(ControlId id, int x, int y, int width, int height, const std::string& text,
+                        int flags);
+  // An empty single-selection list with a sunken frame, a vertical scroll bar when needed and no
+  // horizontal scrolling. Raises events when the selection changes or a line is clicked.
+  int CreateListControl(ControlId id, int x, int y, int width, int height);
+  // A read-only, right-aligned number field with up/down arrows max(height / 2, 18) pixels wide
+  // at the right of the box, overlapping the field by one pixel. Position in [minimum, maximum],
+  // starting at minimum. An arrow click, or Up/Down in the field, steps the position by one
+  // within the range (no wrap-around) and raises an event of type 4 (up) or 5 (down). The layer
+  // never writes the position into the field.
+  int CreateSpinControl(ControlId id, int x, int y, int width, int height, int minimum, int maximum,
+                        int flags);
+  int CreateButtonControl(ControlId id, int x, int y, int width, int height,
+                          const std::string& caption);
+  // An option, not chosen. An option created right after another option joins its group; a
+  // click chooses it, clears the rest of its group, then raises its event.
+  int CreateOptionControl(ControlId id, int x, int y, int width, int height,
+                          const std::string& caption);
+  // A two-state check box, not checked. A click toggles it before its event is raised.
+  int CreateCheckBoxControl(ControlId id, int x, int y, int width, int height,
+                            const std::string& caption);
+
+  // Spin: moves the position, held within the range, leaving the field. Option: non-zero
+  // chooses it and clears the rest of its group, 0 clears it. Check box: 0 clears, else checks.
+  // Raises no event.
+  void SetControlState(ControlId id, int value);
+  // Spin: the position; option and check box: 1 or 0; others 0.
+  int GetControlState(ControlId id) const;
+  // Text: the shown text; spin: the field's text (painted at once), the position unchanged;
+  // button, option, check box: the caption. Raises no event.
+  void SetControlText(ControlId id, const std::string& text);
+  // Inserts a line before the 0-based `position` of a list; -1 appends. Raises no event.
+  int AddListItem(ControlId id, int position, const std::string& text);
+  // Applies a font (0: the system font); for a spin, to its field.
+  void SetControlFont(ControlId id, FontHandle font);
+  // 1 disables (greyed, no input, no events), 0 enables; a spin's arrows follow its field.
+  void DisableControl(ControlId id, int flag);
+  // Destroys the control, frees its number and discards its waiting events.
+  void FreeControl(ControlId id);
+  bool ControlExists(ControlId id) const;
+
+  // For tests and screenshots only: the widget behind `id` (a spin's field), as a QWidget*.
+  void* ControlWidget(ControlId id) const;
+  // The main window as a QWidget*, or null.
+  void* MainWindowWidget() const;
+
+ private:
+  struct Impl;
+  // Moves the keyboard focus to the next (or previous) tab-stop control in creation order,
+  // wrapping around; false when there is none.
+  bool MoveFocus(bool forward);
+  // Moves a spin's position by `step` within its range and raises its event.
+  void StepSpin(ControlId id, int step);
+
+  std::unique_ptr<Impl> impl_;
+  EventQueue queue_;
+  EventRecord current_;
+};
+
+}  // namespace qbus::ui

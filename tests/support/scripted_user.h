@@ -1,0 +1,82 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+#include <QDeadlineTimer>
+#include <QPoint>
+#include <QTest>
+#include <QWidget>
+
+#include "ui/window_layer.h"
+
+namespace qbus::test {
+
+// Plays the user while the program waits: WindowLayer calls Next() each time its queue is empty,
+// and the next scripted step runs there. When the script has run out while a phase still
+// waits, or the deadline has passed, the test fails and a close event ends the wait.
+class ScriptedUser {
+ public:
+  ScriptedUser() : deadline_(5000) {}
+
+  // A step: a description (shown when something fails) and the action.
+  ScriptedUser& Then(std::string what, std::function<void()> action) {
+    steps_.push_back({std::move(what), std::move(action)});
+    return *this;
+  }
+
+  ui::LayerOptions Options(int dots_per_inch = 96) {
+    return {dots_per_inch, [this] { Next(); }};
+  }
+
+  void Attach(ui::WindowLayer* layer) { layer_ = layer; }
+  bool Finished() const { return steps_.empty(); }
+
+  void Next() {
+    if (steps_.empty() || deadline_.hasExpired()) {
+      ADD_FAILURE() << (steps_.empty() ? "the script ran out while the program waits"
+                                       : "the scripted run took too long");
+      steps_.clear();
+      layer_->RaiseEvent(ui::kCloseEvent, 0, 0, 0);
+      return;
+    }
+    auto step = std::move(steps_.front());
+    steps_.pop_front();
+    SCOPED_TRACE(step.first);
+    step.second();
+  }
+
+ private:
+  std::deque<std::pair<std::string, std::function<void()>>> steps_;
+  QDeadlineTimer deadline_;
+  ui::WindowLayer* layer_ = nullptr;
+};
+
+// The widget behind control `id`.
+inline QWidget* Widget(ui::WindowLayer& layer, ui::ControlId id) {
+  return static_cast<QWidget*>(layer.ControlWidget(id));
+}
+
+// Clicks the middle of control `id` with the left button.
+inline void Click(ui::WindowLayer& layer, ui::ControlId id) {
+  QWidget* widget = Widget(layer, id);
+  ASSERT_NE(widget, nullptr) << "control " << id;
+  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+// Clicks a spin's up (or down) arrow.
+inline void ClickArrow(ui::WindowLayer& layer, ui::ControlId id, bool up) {
+  QWidget* field = Widget(layer, id);
+  ASSERT_NE(field, nullptr) << "control " << id;
+  QWidget* window = field->window();
+  const QRect box = field->geometry();
+  // The arrows stand right of the field, overlapping its last pixel.
+  const QPoint at(box.right() + 4, up ? box.top() + 3 : box.bottom() - 3);
+  QWidget* arrow = window->childAt(at);
+  ASSERT_NE(arrow, nullptr);
+  QTest::mouseClick(arrow, Qt::LeftButton, {}, arrow->mapFrom(window, at));
+}
+
+}  // namespace qbus::test

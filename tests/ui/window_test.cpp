@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "tests/ui/layer_fixture.h"
+
+namespace qbus::test {
+namespace {
+
+using WindowTest = LayerTest;
+
+TEST_F(WindowTest, TheMainWindowHasAFixedClientAreaAndNoMaximiseBox) {
+  QWidget* w = window();
+  EXPECT_EQ(w->size(), QSize(1000, 430));
+  EXPECT_EQ(w->minimumSize(), QSize(1000, 430));
+  EXPECT_EQ(w->maximumSize(), QSize(1000, 430));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->windowTitle(), "Test");
+  EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(w->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_EQ(w->palette().color(QPalette::Window), w->palette().color(QPalette::Button));
+  EXPECT_NE(layer().WindowHandle(0), 0u);
+  EXPECT_EQ(layer().WindowHandle(1), 0u);
+  EXPECT_EQ(layer().OpenMainWindow(0, 0, 0, 10, 10, "again", 0), 0) << "one main window only";
+}
+
+TEST_F(WindowTest, TheCloseBoxRaisesTheCloseEventAndTheWindowStays) {
+  EXPECT_FALSE(window()->close());
+  EXPECT_TRUE(window()->isVisible());
+  ASSERT_EQ(layer().WaitEvent(), ui::kCloseEvent);
+  EXPECT_EQ(layer().EventControl(), 0);
+}
+
+TEST_F(WindowTest, EventControlFollowsTheCurrentEvent) {
+  EXPECT_EQ(layer().EventControl(), 0) << "before any event";
+  layer().CreateButtonControl(108, 600, 400, 200, 25, "E X I T");
+  user_.Then("click EXIT", [this] { Click(layer(), 108); });
+  EXPECT_EQ(layer().WaitEvent(), ui::kControlEvent);
+  EXPECT_EQ(layer().EventControl(), 108);
+  QCoreApplication::processEvents();  // no event comes of this
+  EXPECT_EQ(layer().EventControl(), 108);
+  window()->close();
+  EXPECT_EQ(layer().WaitEvent(), ui::kCloseEvent);
+  EXPECT_EQ(layer().EventControl(), 0);
+}
+
+TEST_F(WindowTest, FontsFollowTheDisplayResolutionAndReplaceTheirNumber) {
+  EXPECT_EQ(layer().DisplayResolution(), 96);
+  const ui::FontHandle small = layer().MakeFont(0, "Arial", 7);
+  const ui::FontHandle large = layer().MakeFont(1, "Arial", 9);
+  EXPECT_EQ(layer().FontPixelSize(small), 9);
+  EXPECT_EQ(layer().FontPixelSize(large), 12);
+  EXPECT_EQ(layer().FontHandleOf(1), large);
+  const ui::FontHandle replaced = layer().MakeFont(1, "Arial", 7);
+  EXPECT_NE(replaced, large);
+  EXPECT_EQ(layer().FontHandleOf(1), replaced);
+  EXPECT_EQ(layer().FontPixelSize(large), 0) << "the old font is gone";
+  EXPECT_EQ(layer().FontHandleOf(2), 0u);
+
+  layer().CreateTextControl(0, 10, 10, 100, 20, "x", ui::kTextLeft);
+  layer().SetControlFont(0, small);
+  const QFont font = Widget(layer(), 0)->font();
+  EXPECT_EQ(font.family(), "Arial");
+  EXPECT_EQ(font.pixelSize(), 9);
+  EXPECT_FALSE(font.bold() || font.italic() || font.underline() || font.strikeOut());
+  layer().SetControlFont(0, 0);
+  EXPECT_EQ(Widget(layer(), 0)->font(), QApplication::font()) << "no font: the system font";
+}
+
+TEST_F(WindowTest, FontsAt120DotsPerInch) {
+  layer_.reset();
+  Open(120);
+  EXPECT_EQ(layer().DisplayResolution(), 120);
+  EXPECT_EQ(layer().FontPixelSize(layer().MakeFont(0, "Arial", 5)), 8);
+  EXPECT_EQ(layer().FontPixelSize(layer().MakeFont(1, "Arial", 7)), 12);
+}
+
+TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
+  QString seen_title, seen_text;
+  int buttons = -1;
+  bool icon = true;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen_title = box->windowTitle();
+    seen_text = box->text();
+    buttons = static_cast<int>(box->buttons().size());
+    icon = box->icon() != QMessageBox::NoIcon;
+    EXPECT_TRUE(box->isModal());
+    box->button(QMessageBox::Ok)->click();
+  });
+  layer().ShowMessage("Fehler !", "Kann WinRing0 nicht öffnen !");
+  EXPECT_EQ(seen_title, "Fehler !");
+  EXPECT_EQ(seen_text, QString::fromUtf8("Kann WinRing0 nicht öffnen !"));
+  EXPECT_EQ(buttons, 1);
+  EXPECT_FALSE(icon);
+}
+
+TEST(WindowLayerWithoutWindow, CreatesNothingAndReadsZero) {
+  ui::WindowLayer layer;
+  EXPECT_EQ(layer.CreateButtonControl(8, 0, 0, 10, 10, "x"), 0);
+  EXPECT_FALSE(layer.ControlExists(8));
+  EXPECT_EQ(layer.GetControlState(8), 0);
+  layer.SetControlText(8, "y");  // does nothing
+  EXPECT_EQ(layer.WindowHandle(0), 0u);
+  EXPECT_EQ(layer.OpenMainWindow(0, 0, 0, 0, 430, "empty", 0), 0);
+}
+
+}  // namespace
+}  // namespace qbus::test

@@ -1,0 +1,43 @@
+#include "app/program.h"
+
+#include "app/control_table.h"
+#include "hw/library_binding.h"
+#include "register/bit_editor.h"
+#include "register/register_read.h"
+#include "register/selection_form.h"
+#include "scan/bus_scan.h"
+
+namespace qbus::app {
+
+const char kWindowTitle[] =
+    "Quoril Bus - Read / Write  (WinRing0 interface, Copyright (c) 2007-2009 OpenLibSys.org)";
+
+int CompensatedFontSize(int nominal, int dots_per_inch) {
+  if (dots_per_inch <= 0) dots_per_inch = 96;
+  return static_cast<int>(nominal / (dots_per_inch / 96.0));
+}
+
+int RunProgram(ui::WindowLayer& layer, const std::string& library_file) {
+  if (layer.OpenMainWindow(0, 0, 0, 1000, 430, kWindowTitle, ui::kMainWindowFlags) == 0) return 0;
+  layer.MakeFont(controls::kSmallFont, "Arial", CompensatedFontSize(7, layer.DisplayResolution()));
+  layer.MakeFont(controls::kLargeFont, "Arial", CompensatedFontSize(9, layer.DisplayResolution()));
+
+  hw::LoadedLibrary library;
+  const auto show_message = [&layer](const std::string& title, const std::string& text) {
+    layer.ShowMessage(title, text);
+  };
+  if (!hw::BindFile(library_file, show_message, &library)) return 0;
+
+  scan::RunBusScan(layer, library.access);
+  for (;;) {
+    const regs::Selection selection = regs::RunSelectionForm(layer);
+    if (selection.outcome == regs::Outcome::kExit) break;
+    const regs::ReadResult read = regs::RunRegisterRead(layer, library.access, selection.width);
+    // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.
+    if (regs::RunBitEditor(layer, library.access, read) == regs::Outcome::kExit) break;
+  }
+  hw::Unbind(&library);
+  return 0;
+}
+
+}  // namespace qbus::app

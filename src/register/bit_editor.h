@@ -1,0 +1,19 @@
+#pragma once
+
+#include "hw/hardware_access.h"
+#include "register/phase_outcome.h"
+#include "register/register_read.h"
+#include "ui/window_layer.h"
+
+namespace qbus::regs {
+
+// Shows the Write line (42), the enabled Edit row holding the value read and WRITE (8), and
+// waits. A click on a box of the row recomputes the value from the whole row and rewrites the
+// Write line. WRITE frees the button, writes the value at the width, disables the row, reads the
+// register back and shows the Test line (8) and the disabled Verify row, then waits again.
+// NEW SELECTION (107) returns kNewSelection, writing nothing when it comes before WRITE; EXIT
+// (108) and the close box return kExit at once.
+Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                     const ReadResult& read);
+
+}  // namespace qbus::regs

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace qbus::regs {
+
+// What a waiting phase hands back to the program's spine.
+enum class Outcome { kRead, kNewSelection, kExit };
+
+}  // namespace qbus::regs

@@ -1,0 +1,45 @@
+#include "register/register_read.h"
+
+#include "app/control_table.h"
+#include "register/bit_row.h"
+#include "register/result_line.h"
+#include "text/number_text.h"
+
+namespace qbus::regs {
+
+using namespace controls;
+
+ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                           AccessWidth width) {
+  for (ControlId id : {kReadButton, kDWordOption, kWordOption, kByteOption}) layer.FreeControl(id);
+  layer.DisableControl(kNewSelectionButton, 0);
+
+  ReadResult result;
+  RegisterTarget& target = result.target;
+  target.width = width;
+  const auto bus = static_cast<uint32_t>(layer.GetControlState(kBusSelector));
+  target.captions.bus = BusCaption(bus);
+  const auto device = static_cast<uint32_t>(layer.GetControlState(kDeviceSelector));
+  target.captions.device = DeviceCaption(device);
+  const auto function = static_cast<uint32_t>(layer.GetControlState(kFunctionSelector));
+  target.captions.function = FunctionCaption(function);
+  const auto position = static_cast<uint32_t>(layer.GetControlState(kOffsetSelector));
+  target.offset = static_cast<uint32_t>(text::ShiftLeft64(position, static_cast<int>(width)));
+  target.captions.address = OffsetCaption(target.offset);
+  target.location = bus << 8 | device << 3 | function;
+
+  ReadRegister(access, target, &result.value);
+
+  const Box box = kReadLineBox;
+  layer.CreateTextControl(kReadLine, box.x, box.y, box.width, box.height,
+                          FormatResultLine(LineKind::kRead, width, result.value, target.captions),
+                          ui::kTextCentred);
+  layer.SetControlFont(kReadLine, layer.FontHandleOf(kLargeFont));
+  for (ControlId id : {kBusSelector, kDeviceSelector, kFunctionSelector, kOffsetSelector}) {
+    layer.DisableControl(id, 1);
+  }
+  BuildBitRow(layer, BitRow::kRead, width, result.value);
+  return result;
+}
+
+}  // namespace qbus::regs

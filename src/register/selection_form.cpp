@@ -1,0 +1,141 @@
+#include "register/selection_form.h"
+
+#include "app/control_table.h"
+#include "register/captions.h"
+#include "text/number_text.h"
+
+namespace qbus::regs {
+namespace {
+
+using namespace controls;
+
+constexpr char kExitCaption[] = "E X I T";
+constexpr char kNewSelectionCaption[] = "N E W   S E L E C T I O N";
+
+// Highest offset-selector position: the label's maximum shifted down by the width.
+int HighestOffsetPosition(AccessWidth width) { return 0xFFFF >> static_cast<int>(width); }
+
+void CreateText(ui::WindowLayer& layer, ControlId id, Box box, const char* text) {
+  layer.CreateTextControl(id, box.x, box.y, box.width, box.height, text, ui::kTextCentred);
+}
+
+void CreateSelector(ui::WindowLayer& layer, ControlId id, Box box, int maximum,
+                    const char* caption) {
+  layer.CreateSpinControl(id, box.x, box.y, box.width, box.height, 0, maximum, ui::kSpinReadOnly);
+  layer.SetControlState(id, 0);
+  layer.SetControlText(id, caption);
+}
+
+void CreateButton(ui::WindowLayer& layer, ControlId id, Box box, const char* caption) {
+  layer.CreateButtonControl(id, box.x, box.y, box.width, box.height, caption);
+}
+
+void CreateOption(ui::WindowLayer& layer, ControlId id, Box box, const char* caption) {
+  layer.CreateOptionControl(id, box.x, box.y, box.width, box.height, caption);
+}
+
+void BuildForm(ui::WindowLayer& layer) {
+  for (ControlId id = 0; id <= kLastCycleControl; ++id) {
+    if (layer.ControlExists(id)) layer.FreeControl(id);
+  }
+  const ui::FontHandle large = layer.FontHandleOf(kLargeFont);
+  CreateText(layer, kBusLabel, kBusLabelBox, "Bus-Nr. (0x00-0xFF)");
+  CreateSelector(layer, kBusSelector, kBusSelectorBox, 255, "0x00 (0) ");
+  CreateText(layer, kDeviceLabel, kDeviceLabelBox, "Device-Nr. (0x00-0x1F)");
+  CreateSelector(layer, kDeviceSelector, kDeviceSelectorBox, 31, "0x00 (0) ");
+  CreateText(layer, kFunctionLabel, kFunctionLabelBox, "Function-Nr. (0x0-0x7)");
+  CreateSelector(layer, kFunctionSelector, kFunctionSelectorBox, 7, "0x0 (0) ");
+  CreateText(layer, kOffsetLabel, kOffsetLabelBox, OffsetLabel(AccessWidth::kDWord));
+  CreateSelector(layer, kOffsetSelector, kOffsetSelectorBox,
+                 HighestOffsetPosition(AccessWidth::kDWord), "0x0000 (0) ");
+  CreateButton(layer, kReadButton, kReadButtonBox, "R E A D");
+  CreateButton(layer, kNewSelectionButton, kNewSelectionButtonBox, kNewSelectionCaption);
+  layer.SetControlFont(kNewSelectionButton, large);
+  CreateButton(layer, kExitButton, kExitButtonBox, kExitCaption);
+  layer.SetControlFont(kExitButton, large);
+  CreateOption(layer, kDWordOption, kDWordOptionBox, "DWord");
+  CreateOption(layer, kWordOption, kWordOptionBox, "Word");
+  CreateOption(layer, kByteOption, kByteOptionBox, "Byte");
+  layer.SetControlState(kDWordOption, 1);
+  for (ControlId id = kBusLabel; id <= kByteOption; ++id) layer.SetControlFont(id, large);
+  layer.DisableControl(kNewSelectionButton, 1);
+}
+
+// The width of the first chosen option, looking at DWord, Word, Byte in that order.
+bool ChosenWidth(const ui::WindowLayer& layer, AccessWidth* width) {
+  constexpr std::pair<ControlId, AccessWidth> kOptions[] = {{kDWordOption, AccessWidth::kDWord},
+                                                            {kWordOption, AccessWidth::kWord},
+                                                            {kByteOption, AccessWidth::kByte}};
+  for (const auto& [id, option_width] : kOptions) {
+    if (layer.GetControlState(id) != 0) {
+      *width = option_width;
+      return true;
+    }
+  }
+  return false;
+}
+
+void RebuildOffsetSelector(ui::WindowLayer& layer, AccessWidth width) {
+  layer.SetControlText(kOffsetLabel, OffsetLabel(width));
+  layer.FreeControl(kOffsetSelector);
+  CreateSelector(layer, kOffsetSelector, kOffsetSelectorBox, HighestOffsetPosition(width),
+                 "0x0000 (0) ");
+  layer.SetControlFont(kOffsetSelector, layer.FontHandleOf(kLargeFont));
+}
+
+// The caption of a selector's current position, with the trailing blank of the field.
+std::string SelectorText(const ui::WindowLayer& layer, ControlId id, AccessWidth width) {
+  const int position = layer.GetControlState(id);
+  switch (id) {
+    case kBusSelector:
+      return BusCaption(position) + " ";
+    case kDeviceSelector:
+      return DeviceCaption(position) + " ";
+    case kFunctionSelector:
+      return FunctionCaption(position) + " ";
+    default:
+      return OffsetCaption(static_cast<int64_t>(
+                 text::ShiftLeft64(static_cast<uint64_t>(position), static_cast<int>(width)))) +
+             " ";
+  }
+}
+
+}  // namespace
+
+const char* OffsetLabel(AccessWidth width) {
+  switch (width) {
+    case AccessWidth::kDWord:
+      return "Address (0x0000-0xFFFC)";
+    case AccessWidth::kWord:
+      return "Address (0x0000-0xFFFE)";
+    case AccessWidth::kByte:
+      break;
+  }
+  return "Address (0x0000-0xFFFF)";
+}
+
+Selection RunSelectionForm(ui::WindowLayer& layer) {
+  BuildForm(layer);
+  AccessWidth width = AccessWidth::kDWord;
+  for (;;) {
+    AccessWidth chosen;
+    if (ChosenWidth(layer, &chosen) && chosen != width) {
+      width = chosen;
+      RebuildOffsetSelector(layer, width);
+    }
+    const int code = layer.WaitEvent();
+    if (code == ui::kCloseEvent) return {Outcome::kExit, width};
+    if (code != ui::kControlEvent) continue;
+    const ControlId id = layer.EventControl();
+    if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
+        id == kOffsetSelector) {
+      layer.SetControlText(id, SelectorText(layer, id, width));
+    } else if (id == kReadButton) {
+      return {Outcome::kRead, width};
+    } else if (id == kExitButton) {
+      return {Outcome::kExit, width};
+    }
+  }
+}
+
+}  // namespace qbus::regs

@@ -1,0 +1,71 @@
+#include "scan/bus_scan.h"
+
+#include <array>
+
+#include "app/control_table.h"
+#include "scan/device_line.h"
+
+namespace qbus::scan {
+namespace {
+
+constexpr uint32_t kAddressPort = 0xCF8;
+constexpr uint32_t kDataPort = 0xCFC;
+
+struct LegendLine {
+  int x, y;
+  const char* text;
+};
+
+// Lines 112 to 123: ten in the first column, two in the second.
+constexpr std::array<LegendLine, 12> kLegend{{
+    {620, 235, "0x1002 = AMD (ATI)"},
+    {620, 250, "0x1022 = AMD"},
+    {620, 265, "0x10DE = NVIDIA"},
+    {620, 280, "0x10EC = REALTEK"},
+    {620, 295, "0x1106 = VIA"},
+    {620, 310, "0x14E4 = BROADCOM"},
+    {620, 325, "0x14F1 = KORVENTIX"},
+    {620, 340, "0x197B = JMICRON"},
+    {620, 355, "0x1B21 = ASUSTEK"},
+    {620, 370, "0x1B6F = ETRON"},
+    {820, 235, "0x8086 = INTEL"},
+    {820, 250, "0x9710 = MOSCHIP"},
+}};
+
+}  // namespace
+
+void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
+  using namespace controls;
+  layer.CreateListControl(kDeviceList, kDeviceListBox.x, kDeviceListBox.y, kDeviceListBox.width,
+                          kDeviceListBox.height);
+  layer.CreateTextControl(kLegendHeading, kLegendHeadingBox.x, kLegendHeadingBox.y,
+                          kLegendHeadingBox.width, kLegendHeadingBox.height,
+                          "Any Vendors:", ui::kTextCentred);
+  for (size_t i = 0; i < kLegend.size(); ++i) {
+    layer.CreateTextControl(kLegendFirst + static_cast<int>(i), kLegend[i].x, kLegend[i].y, 130, 15,
+                            kLegend[i].text, ui::kTextLeft);
+  }
+  for (ControlId id = kDeviceList; id <= kLegendLast; ++id) {
+    layer.SetControlFont(id, layer.FontHandleOf(kLargeFont));
+  }
+
+  // One value serves all probes and is never cleared: a failed read leaves what the library
+  // stored.
+  uint32_t address = 0x80000000;
+  uint32_t value = 0;
+  for (int bus = 0; bus < 256; ++bus) {
+    for (int device = 0; device < 32; ++device) {
+      address &= 0xFFFFF8FF;
+      for (int function = 0; function < 8; ++function) {
+        access.WriteIoPortDwordEx(kAddressPort, address);
+        access.ReadIoPortDwordEx(kDataPort, &value);
+        if (value != 0xFFFFFFFF) {
+          layer.AddListItem(kDeviceList, -1, FormatDeviceLine(bus, device, function, value));
+        }
+        address += 0x100;
+      }
+    }
+  }
+}
+
+}  // namespace qbus::scan

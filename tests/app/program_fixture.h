@@ -1,0 +1,127 @@
+#pragma once
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/program.h"
+#include "tests/support/scripted_user.h"
+#include "tests/support/temp_dir.h"
+#include "ui/window_layer.h"
+
+namespace qbus::test {
+
+// Runs the whole program in-process against the simulated machine (CTest puts it on
+// LD_LIBRARY_PATH), played by a scripted user, with the library's trace in a temporary file.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trace_ = (dir_.path() / "trace.txt").string();
+    setenv("QUORILBUS_SIM_TRACE", trace_.c_str(), 1);
+    unsetenv("QUORILBUS_SIM_DUMP");
+    unsetenv("QUORILBUS_SIM_INIT");
+  }
+  void TearDown() override {
+    unsetenv("QUORILBUS_SIM_TRACE");
+    unsetenv("QUORILBUS_SIM_DUMP");
+    unsetenv("QUORILBUS_SIM_INIT");
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+  }
+
+  // Makes the simulated machine from dump text.
+  void UseDump(const std::string& text) {
+    const std::string path = (dir_.path() / "machine.dump").string();
+    std::ofstream(path) << text;
+    setenv("QUORILBUS_SIM_DUMP", path.c_str(), 1);
+  }
+
+  // Runs the program to its end; the script's steps run while it waits.
+  int Run(int dots_per_inch = 96, const std::string& library = "libWinRing0x64.so") {
+    layer_ = std::make_unique<ui::WindowLayer>(user_.Options(dots_per_inch));
+    user_.Attach(layer_.get());
+    const int code = app::RunProgram(*layer_, library);
+    EXPECT_TRUE(user_.Finished()) << "steps left when the program ended";
+    layer_.reset();
+    return code;
+  }
+
+  ui::WindowLayer& layer() { return *layer_; }
+
+  // The text a control shows: a label's text, a field's text or a button's caption.
+  std::string Text(ui::ControlId id) {
+    QWidget* w = Widget(layer(), id);
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+    if (auto* field = qobject_cast<QLineEdit*>(w)) return field->text().toStdString();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
+    ADD_FAILURE() << "control " << id << " shows no text";
+    return {};
+  }
+
+  bool Enabled(ui::ControlId id) { return Widget(layer(), id)->isEnabled(); }
+  int FontSize(ui::ControlId id) { return Widget(layer(), id)->font().pixelSize(); }
+  QRect Box(ui::ControlId id) { return Widget(layer(), id)->geometry(); }
+
+  // Numbers 0 to 123 that hold a control now.
+  std::vector<int> LiveControls() {
+    std::vector<int> ids;
+    for (int id = 0; id <= 123; ++id) {
+      if (layer().ControlExists(id)) ids.push_back(id);
+    }
+    return ids;
+  }
+
+  // Presses Up (or Down) `times` in a selector's field: one step of the script, so the steps'
+  // identical events merge into one while they wait.
+  void PressInSelector(ui::ControlId id, Qt::Key key, int times) {
+    QWidget* field = Widget(layer(), id);
+    for (int i = 0; i < times; ++i) QTest::keyClick(field, key);
+  }
+
+  std::vector<std::string> TraceLines() {
+    std::ifstream in(trace_);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  // The trace without the scan's port calls.
+  std::vector<std::string> AccessLines() {
+    std::vector<std::string> lines;
+    for (const std::string& line : TraceLines()) {
+      if (line.find("IoPortDwordEx") == std::string::npos) lines.push_back(line);
+    }
+    return lines;
+  }
+
+  // Dismisses every message box that appears from now on, recording "title|text".
+  void AnswerMessageBoxes() {
+    QObject::connect(&answerer_, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        messages_.push_back(box->windowTitle().toStdString() + "|" + box->text().toStdString());
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    answerer_.start(10);
+  }
+
+  TempDir dir_;
+  std::string trace_;
+  ScriptedUser user_;
+  std::unique_ptr<ui::WindowLayer> layer_;
+  std::vector<std::string> messages_;
+  QTimer answerer_;
+};
+
+}  // namespace qbus::test

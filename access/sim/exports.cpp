@@ -33,13 +33,6 @@ uint32_t TracedWrite(const char* name, std::initializer_list<uint32_t> arguments
   return result;
 }
 
-// Configuration accesses are rare next to the scan's port calls; flushing them lets a reader
-// of the trace see every register access at once.
-uint32_t Flushed(uint32_t result) {
-  if (core) core->trace().Flush();
-  return result;
-}
-
 }  // namespace
 
 extern "C" {
@@ -48,7 +41,6 @@ uint32_t InitializeOls(void) {
   core = std::make_unique<Core>(access::sim::OptionsFromEnvironment());
   const uint32_t result = core->Init() ? 1 : 0;
   core->trace().Call("InitializeOls", {}, result);
-  core->trace().Flush();
   if (result == 0) core.reset();
   return result;
 }
@@ -67,28 +59,28 @@ uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) {
                      access::WritePortEntry(core.get(), port, value));
 }
 uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) {
-  return Flushed(TracedRead("ReadPciConfigDwordEx", {location, offset},
-                            access::ReadConfigEntry(core.get(), location, offset, value), value));
+  return TracedRead("ReadPciConfigDwordEx", {location, offset},
+                    access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
 uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) {
-  return Flushed(TracedWrite("WritePciConfigDwordEx", {location, offset, value},
-                             access::WriteConfigEntry(core.get(), location, offset, value)));
+  return TracedWrite("WritePciConfigDwordEx", {location, offset, value},
+                     access::WriteConfigEntry(core.get(), location, offset, value));
 }
 uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) {
-  return Flushed(TracedRead("ReadPciConfigWordEx", {location, offset},
-                            access::ReadConfigEntry(core.get(), location, offset, value), value));
+  return TracedRead("ReadPciConfigWordEx", {location, offset},
+                    access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
 uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) {
-  return Flushed(TracedWrite("WritePciConfigWordEx", {location, offset, value},
-                             access::WriteConfigEntry(core.get(), location, offset, value)));
+  return TracedWrite("WritePciConfigWordEx", {location, offset, value},
+                     access::WriteConfigEntry(core.get(), location, offset, value));
 }
 uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) {
-  return Flushed(TracedRead("ReadPciConfigByteEx", {location, offset},
-                            access::ReadConfigEntry(core.get(), location, offset, value), value));
+  return TracedRead("ReadPciConfigByteEx", {location, offset},
+                    access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
 uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) {
-  return Flushed(TracedWrite("WritePciConfigByteEx", {location, offset, value},
-                             access::WriteConfigEntry(core.get(), location, offset, value)));
+  return TracedWrite("WritePciConfigByteEx", {location, offset, value},
+                     access::WriteConfigEntry(core.get(), location, offset, value));
 }
 
 }  // extern "C"

@@ -4,6 +4,8 @@ namespace qbus::access::sim {
 
 Trace::Trace(const std::string& path) {
   if (!path.empty()) file_ = std::fopen(path.c_str(), "a");
+  // Line by line, so that a reader sees every call as soon as it returns.
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IOLBF, 0);
 }
 
 Trace::~Trace() {
@@ -18,10 +20,6 @@ void Trace::Call(const char* name, std::initializer_list<uint32_t> arguments,
   if (result) std::fprintf(file_, " -> 0x%X", *result);
   if (value) std::fprintf(file_, " 0x%X", *value);
   std::fputc('\n', file_);
-}
-
-void Trace::Flush() {
-  if (file_ != nullptr) std::fflush(file_);
 }
 
 }  // namespace qbus::access::sim

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-// Appends one line per entry-point call to a file, every number as 0x + uppercase hex without
-// zero fill:
+// Appends one line per entry-point call to a file, written out as each call returns, every number
+// as 0x + uppercase hex without zero fill:
 //   InitializeOls -> 0x1
 //   ReadPciConfigWordEx 0x8 0x4 -> 0x1 0x107
 //   WritePciConfigWordEx 0x8 0x4 0x106 -> 0x1
@@ -27,9 +27,6 @@ class Trace {
   // the value stored.
   void Call(const char* name, std::initializer_list<uint32_t> arguments,
             std::optional<uint32_t> result, std::optional<uint32_t> value = std::nullopt);
-
-  // Makes every line written so far visible to readers of the file.
-  void Flush();
 
  private:
   std::FILE* file_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QScreen>
 
 #include "ui/window_metrics.h"
@@ -20,6 +21,7 @@ MainWindow::MainWindow(int width, int height, bool centred, std::function<void()
   colours.setColor(QPalette::Window, colours.color(QPalette::Button));
   setPalette(colours);
   setAutoFillBackground(true);
+  setWindowIcon(QIcon(QStringLiteral(":/quoril-bus-32.png")));
   if (centred_) Centre();
 }
 

@@ -24,6 +24,7 @@ TEST_F(WindowTest, TheMainWindowHasAFixedClientAreaAndNoMaximiseBox) {
   EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(w->palette().color(QPalette::Window), w->palette().color(QPalette::Button));
+  EXPECT_TRUE(w->windowIcon().availableSizes().contains(QSize(32, 32)));
   EXPECT_NE(layer().WindowHandle(0), 0u);
   EXPECT_EQ(layer().WindowHandle(1), 0u);
   EXPECT_EQ(layer().OpenMainWindow(0, 0, 0, 10, 10, "again", 0), 0) << "one main window only";

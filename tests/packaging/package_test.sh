@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a temporary root and checks what a user's system
+# would get: the program finds its access library through its RUNPATH alone, and the desktop
+# entry and metainfo validate.
+#   package_test.sh BUILD_DIR
+set -euo pipefail
+build_dir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/quoril-bus_*.deb)
+root="$work/root"
+dpkg -x "$deb" "$root"
+
+for file in usr/bin/quoril-bus usr/bin/quoril-bus-root usr/lib/quoril-bus/libWinRing0x64.so \
+            usr/lib/quoril-bus/sim/libWinRing0x64.so \
+            usr/share/applications/org.quorilbus.QuorilBus.desktop \
+            usr/share/metainfo/org.quorilbus.QuorilBus.metainfo.xml \
+            usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy \
+            usr/share/icons/hicolor/32x32/apps/org.quorilbus.QuorilBus.png \
+            usr/share/icons/hicolor/scalable/apps/org.quorilbus.QuorilBus.svg; do
+  [ -e "$root/$file" ] || fail "missing $file"
+done
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6widgets6 libpci3 fonts-liberation2 qt6-qpa-plugins pkexec; do
+  [[ "$depends" == *"$package"* ]] || fail "Depends lacks $package: $depends"
+done
+
+runpath=$(readelf -d "$root/usr/bin/quoril-bus" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+[ "$runpath" = '$ORIGIN/../lib/quoril-bus' ] || fail "RUNPATH is '$runpath'"
+if ldd "$root/usr/bin/quoril-bus" | grep -q "not found"; then fail "unresolved libraries"; fi
+
+# Run the unpacked program with no library path (as pkexec leaves it) and watch the dynamic
+# loader open the access library beside it. The program then waits for its user; stop it.
+env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen LD_DEBUG=libs \
+  timeout 5 "$root/usr/bin/quoril-bus" >"$work/run.log" 2>&1 || true
+grep -q "calling init: $root/usr/bin/../lib/quoril-bus/libWinRing0x64.so" "$work/run.log" ||
+  fail "the program did not load its library: $(grep -i winring0 "$work/run.log" | head -5)"
+
+grep -q 'exec.path">/usr/bin/quoril-bus<' "$root/usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy" ||
+  fail "the polkit policy names another program"
+grep -q '^exec pkexec /usr/bin/quoril-bus ' "$root/usr/bin/quoril-bus-root" ||
+  fail "the launcher starts another program"
+
+desktop-file-validate "$root/usr/share/applications/org.quorilbus.QuorilBus.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorilbus.QuorilBus.metainfo.xml"
+echo "1 passed, 0 failed"

@@ -22,13 +22,14 @@ WindowLayer::~WindowLayer() {
   impl_->fonts.clear();
 }
 
-int WindowLayer::OpenMainWindow(int window, int, int, int width, int height,
+int WindowLayer::OpenMainWindow(int window, int x, int y, int width, int height,
                                 const std::string& title, uint32_t flags) {
   if (window != 0 || impl_->window || width <= 0 || height <= 0) return 0;
   impl_->window = std::make_unique<MainWindow>(
       width, height, (flags & kCentred) != 0, [this] { RaiseEvent(kCloseEvent, 0, 0, 0); },
       [this](bool forward) { return MoveFocus(forward); });
   impl_->window->setWindowTitle(QString::fromStdString(title));
+  if ((flags & kCentred) == 0) impl_->window->move(x, y);
   impl_->window->show();
   impl_->window->raise();
   impl_->window->activateWindow();

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   unsetenv("QUORILBUS_SIM_TRACE");
-  qbus::ui::Application application(argc, argv);
+  qbus::ui::Application application;
   if (argc == 3 && std::strcmp(argv[1], "--first-form-child") == 0) {
     return qbus::bench::RunFirstFormChild(argv[2]);
   }

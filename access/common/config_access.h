@@ -29,14 +29,30 @@ constexpr void ToLittleEndian(uint32_t value, uint32_t width, uint8_t* bytes) {
   for (uint32_t i = 0; i < width; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// The read entry points' contract: null output fails without access, a failed read stores
-// all-ones. `read` is called only with a valid output pointer and returns the value or nothing.
+// The read entry points' contract: null output fails without access, a failed read (one that
+// throws included) stores all-ones. `read` is called only with a valid output pointer and
+// returns the value or nothing.
 template <typename T, typename ReadFn>
-uint32_t StoreRead(T* value, ReadFn read) {
+uint32_t StoreRead(T* value, ReadFn read) noexcept {
   if (value == nullptr) return 0;
-  const std::optional<uint32_t> result = read();
+  std::optional<uint32_t> result;
+  try {
+    result = read();
+  } catch (...) {
+    result.reset();
+  }
   *value = result ? static_cast<T>(*result) : static_cast<T>(~T{0});
   return result ? 1 : 0;
+}
+
+// Runs a write or set-up step so that no exception leaves it: one becomes the failure result.
+template <typename Step>
+uint32_t OneOrZero(Step step) noexcept {
+  try {
+    return step() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // namespace qbus::access

@@ -7,12 +7,13 @@
 
 // The bodies of the entry points, shared by both libraries: each checks its output pointer and
 // its core (null while the library is not initialised), forwards to the core, and turns the
-// result into 1/0 plus the all-ones store of a failed read. `Core` offers ReadConfig,
-// WriteConfig, ReadPort and WritePort.
+// result into 1/0 plus the all-ones store of a failed read. An exception from the core is a
+// failure too, so none crosses the C boundary. `Core` offers ReadConfig, WriteConfig, ReadPort
+// and WritePort.
 namespace qbus::access {
 
 template <typename Core, typename T>
-uint32_t ReadConfigEntry(Core* core, uint32_t location, uint32_t offset, T* value) {
+uint32_t ReadConfigEntry(Core* core, uint32_t location, uint32_t offset, T* value) noexcept {
   return StoreRead(value, [&]() -> std::optional<uint32_t> {
     if (core == nullptr) return std::nullopt;
     return core->ReadConfig(location, offset, sizeof(T));
@@ -20,12 +21,13 @@ uint32_t ReadConfigEntry(Core* core, uint32_t location, uint32_t offset, T* valu
 }
 
 template <typename Core, typename T>
-uint32_t WriteConfigEntry(Core* core, uint32_t location, uint32_t offset, T value) {
-  return core != nullptr && core->WriteConfig(location, offset, sizeof(T), value) ? 1 : 0;
+uint32_t WriteConfigEntry(Core* core, uint32_t location, uint32_t offset, T value) noexcept {
+  return OneOrZero(
+      [&] { return core != nullptr && core->WriteConfig(location, offset, sizeof(T), value); });
 }
 
 template <typename Core>
-uint32_t ReadPortEntry(Core* core, uint32_t port, uint32_t* value) {
+uint32_t ReadPortEntry(Core* core, uint32_t port, uint32_t* value) noexcept {
   return StoreRead(value, [&]() -> std::optional<uint32_t> {
     if (core == nullptr) return std::nullopt;
     return core->ReadPort(port);
@@ -33,8 +35,8 @@ uint32_t ReadPortEntry(Core* core, uint32_t port, uint32_t* value) {
 }
 
 template <typename Core>
-uint32_t WritePortEntry(Core* core, uint32_t port, uint32_t value) {
-  return core != nullptr && core->WritePort(port, value) ? 1 : 0;
+uint32_t WritePortEntry(Core* core, uint32_t port, uint32_t value) noexcept {
+  return OneOrZero([&] { return core != nullptr && core->WritePort(port, value); });
 }
 
 }  // namespace qbus::access

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 
 extern "C" {
 #include <pci/pci.h>
@@ -33,17 +34,58 @@ thread_local ErrorTrap* active_trap = nullptr;
 // Warnings (a device file that cannot be opened, a refused write) show up as failed results.
 void OnWarning(char*, ...) {}
 
-// Runs `step` with the error hook armed. Only trivial locals live here, so the longjmp skips
-// no destructor.
-bool RunGuarded(void (*step)(pci_access*), pci_access* access, ErrorTrap* trap) {
+// Runs `step` (a libpci call returning true on success) with the error hook armed; false when
+// it fails or libpci reports an error. Only trivial locals live here and in the steps, so the
+// longjmp skips no destructor.
+template <typename Step>
+bool RunGuarded(ErrorTrap* trap, const Step& step) {
   active_trap = trap;
   if (setjmp(trap->jump) != 0) {
     active_trap = nullptr;
     return false;
   }
-  step(access);
+  const bool done = step();
   active_trap = nullptr;
-  return true;
+  return done;
+}
+
+// libpci's sysfs scan reports an entry whose name it cannot parse through the error hook while
+// its directory is open, so leaving by longjmp would leak the directory. Such a tree is refused
+// here, before the scan; true when every entry parses (or the folder cannot be opened, which
+// libpci reports before it opens anything).
+bool DeviceNamesParse(const std::string& root, std::string* error) {
+  const std::string folder = (root.empty() ? PCI_PATH_SYS_BUS_PCI : root) + "/devices";
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return true;
+  bool parsed = true;
+  while (const dirent* entry = readdir(dir)) {
+    unsigned domain, bus, device;
+    int function;
+    if (entry->d_name[0] == '.') continue;
+    if (std::sscanf(entry->d_name, "%x:%x:%x.%d", &domain, &bus, &device, &function) < 4) {
+      *error = folder + ": unexpected entry " + entry->d_name;
+      parsed = false;
+      break;
+    }
+  }
+  closedir(dir);
+  return parsed;
+}
+
+// Block reads and writes return the method's result, but libpci may still call its error hook
+// on the way (a device path too long for its buffer), so they run guarded too.
+bool ReadBlock(pci_dev* device, uint32_t offset, uint8_t* bytes, uint32_t width) {
+  ErrorTrap trap;
+  return RunGuarded(&trap, [=] {
+    return pci_read_block(device, static_cast<int>(offset), bytes, static_cast<int>(width)) != 0;
+  });
+}
+
+bool WriteBlock(pci_dev* device, uint32_t offset, uint8_t* bytes, uint32_t width) {
+  ErrorTrap trap;
+  return RunGuarded(&trap, [=] {
+    return pci_write_block(device, static_cast<int>(offset), bytes, static_cast<int>(width)) != 0;
+  });
 }
 
 }  // namespace
@@ -70,8 +112,14 @@ bool Core::TryMethod(unsigned method) {
   if (!sysfs_root_.empty())
     pci_set_param(access, const_cast<char*>("sysfs.path"), sysfs_root_.data());
 
+  if (method == PCI_ACCESS_SYS_BUS_PCI && !DeviceNamesParse(sysfs_root_, &error_)) {
+    pci_cleanup(access);
+    return false;
+  }
   ErrorTrap trap{};
-  if (!RunGuarded(pci_init, access, &trap) || !RunGuarded(pci_scan_bus, access, &trap)) {
+  const auto init = [access] { return pci_init(access), true; };
+  const auto scan = [access] { return pci_scan_bus(access), true; };
+  if (!RunGuarded(&trap, init) || !RunGuarded(&trap, scan)) {
     error_ = trap.message;
     pci_cleanup(access);
     return false;
@@ -88,7 +136,7 @@ void Core::Enumerate() {
         uint32_t{device->bus} << 8 | uint32_t{device->dev} << 3 | device->func;
     // Extended space exists where its first dword can be read.
     uint8_t probe[4];
-    const uint32_t size = pci_read_block(device, 0x100, probe, 4) ? 4096 : 256;
+    const uint32_t size = ReadBlock(device, 0x100, probe, 4) ? 4096 : 256;
     present_.set(location);
     functions_[location] = {device, size};
   }
@@ -108,8 +156,7 @@ const Core::Function* Core::Find(uint32_t location, uint32_t offset, uint32_t wi
 std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
   const Function* function = Find(location, offset, width);
   uint8_t bytes[4] = {};
-  if (function == nullptr ||
-      !pci_read_block(function->device, static_cast<int>(offset), bytes, static_cast<int>(width))) {
+  if (function == nullptr || !ReadBlock(function->device, offset, bytes, width)) {
     return std::nullopt;
   }
   return FromLittleEndian(bytes, width);
@@ -120,8 +167,7 @@ bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint3
   if (function == nullptr) return false;
   uint8_t bytes[4];
   ToLittleEndian(value, width, bytes);
-  return pci_write_block(function->device, static_cast<int>(offset), bytes,
-                         static_cast<int>(width)) != 0;
+  return WriteBlock(function->device, offset, bytes, width);
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {

@@ -20,37 +20,39 @@ std::unique_ptr<Core> core;
 
 extern "C" {
 
-uint32_t InitializeOls(void) {
-  core = std::make_unique<Core>();
-  if (core->Init()) return 1;
-  core.reset();
-  return 0;
+uint32_t InitializeOls(void) noexcept {
+  const uint32_t result = access::OneOrZero([] {
+    core = std::make_unique<Core>();
+    return core->Init();
+  });
+  if (result == 0) core.reset();
+  return result;
 }
 
-void DeinitializeOls(void) { core.reset(); }
+void DeinitializeOls(void) noexcept { core.reset(); }
 
-uint32_t ReadIoPortDwordEx(uint32_t port, uint32_t* value) {
+uint32_t ReadIoPortDwordEx(uint32_t port, uint32_t* value) noexcept {
   return access::ReadPortEntry(core.get(), port, value);
 }
-uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) {
+uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) noexcept {
   return access::WritePortEntry(core.get(), port, value);
 }
-uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) {
+uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) noexcept {
   return access::ReadConfigEntry(core.get(), location, offset, value);
 }
-uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) {
+uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) noexcept {
   return access::WriteConfigEntry(core.get(), location, offset, value);
 }
-uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) {
+uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) noexcept {
   return access::ReadConfigEntry(core.get(), location, offset, value);
 }
-uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) {
+uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) noexcept {
   return access::WriteConfigEntry(core.get(), location, offset, value);
 }
-uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) {
+uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) noexcept {
   return access::ReadConfigEntry(core.get(), location, offset, value);
 }
-uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) {
+uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) noexcept {
   return access::WriteConfigEntry(core.get(), location, offset, value);
 }
 

@@ -1,17 +1,18 @@
 #include "access/sim/core.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
+#include <stdlib.h>
 
 #include "access/sim/default_machine.h"
+#include "access/sim/dump_file.h"
 
 namespace qbus::access::sim {
 namespace {
 
 std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
+  // Unset for a program started with raised privileges, which must not be steered from outside.
+  const char* value = secure_getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
 
@@ -19,7 +20,8 @@ std::string Environment(const char* name) {
 
 Options OptionsFromEnvironment() {
   return {Environment("QUORILBUS_SIM_DUMP"), Environment("QUORILBUS_SIM_TRACE"),
-          Environment("QUORILBUS_SIM_INIT") == "fail"};
+          Environment("QUORILBUS_SIM_INIT") == "fail",
+          Environment("QUORILBUS_SIM_UNPRIVILEGED") == "1"};
 }
 
 Core::Core(Options options) : options_(std::move(options)), trace_(options_.trace_path) {}
@@ -31,12 +33,13 @@ bool Core::Init() {
     std::istringstream text{std::string(kDefaultMachineDump)};
     dump = ParseDump(text, "built-in machine");
   } else {
-    std::ifstream file(options_.dump_path);
-    if (!file) {
-      std::fprintf(stderr, "quoril-bus simulator: cannot read %s\n", options_.dump_path.c_str());
+    DumpFile file = ReadDumpFile(options_.dump_path);
+    if (!file.error.empty()) {
+      std::fprintf(stderr, "quoril-bus simulator: %s\n", file.error.c_str());
       return false;
     }
-    dump = ParseDump(file, options_.dump_path);
+    std::istringstream text(std::move(file.text));
+    dump = ParseDump(text, options_.dump_path);
   }
   if (!dump.error.empty()) {
     std::fprintf(stderr, "quoril-bus simulator: %s\n", dump.error.c_str());
@@ -47,19 +50,18 @@ bool Core::Init() {
 }
 
 std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
-  if (!machine_) return std::nullopt;
+  if (!machine_ || (options_.unprivileged && offset >= kUnprivilegedBytes)) return std::nullopt;
   return machine_->Read(location, offset, width);
 }
 
 bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
-  return machine_ && machine_->Write(location, offset, width, value);
+  return machine_ && !options_.unprivileged && machine_->Write(location, offset, width, value);
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {
   if (!machine_) return std::nullopt;
-  return latch_.Read(port, [this](uint32_t location, uint32_t offset) {
-    return machine_->Read(location, offset, 4);
-  });
+  return latch_.Read(
+      port, [this](uint32_t location, uint32_t offset) { return ReadConfig(location, offset, 4); });
 }
 
 bool Core::WritePort(uint32_t port, uint32_t value) {

@@ -13,25 +13,31 @@
 namespace qbus::access::sim {
 
 struct Options {
-  std::string dump_path;   // empty: the built-in machine
-  std::string trace_path;  // empty: no trace
-  bool fail_init = false;  // Init refuses
+  std::string dump_path;      // empty: the built-in machine
+  std::string trace_path;     // empty: no trace
+  bool fail_init = false;     // Init refuses
+  bool unprivileged = false;  // as the kernel treats a user without root (below)
 };
 
-// Options from QUORILBUS_SIM_DUMP, QUORILBUS_SIM_TRACE and QUORILBUS_SIM_INIT=fail.
+// What an unprivileged user may read of each function: the kernel's first 64 bytes.
+constexpr uint32_t kUnprivilegedBytes = 0x40;
+
+// Options from QUORILBUS_SIM_DUMP, QUORILBUS_SIM_TRACE, QUORILBUS_SIM_INIT=fail and
+// QUORILBUS_SIM_UNPRIVILEGED=1, read with secure_getenv.
 Options OptionsFromEnvironment();
 
 class Core {
  public:
   explicit Core(Options options);
 
-  // Loads the machine. False when told to fail, or when the dump cannot be read or used; then
-  // one line naming the file (and the line to blame) goes to standard error and no machine is
-  // loaded.
+  // Loads the machine. False when told to fail, or when the dump cannot be read or used (not a
+  // regular file, too large, unreadable, malformed); then one line naming the file and the
+  // reason (or the line to blame) goes to standard error and no machine is loaded.
   bool Init();
 
   // As the real core: nothing for an absent function, a location above 0xFFFF, an unaligned
-  // offset or an access beyond the function's space, and before a successful Init.
+  // offset or an access beyond the function's space, and before a successful Init. Unprivileged,
+  // reads at offset 0x40 and above fail and every configuration write fails.
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
   std::optional<uint32_t> ReadPort(uint32_t port);

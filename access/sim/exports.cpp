@@ -20,7 +20,7 @@ std::unique_ptr<Core> core;
 
 template <typename T>
 uint32_t TracedRead(const char* name, std::initializer_list<uint32_t> arguments, uint32_t result,
-                    const T* value) {
+                    const T* value) noexcept {
   if (core) {
     core->trace().Call(name, arguments, result,
                        value ? std::optional<uint32_t>(*value) : std::nullopt);
@@ -28,7 +28,8 @@ uint32_t TracedRead(const char* name, std::initializer_list<uint32_t> arguments,
   return result;
 }
 
-uint32_t TracedWrite(const char* name, std::initializer_list<uint32_t> arguments, uint32_t result) {
+uint32_t TracedWrite(const char* name, std::initializer_list<uint32_t> arguments,
+                     uint32_t result) noexcept {
   if (core) core->trace().Call(name, arguments, result);
   return result;
 }
@@ -37,48 +38,50 @@ uint32_t TracedWrite(const char* name, std::initializer_list<uint32_t> arguments
 
 extern "C" {
 
-uint32_t InitializeOls(void) {
-  core = std::make_unique<Core>(access::sim::OptionsFromEnvironment());
-  const uint32_t result = core->Init() ? 1 : 0;
-  core->trace().Call("InitializeOls", {}, result);
+uint32_t InitializeOls(void) noexcept {
+  const uint32_t result = access::OneOrZero([] {
+    core = std::make_unique<Core>(access::sim::OptionsFromEnvironment());
+    return core->Init();
+  });
+  if (core) core->trace().Call("InitializeOls", {}, result);
   if (result == 0) core.reset();
   return result;
 }
 
-void DeinitializeOls(void) {
+void DeinitializeOls(void) noexcept {
   if (core) core->trace().Call("DeinitializeOls", {}, std::nullopt);
   core.reset();
 }
 
-uint32_t ReadIoPortDwordEx(uint32_t port, uint32_t* value) {
+uint32_t ReadIoPortDwordEx(uint32_t port, uint32_t* value) noexcept {
   return TracedRead("ReadIoPortDwordEx", {port}, access::ReadPortEntry(core.get(), port, value),
                     value);
 }
-uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) {
+uint32_t WriteIoPortDwordEx(uint32_t port, uint32_t value) noexcept {
   return TracedWrite("WriteIoPortDwordEx", {port, value},
                      access::WritePortEntry(core.get(), port, value));
 }
-uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) {
+uint32_t ReadPciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t* value) noexcept {
   return TracedRead("ReadPciConfigDwordEx", {location, offset},
                     access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
-uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) {
+uint32_t WritePciConfigDwordEx(uint32_t location, uint32_t offset, uint32_t value) noexcept {
   return TracedWrite("WritePciConfigDwordEx", {location, offset, value},
                      access::WriteConfigEntry(core.get(), location, offset, value));
 }
-uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) {
+uint32_t ReadPciConfigWordEx(uint32_t location, uint32_t offset, uint16_t* value) noexcept {
   return TracedRead("ReadPciConfigWordEx", {location, offset},
                     access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
-uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) {
+uint32_t WritePciConfigWordEx(uint32_t location, uint32_t offset, uint16_t value) noexcept {
   return TracedWrite("WritePciConfigWordEx", {location, offset, value},
                      access::WriteConfigEntry(core.get(), location, offset, value));
 }
-uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) {
+uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset, uint8_t* value) noexcept {
   return TracedRead("ReadPciConfigByteEx", {location, offset},
                     access::ReadConfigEntry(core.get(), location, offset, value), value);
 }
-uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) {
+uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value) noexcept {
   return TracedWrite("WritePciConfigByteEx", {location, offset, value},
                      access::WriteConfigEntry(core.get(), location, offset, value));
 }

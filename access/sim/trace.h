@@ -17,7 +17,9 @@ namespace qbus::access::sim {
 
 class Trace {
  public:
-  // Appends to `path`; an empty path, or one that cannot be opened, traces nothing.
+  // Appends to `path`, a regular file (created when missing); a symbolic link is not followed.
+  // An empty path traces nothing; so does one that cannot be used, after one line on standard
+  // error naming it and the reason.
   explicit Trace(const std::string& path);
   ~Trace();
   Trace(const Trace&) = delete;

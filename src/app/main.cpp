@@ -1,12 +1,13 @@
 // quoril-bus: lists the machine's PCI functions, then reads, edits, writes and verifies one
-// configuration register at a time. It takes no arguments and always exits with 0.
+// configuration register at a time. It takes no arguments (any given are ignored) and always
+// exits with 0.
 #include "app/program.h"
 #include "hw/library_binding.h"
 #include "ui/application.h"
 #include "ui/window_layer.h"
 
-int main(int argc, char** argv) {
-  qbus::ui::Application application(argc, argv);
+int main() {
+  qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
   return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()));
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdlib.h>
 #include <string>
+#include <sys/stat.h>
 
 #include "hw/library_binding.h"
 #include "tests/support/temp_dir.h"
@@ -163,26 +164,95 @@ TEST_F(SimEntryPoints, TheDataPortFollowsTheLatchedAddress) {
   EXPECT_EQ(value, 0xFFFFFFFFu);
 }
 
+// Whatever the variable names, the library loads only a regular file of sane size, never
+// blocks, and says in one line which file it refused and why.
 TEST(SimInitialise, FailsOnRequestAndOnUnusableDumps) {
   test::TempDir dir;
   const auto bad = dir.path() / "bad.dump";
   std::ofstream(bad) << "00:00.0 A: B\n00: 86 80\n00:00.0 A: B\n";
+  const auto fifo = dir.path() / "fifo.dump";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto huge = dir.path() / "huge.dump";
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, (uint64_t{1} << 30) + 1);  // sparse: takes no disk
+  const struct {
+    std::string path, reason;
+  } kUnusable[] = {
+      {bad.string(), ":3: function given twice"},
+      {(dir.path() / "missing.dump").string(), ": No such file or directory"},
+      {dir.path().string(), ": not a regular file"},
+      {fifo.string(), ": not a regular file"},
+      {"/dev/zero", ": not a regular file"},
+      {huge.string(), ": larger than the 1 GiB a dump may have"},
+  };
   hw::LoadedLibrary library = OpenUninitialised(QBUS_SIM_LIBRARY);
   setenv("QUORILBUS_SIM_INIT", "fail", 1);
   EXPECT_EQ(library.access.InitializeOls(), 0u);
   unsetenv("QUORILBUS_SIM_INIT");
-  for (const std::string& path : {bad.string(), (dir.path() / "missing.dump").string()}) {
+  for (const auto& [path, reason] : kUnusable) {
+    SCOPED_TRACE(path);
     setenv("QUORILBUS_SIM_DUMP", path.c_str(), 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(library.access.InitializeOls(), 0u);
     const std::string error = testing::internal::GetCapturedStderr();
-    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find(path + reason), std::string::npos) << error;
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
     uint8_t byte = 0;
     EXPECT_EQ(library.access.ReadPciConfigByteEx(0, 0, &byte), 0u) << "no half-loaded machine";
   }
   unsetenv("QUORILBUS_SIM_DUMP");
   dlclose(library.handle);
+}
+
+// A trace path that is a symbolic link is not followed: the file it points to stays as it was.
+TEST(SimTrace, DoesNotFollowASymbolicLink) {
+  test::TempDir dir;
+  const auto target = dir.path() / "precious";
+  std::ofstream(target) << "keep\n";
+  const auto link = dir.path() / "trace.txt";
+  std::filesystem::create_symlink(target, link);
+  setenv("QUORILBUS_SIM_TRACE", link.c_str(), 1);
+  hw::LoadedLibrary library;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library));
+  hw::Unbind(&library);
+  const std::string error = testing::internal::GetCapturedStderr();
+  unsetenv("QUORILBUS_SIM_TRACE");
+  EXPECT_EQ(ReadFile(target), "keep\n");
+  EXPECT_EQ(error, "quoril-bus simulator: cannot trace to " + link.string() +
+                       ": Too many levels of symbolic links\n");
+}
+
+// Unprivileged, the library answers as the kernel answers a user without root: the first 64
+// bytes of each function read, nothing above (the data port answers all-ones there, as for an
+// absent function), and no configuration write goes through.
+TEST_F(SimEntryPoints, UnprivilegedReadsTheFirst64BytesAndWritesNothing) {
+  hw::Unbind(&library_);
+  std::filesystem::remove(trace_);
+  setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
+  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
+  unsetenv("QUORILBUS_SIM_UNPRIVILEGED");
+  const hw::HardwareAccess& a = library_.access;
+  uint32_t dword = 0;
+  uint8_t byte = 0;
+  a.ReadPciConfigDwordEx(0x10, 0x3C, &dword);
+  a.ReadPciConfigByteEx(0x10, 0x40, &byte);
+  a.WritePciConfigByteEx(0x10, 0x3C, 0x0B);
+  a.WriteIoPortDwordEx(0xCF8, 0x80001040);
+  a.ReadIoPortDwordEx(0xCFC, &dword);
+  a.WriteIoPortDwordEx(0xCF8, 0x80001000);
+  a.ReadIoPortDwordEx(0xCFC, &dword);
+  hw::Unbind(&library_);
+  EXPECT_EQ(Trace(),
+            "InitializeOls -> 0x1\n"
+            "ReadPciConfigDwordEx 0x10 0x3C -> 0x1 0x1FF\n"
+            "ReadPciConfigByteEx 0x10 0x40 -> 0x0 0xFF\n"
+            "WritePciConfigByteEx 0x10 0x3C 0xB -> 0x0\n"
+            "WriteIoPortDwordEx 0xCF8 0x80001040 -> 0x1\n"
+            "ReadIoPortDwordEx 0xCFC -> 0x1 0xFFFFFFFF\n"
+            "WriteIoPortDwordEx 0xCF8 0x80001000 -> 0x1\n"
+            "ReadIoPortDwordEx 0xCFC -> 0x1 0x3E928086\n"
+            "DeinitializeOls\n");
 }
 
 }  // namespace

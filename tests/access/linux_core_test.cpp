@@ -1,7 +1,9 @@
 // The real library's core against a fake sysfs tree: every write here lands in a temporary
 // file, never in hardware.
 #include <gtest/gtest.h>
+#include <stdexcept>
 
+#include "access/common/entry_shim.h"
 #include "access/linux/core.h"
 #include "tests/support/fake_sysfs.h"
 #include "tests/support/temp_dir.h"
@@ -96,6 +98,56 @@ TEST(LinuxCoreInit, FailsCleanlyWithoutAnyUsableTree) {
   Core broken((dir.path() / "broken").string());
   EXPECT_FALSE(broken.Init());
   EXPECT_NE(broken.error().find("not-a-device"), std::string::npos) << broken.error();
+}
+
+size_t OpenDescriptors() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                           std::filesystem::directory_iterator()));
+}
+
+// libpci leaves its scan through the error hook with the device folder open; a refused tree
+// must cost nothing, however often it is tried.
+TEST(LinuxCoreInit, FailedInitsLeaveNoDescriptorOpen) {
+  test::TempDir dir;
+  test::AddFakeFunction(dir.path(), "0000:00:00.0", test::CountingConfig(256, 0x8086, 0x1237));
+  std::filesystem::create_directories(dir.path() / "devices/zz-not-a-device");
+  const size_t before = OpenDescriptors();
+  for (int i = 0; i < 100; ++i) EXPECT_FALSE(Core(dir.path().string()).Init());
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// A device path too long for libpci's name buffer reaches its error hook inside a block read;
+// the read fails instead of ending the process.
+TEST(LinuxCoreInit, ErrorsInsideBlockAccessesFailTheAccess) {
+  test::TempDir dir;
+  std::filesystem::path root = dir.path();
+  while (root.string().size() < 1000) root /= std::string(100, 'd');
+  root = std::filesystem::path(root.string().substr(0, 1000));
+  test::AddFakeFunction(root, "0000:00:00.0", test::CountingConfig(256, 0x8086, 0x1237));
+  Core core(root.string());
+  ASSERT_TRUE(core.Init()) << core.error();
+  ASSERT_TRUE(core.Present(0));
+  EXPECT_FALSE(core.ReadConfig(0, 0, 4));
+  EXPECT_FALSE(core.WriteConfig(0, 0x40, 4, 0));
+}
+
+// No exception from a core leaves an entry point: it comes out as a failure, reads storing
+// all-ones.
+TEST(EntryShim, ExceptionsBecomeFailures) {
+  struct ThrowingCore {
+    std::optional<uint32_t> ReadConfig(uint32_t, uint32_t, uint32_t) { throw std::bad_alloc(); }
+    bool WriteConfig(uint32_t, uint32_t, uint32_t, uint32_t) { throw std::runtime_error("w"); }
+    std::optional<uint32_t> ReadPort(uint32_t) { throw 1; }
+    bool WritePort(uint32_t, uint32_t) { throw std::bad_alloc(); }
+  } core;
+  uint16_t word = 0;
+  uint32_t dword = 0;
+  EXPECT_EQ(ReadConfigEntry(&core, 0, 0, &word), 0u);
+  EXPECT_EQ(word, 0xFFFFu);
+  EXPECT_EQ(ReadPortEntry(&core, 0xCFC, &dword), 0u);
+  EXPECT_EQ(dword, 0xFFFFFFFFu);
+  EXPECT_EQ(WriteConfigEntry(&core, 0, 0, uint8_t{1}), 0u);
+  EXPECT_EQ(WritePortEntry(&core, 0xCF8, 0), 0u);
 }
 
 }  // namespace

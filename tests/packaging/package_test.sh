@@ -41,9 +41,12 @@ env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen LD_DEBUG=libs \
 grep -q "calling init: $root/usr/bin/../lib/quoril-bus/libWinRing0x64.so" "$work/run.log" ||
   fail "the program did not load its library: $(grep -i winring0 "$work/run.log" | head -5)"
 
-grep -q 'exec.path">/usr/bin/quoril-bus<' "$root/usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy" ||
-  fail "the polkit policy names another program"
-grep -q '^exec pkexec /usr/bin/quoril-bus ' "$root/usr/bin/quoril-bus-root" ||
+policy="$root/usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy"
+grep -q 'exec.path">/usr/bin/quoril-bus<' "$policy" || fail "the polkit policy names another program"
+[ "$(grep -o '>auth_[a-z_]*<' "$policy" | sort -u)" = '>auth_admin<' ] ||
+  fail "the polkit policy does not ask for the password each time"
+grep -qx 'program=/usr/bin/quoril-bus' "$root/usr/bin/quoril-bus-root" &&
+  grep -qx 'pkexec=/usr/bin/pkexec' "$root/usr/bin/quoril-bus-root" ||
   fail "the launcher starts another program"
 
 desktop-file-validate "$root/usr/share/applications/org.quorilbus.QuorilBus.desktop"

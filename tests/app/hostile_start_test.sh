@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The real binary started as an attacker would start it: Qt options that would load a plugin
+# from a folder of the caller's choosing, and (as root) a logging file that would switch every
+# debug message on. Neither may take effect: the program still reaches its selection form, and
+# Qt says nothing.
+#   hostile_start_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'kill "$program" 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+printf '[Rules]\n*.debug=true\n' >"$work/logging.ini"
+QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH="$build/sim" QUORILBUS_SIM_TRACE="$work/trace" \
+  QT_LOGGING_CONF="$work/logging.ini" \
+  "$build/bin/quoril-bus" -platformpluginpath "$work" -platform planted -reverse \
+  >"$work/out" 2>&1 &
+program=$!
+
+# The scan's last probe is trace line 131073; then the form waits for its user.
+for _ in $(seq 200); do
+  [ -f "$work/trace" ] && [ "$(wc -l <"$work/trace")" -ge 131073 ] && break
+  kill -0 "$program" 2>/dev/null || fail "the program ended: $(head -5 "$work/out")"
+  sleep 0.1
+done
+[ "$(wc -l <"$work/trace")" -ge 131073 ] || fail "the scan did not finish"
+if grep -q planted "$work/out"; then fail "Qt took the caller's options: $(head -5 "$work/out")"; fi
+if [ "$(id -u)" -eq 0 ] && grep -q '^qt\.' "$work/out"; then
+  fail "as root Qt read the caller's logging rules: $(head -5 "$work/out")"
+fi
+echo "1 passed, 0 failed"

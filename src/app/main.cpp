@@ -1,7 +1,10 @@
 // quoril-bus: lists the machine's PCI functions, then reads, edits, writes and verifies one
 // configuration register at a time. It takes no arguments (any given are ignored) and always
 // exits with 0.
+#include <unistd.h>
+
 #include "app/program.h"
+#include "app/system_log.h"
 #include "hw/library_binding.h"
 #include "ui/application.h"
 #include "ui/window_layer.h"
@@ -9,5 +12,7 @@
 int main() {
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
-  return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()));
+  const qbus::regs::AccessEnvironment environment{geteuid() == 0, qbus::app::RecordInSystemLog};
+  return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()),
+                               environment);
 }

@@ -17,7 +17,8 @@ int CompensatedFontSize(int nominal, int dots_per_inch) {
   return static_cast<int>(nominal / (dots_per_inch / 96.0));
 }
 
-int RunProgram(ui::WindowLayer& layer, const std::string& library_file) {
+int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
+               const regs::AccessEnvironment& environment) {
   if (layer.OpenMainWindow(0, 0, 0, 1000, 430, kWindowTitle, ui::kMainWindowFlags) == 0) return 0;
   layer.MakeFont(controls::kSmallFont, "Arial", CompensatedFontSize(7, layer.DisplayResolution()));
   layer.MakeFont(controls::kLargeFont, "Arial", CompensatedFontSize(9, layer.DisplayResolution()));
@@ -32,9 +33,12 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file) {
   for (;;) {
     const regs::Selection selection = regs::RunSelectionForm(layer);
     if (selection.outcome == regs::Outcome::kExit) break;
-    const regs::ReadResult read = regs::RunRegisterRead(layer, library.access, selection.width);
+    const regs::ReadResult read =
+        regs::RunRegisterRead(layer, library.access, environment, selection.width);
     // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.
-    if (regs::RunBitEditor(layer, library.access, read) == regs::Outcome::kExit) break;
+    if (regs::RunBitEditor(layer, library.access, environment, read) == regs::Outcome::kExit) {
+      break;
+    }
   }
   hw::Unbind(&library);
   return 0;

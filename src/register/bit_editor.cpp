@@ -3,6 +3,7 @@
 #include "app/control_table.h"
 #include "register/bit_row.h"
 #include "register/result_line.h"
+#include "register/write_record.h"
 
 namespace qbus::regs {
 namespace {
@@ -29,10 +30,15 @@ Outcome FinalWait(ui::WindowLayer& layer) {
   }
 }
 
+void Record(const AccessEnvironment& environment, const std::string& line) {
+  if (environment.record_write) environment.record_write(line);
+}
+
 }  // namespace
 
 Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                     const ReadResult& read) {
+                     const AccessEnvironment& environment, const ReadResult& read) {
+  if (!read.read) return FinalWait(layer);  // nothing was read, so nothing may be written
   const RegisterTarget& target = read.target;
   const AccessWidth width = target.width;
   uint32_t edit_value = read.value;
@@ -65,13 +71,23 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   layer.FreeControl(kWriteButton);
   if (restart_requested) return Outcome::kNewSelection;
 
-  WriteRegister(access, target, edit_value);
+  Record(environment, FormatWriteIntent(target, read.value, edit_value));
+  const bool written = WriteRegister(access, target, edit_value);
   for (int k = 0; k < WidthBits(width); ++k) layer.DisableControl(kEditRowFirst + k, 1);
   uint32_t verify_value = 0;
-  ReadRegister(access, target, &verify_value);
+  const bool read_back = ReadRegister(access, target, &verify_value);
+  Record(environment, FormatWriteOutcome(target, read.value, edit_value, written,
+                                         read_back ? std::optional(verify_value) : std::nullopt));
+  const bool root = environment.running_as_root;
+  if (!written) {
+    layer.SetControlText(kWriteLine, FormatFailureLine(LineKind::kWrite, width, target.captions,
+                                                       WriteFailure(root)));
+  }
   CreateLine(layer, kTestLine, kTestLineBox,
-             FormatResultLine(LineKind::kTest, width, verify_value, target.captions));
-  BuildBitRow(layer, BitRow::kVerify, width, verify_value);
+             read_back ? FormatResultLine(LineKind::kTest, width, verify_value, target.captions)
+                       : FormatFailureLine(LineKind::kTest, width, target.captions,
+                                           ReadFailure(target.offset, root)));
+  BuildBitRow(layer, BitRow::kVerify, width, read_back ? verify_value : 0);
   return FinalWait(layer);
 }
 

@@ -13,7 +13,13 @@ namespace qbus::regs {
 // register back and shows the Test line (8) and the disabled Verify row, then waits again.
 // NEW SELECTION (107) returns kNewSelection, writing nothing when it comes before WRITE; EXIT
 // (108) and the close box return kExit at once.
+//
+// A failure is shown, never passed off as data: after a failed read there is nothing to edit or
+// write (no Write line, Edit row or WRITE; only NEW SELECTION and EXIT); a refused write turns
+// the Write line into the reason, and a failed read-back shows its reason in the Test line and
+// no bit as set in the Verify row. Each write is recorded through `environment.record_write`
+// before it is issued and after the read-back (write_record.h).
 Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                     const ReadResult& read);
+                     const AccessEnvironment& environment, const ReadResult& read);
 
 }  // namespace qbus::regs

@@ -2,38 +2,40 @@
 
 namespace qbus::regs {
 
-void ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t* value) {
+bool ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t* value) {
+  uint32_t done = 0;
   switch (target.width) {
     case AccessWidth::kDWord:
-      access.ReadPciConfigDwordEx(target.location, target.offset, value);
+      done = access.ReadPciConfigDwordEx(target.location, target.offset, value);
       break;
     case AccessWidth::kWord: {
       auto word = static_cast<uint16_t>(*value);
-      access.ReadPciConfigWordEx(target.location, target.offset, &word);
+      done = access.ReadPciConfigWordEx(target.location, target.offset, &word);
       *value = word;
       break;
     }
     case AccessWidth::kByte: {
       auto byte = static_cast<uint8_t>(*value);
-      access.ReadPciConfigByteEx(target.location, target.offset, &byte);
+      done = access.ReadPciConfigByteEx(target.location, target.offset, &byte);
       *value = byte;
       break;
     }
   }
+  return done != 0;
 }
 
-void WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value) {
+bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value) {
   switch (target.width) {
     case AccessWidth::kDWord:
-      access.WritePciConfigDwordEx(target.location, target.offset, value);
-      break;
+      return access.WritePciConfigDwordEx(target.location, target.offset, value) != 0;
     case AccessWidth::kWord:
-      access.WritePciConfigWordEx(target.location, target.offset, static_cast<uint16_t>(value));
-      break;
+      return access.WritePciConfigWordEx(target.location, target.offset,
+                                         static_cast<uint16_t>(value)) != 0;
     case AccessWidth::kByte:
-      access.WritePciConfigByteEx(target.location, target.offset, static_cast<uint8_t>(value));
-      break;
+      return access.WritePciConfigByteEx(target.location, target.offset,
+                                         static_cast<uint8_t>(value)) != 0;
   }
+  return false;
 }
 
 }  // namespace qbus::regs

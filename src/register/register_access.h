@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "hw/hardware_access.h"
 #include "register/captions.h"
@@ -16,12 +18,20 @@ struct RegisterTarget {
   LocationCaptions captions;
 };
 
-// Reads the register through the width's read entry into `*value` (the entry stores what it
-// read; its result is not examined, so a failed read shows what the library left there).
-void ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t* value);
+// What the register phases know of the world beyond the window and the library.
+struct AccessEnvironment {
+  // Whether the process runs as root; it explains a refused access without asking the hardware.
+  bool running_as_root = false;
+  // Receives the lines that record each write (see write_record.h); empty: nothing is recorded.
+  std::function<void(const std::string& line)> record_write;
+};
 
-// Writes the width's low bits of `value` through the width's write entry; the result is not
-// examined.
-void WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value);
+// Reads the register through the width's read entry into `*value`, at the width. True when the
+// library reports success; otherwise `*value` holds what the library left there (all-ones).
+bool ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t* value);
+
+// Writes the width's low bits of `value` through the width's write entry; true when the library
+// reports success.
+bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value);
 
 }  // namespace qbus::regs

@@ -10,7 +10,7 @@ namespace qbus::regs {
 using namespace controls;
 
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width) {
+                           const AccessEnvironment& environment, AccessWidth width) {
   for (ControlId id : {kReadButton, kDWordOption, kWordOption, kByteOption}) layer.FreeControl(id);
   layer.DisableControl(kNewSelectionButton, 0);
 
@@ -28,12 +28,16 @@ ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& acc
   target.captions.address = OffsetCaption(target.offset);
   target.location = bus << 8 | device << 3 | function;
 
-  ReadRegister(access, target, &result.value);
+  result.read = ReadRegister(access, target, &result.value);
+  if (!result.read) result.value = 0;  // no bit of a failed read is shown as set
 
   const Box box = kReadLineBox;
-  layer.CreateTextControl(kReadLine, box.x, box.y, box.width, box.height,
-                          FormatResultLine(LineKind::kRead, width, result.value, target.captions),
-                          ui::kTextCentred);
+  layer.CreateTextControl(
+      kReadLine, box.x, box.y, box.width, box.height,
+      result.read ? FormatResultLine(LineKind::kRead, width, result.value, target.captions)
+                  : FormatFailureLine(LineKind::kRead, width, target.captions,
+                                      ReadFailure(target.offset, environment.running_as_root)),
+      ui::kTextCentred);
   layer.SetControlFont(kReadLine, layer.FontHandleOf(kLargeFont));
   for (ControlId id : {kBusSelector, kDeviceSelector, kFunctionSelector, kOffsetSelector}) {
     layer.DisableControl(id, 1);

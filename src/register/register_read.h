@@ -11,13 +11,15 @@ namespace qbus::regs {
 // What the read hands to the bit editor.
 struct ReadResult {
   RegisterTarget target;
-  uint32_t value = 0;  // the value read, at the width
+  bool read = false;   // whether the library read the register
+  uint32_t value = 0;  // the value read, at the width (meaningless when not read)
 };
 
 // Frees READ and the width options, enables NEW SELECTION, takes the location and offset from
 // the four selectors (offset = position << width), reads the register once at `width`, shows
 // the Read line (9) and the disabled Read row, and disables the selectors. Waits for nothing.
+// A failed read shows why in the Read line (see ReadFailure) and no bit as set.
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width);
+                           const AccessEnvironment& environment, AccessWidth width);
 
 }  // namespace qbus::regs

@@ -10,12 +10,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/control_table.h"
 #include "app/program.h"
 #include "tests/support/scripted_user.h"
 #include "tests/support/temp_dir.h"
@@ -51,7 +53,7 @@ class ProgramTest : public ::testing::Test {
   int Run(int dots_per_inch = 96, const std::string& library = "libWinRing0x64.so") {
     layer_ = std::make_unique<ui::WindowLayer>(user_.Options(dots_per_inch));
     user_.Attach(layer_.get());
-    const int code = app::RunProgram(*layer_, library);
+    const int code = app::RunProgram(*layer_, library, environment_);
     EXPECT_TRUE(user_.Finished()) << "steps left when the program ended";
     layer_.reset();
     return code;
@@ -89,6 +91,37 @@ class ProgramTest : public ::testing::Test {
     for (int i = 0; i < times; ++i) QTest::keyClick(field, key);
   }
 
+  // Script steps that pick device 3, function 1 (00:03.1, the function of the tests' dumps), the
+  // width option and the offset position, then press READ.
+  void SelectAndRead(ui::ControlId option, int position) {
+    using namespace controls;
+    user_.Then("select", [this, option] {
+      PressInSelector(kDeviceSelector, Qt::Key_Up, 3);
+      PressInSelector(kFunctionSelector, Qt::Key_Up, 1);
+      if (option != kDWordOption) Click(layer(), option);
+    });
+    user_.Then("offset",
+               [this, position] { PressInSelector(kOffsetSelector, Qt::Key_Up, position); });
+    user_.Then("caption", [] {});  // the offset's event is taken
+    user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  }
+
+  // The checked states of `count` boxes from `first`, as '1' and '0'.
+  std::string Row(ui::ControlId first, int count) {
+    std::string bits;
+    for (int id = first; id < first + count; ++id) {
+      bits += layer().GetControlState(id) != 0 ? '1' : '0';
+    }
+    return bits;
+  }
+
+  // Saves the main window as build/screenshots/NAME.png, for people to look at.
+  void SaveScreenshot(const std::string& name) {
+    QDir().mkpath(QBUS_SCREENSHOT_DIR);
+    auto* window = static_cast<QWidget*>(layer().MainWindowWidget());
+    EXPECT_TRUE(window->grab().save(QString(QBUS_SCREENSHOT_DIR "/") + name.c_str() + ".png"));
+  }
+
   std::vector<std::string> TraceLines() {
     std::ifstream in(trace_);
     std::vector<std::string> lines;
@@ -119,6 +152,7 @@ class ProgramTest : public ::testing::Test {
   TempDir dir_;
   std::string trace_;
   ScriptedUser user_;
+  regs::AccessEnvironment environment_;  // not root, writes not recorded
   std::unique_ptr<ui::WindowLayer> layer_;
   std::vector<std::string> messages_;
   QTimer answerer_;

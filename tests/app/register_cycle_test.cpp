@@ -30,29 +30,6 @@ class RegisterCycle : public ProgramTest {
     UseDump(kDump);
   }
 
-  // Script steps that pick device 3, function 1, the width option and the offset position,
-  // then press READ.
-  void SelectAndRead(ControlId option, int position) {
-    user_.Then("select", [this, option, position] {
-      PressInSelector(kDeviceSelector, Qt::Key_Up, 3);
-      PressInSelector(kFunctionSelector, Qt::Key_Up, 1);
-      if (option != kDWordOption) Click(layer(), option);
-    });
-    user_.Then("offset",
-               [this, position] { PressInSelector(kOffsetSelector, Qt::Key_Up, position); });
-    user_.Then("caption", [] {});  // the offset's event is taken
-    user_.Then("READ", [this] { Click(layer(), kReadButton); });
-  }
-
-  // The checked states of `count` boxes from `first`, as '1' and '0'.
-  std::string Row(ControlId first, int count) {
-    std::string bits;
-    for (int id = first; id < first + count; ++id) {
-      bits += layer().GetControlState(id) != 0 ? '1' : '0';
-    }
-    return bits;
-  }
-
   // Checks a whole row's boxes: numbers, places, captions, font and enabled state.
   void ExpectRowLayout(ControlId first, int bits, int left, int y, bool enabled) {
     for (int k = 0; k < bits; ++k) {

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include <cstdio>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -20,6 +21,18 @@ void DropLoaderVariablesAsRoot() {
   for (const char* name : kLoaderVariables) unsetenv(name);
 }
 
+// While the application object is made, a fatal message means there is no window to be had (no
+// display, or one that refuses the connection): the program then ends at once with 0, showing
+// nothing, instead of aborting.
+void EndQuietlyOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    return;
+  }
+  std::fputs("quoril-bus: no window can be opened (no usable display)\n", stderr);
+  _exit(0);
+}
+
 }  // namespace
 
 struct Application::Impl {
@@ -32,7 +45,9 @@ struct Application::Impl {
 
 Application::Application() {
   DropLoaderVariablesAsRoot();
+  qInstallMessageHandler(EndQuietlyOnFatal);
   impl_ = new Impl;
+  qInstallMessageHandler(nullptr);
 }
 
 Application::~Application() { delete impl_; }

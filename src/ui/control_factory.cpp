@@ -1,11 +1,9 @@
 // The create operations of the window layer: one widget (two for a spin) per control kind.
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 
+#include "ui/fitted_widgets.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
 #include "ui/spin_parts.h"
@@ -30,9 +28,7 @@ void Place(QWidget* widget, int x, int y, int width, int height) {
 int WindowLayer::CreateTextControl(ControlId id, int x, int y, int width, int height,
                                    const std::string& text, int flags) {
   if (!impl_->window) return 0;
-  auto* label = new QLabel(ToQt(text), impl_->window.get());
-  label->setTextFormat(Qt::PlainText);
-  label->setWordWrap(true);
+  auto* label = new TextLabel(ToQt(text), impl_->window.get());
   label->setAlignment(Qt::AlignTop | (flags == kTextCentred ? Qt::AlignHCenter : Qt::AlignLeft));
   Place(label, x, y, width, height);
   FreeControl(id);
@@ -91,9 +87,10 @@ int WindowLayer::CreateButtonControl(ControlId id, int x, int y, int width, int 
 int WindowLayer::CreateOptionControl(ControlId id, int x, int y, int width, int height,
                                      const std::string& caption) {
   if (!impl_->window) return 0;
-  auto* option = new QRadioButton(ToQt(caption), impl_->window.get());
-  option->setAutoExclusive(false);  // the group below decides, not the shared parent
-  QObject::connect(option, &QRadioButton::clicked, option,
+  auto* option = new OptionButton(ToQt(caption), impl_->window.get());
+  // The group below decides which option is chosen (a group overrides the parent-wide
+  // exclusivity); left auto-exclusive, the option tells screen readers it is a radio button.
+  QObject::connect(option, &OptionButton::clicked, option,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
   Place(option, x, y, width, height);
   FreeControl(id);
@@ -106,9 +103,9 @@ int WindowLayer::CreateOptionControl(ControlId id, int x, int y, int width, int 
 int WindowLayer::CreateCheckBoxControl(ControlId id, int x, int y, int width, int height,
                                        const std::string& caption) {
   if (!impl_->window) return 0;
-  auto* box = new QCheckBox(ToQt(caption), impl_->window.get());
+  auto* box = new CheckBox(ToQt(caption), impl_->window.get());
   // Qt toggles the box before `clicked`, so the state is new when the event is taken.
-  QObject::connect(box, &QCheckBox::clicked, box,
+  QObject::connect(box, &CheckBox::clicked, box,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
   Place(box, x, y, width, height);
   FreeControl(id);

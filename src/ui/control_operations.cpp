@@ -4,10 +4,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "ui/fitted_widgets.h"
 #include "ui/layer_impl.h"
 #include "ui/window_layer.h"
 
@@ -72,7 +72,7 @@ void WindowLayer::SetControlText(ControlId id, const std::string& text) {
   const QString qtext = QString::fromStdString(text);
   switch (control->kind) {
     case ControlKind::kText:
-      static_cast<QLabel*>(control->widget.data())->setText(qtext);
+      static_cast<TextLabel*>(control->widget.data())->SetText(qtext);
       break;
     case ControlKind::kSpin:
       static_cast<QLineEdit*>(control->widget.data())->setText(qtext);

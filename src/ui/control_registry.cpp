@@ -30,7 +30,12 @@ void ControlRegistry::Erase(ControlId id) {
   if (it == controls_.end()) return;
   delete it->second.arrows.data();
   delete it->second.widget.data();
+  QButtonGroup* group = it->second.kind == ControlKind::kOption ? it->second.group : nullptr;
   controls_.erase(it);
+  // A group lives as long as one of its options.
+  if (group != nullptr && GroupMembers(group).empty()) {
+    delete group;
+  }
 }
 
 void ControlRegistry::Clear() {

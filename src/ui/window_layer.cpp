@@ -30,6 +30,9 @@ int WindowLayer::OpenMainWindow(int window, int x, int y, int width, int height,
       [this](bool forward) { return MoveFocus(forward); });
   impl_->window->setWindowTitle(QString::fromStdString(title));
   if ((flags & kCentred) == 0) impl_->window->move(x, y);
+  // The window itself holds the focus, so activating it focuses no control: Qt would otherwise
+  // hand the focus to the first control that takes it, and the first Tab would skip that one.
+  impl_->window->setFocus(Qt::OtherFocusReason);
   impl_->window->show();
   impl_->window->raise();
   impl_->window->activateWindow();

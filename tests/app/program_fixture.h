@@ -50,7 +50,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Runs the program to its end; the script's steps run while it waits.
-  int Run(int dots_per_inch = 96, const std::string& library = "libWinRing0x64.so") {
+  int Run(int dots_per_inch = 96, const std::string& library = QBUS_ACCESS_FILE) {
     layer_ = std::make_unique<ui::WindowLayer>(user_.Options(dots_per_inch));
     user_.Attach(layer_.get());
     const int code = app::RunProgram(*layer_, library, environment_);

@@ -2,9 +2,10 @@
 # Builds the Debian package, unpacks it into a temporary root and checks what a user's system
 # would get: the program finds its access library through its RUNPATH alone, and the desktop
 # entry and metainfo validate.
-#   package_test.sh BUILD_DIR
+#   package_test.sh BUILD_DIR LIBRARY_FILE
 set -euo pipefail
 build_dir=$1
+library=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -15,8 +16,8 @@ deb=$(ls "$work"/out/quoril-bus_*.deb)
 root="$work/root"
 dpkg -x "$deb" "$root"
 
-for file in usr/bin/quoril-bus usr/bin/quoril-bus-root usr/lib/quoril-bus/libWinRing0x64.so \
-            usr/lib/quoril-bus/sim/libWinRing0x64.so \
+for file in usr/bin/quoril-bus usr/bin/quoril-bus-root usr/lib/quoril-bus/$library \
+            usr/lib/quoril-bus/sim/$library \
             usr/share/applications/org.quorilbus.QuorilBus.desktop \
             usr/share/metainfo/org.quorilbus.QuorilBus.metainfo.xml \
             usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy \
@@ -38,7 +39,7 @@ if ldd "$root/usr/bin/quoril-bus" | grep -q "not found"; then fail "unresolved l
 # loader open the access library beside it. The program then waits for its user; stop it.
 env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen LD_DEBUG=libs \
   timeout 5 "$root/usr/bin/quoril-bus" >"$work/run.log" 2>&1 || true
-grep -q "calling init: $root/usr/bin/../lib/quoril-bus/libWinRing0x64.so" "$work/run.log" ||
+grep -q "calling init: $root/usr/bin/../lib/quoril-bus/$library" "$work/run.log" ||
   fail "the program did not load its library: $(grep -i winring0 "$work/run.log" | head -5)"
 
 policy="$root/usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy"

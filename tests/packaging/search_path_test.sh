@@ -2,9 +2,10 @@
 # The built program and access libraries search only their own library folders: every RUNPATH
 # or RPATH entry starts with $ORIGIN, none is empty (the loader reads an empty entry as the
 # current directory), and the program's is exactly the installed layout's.
-#   search_path_test.sh BUILD_DIR
+#   search_path_test.sh BUILD_DIR LIBRARY_FILE
 set -euo pipefail
 build=$1
+library=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 checked=0
 for file in "$build/bin/quoril-bus" "$build"/bin/*.so "$build"/sim/*.so; do
@@ -18,5 +19,5 @@ for file in "$build/bin/quoril-bus" "$build"/bin/*.so "$build"/sim/*.so; do
 done
 runpath=$(readelf -d "$build/bin/quoril-bus" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 [ "$runpath" = '$ORIGIN/../lib/quoril-bus' ] || fail "program RUNPATH '$runpath'"
-[ -e "$build/lib/quoril-bus/libWinRing0x64.so" ] || fail "no access library in the program's folder"
+[ -e "$build/lib/quoril-bus/$library" ] || fail "no access library in the program's folder"
 echo "$checked passed, 0 failed"

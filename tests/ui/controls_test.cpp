@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -196,6 +198,38 @@ TEST_F(Controls, TabWalksTheEnabledControlsInCreationOrderAndWraps) {
                                          Widget(layer(), 10), Widget(layer(), 108)}));
   QTest::keyClick(window()->focusWidget(), Qt::Key_Backtab);
   EXPECT_EQ(window()->focusWidget(), Widget(layer(), 10));
+}
+
+// An option or a bit box takes a click anywhere in its box (right of a short caption too) and
+// tells screen readers what it is; an option group goes with its last option.
+TEST_F(Controls, OptionsAndBoxesTakeAClickAnywhereInTheirBoxAndSayWhatTheyAre) {
+  layer().CreateOptionControl(9, 780, 65, 70, 15, "DWord");
+  layer().CreateOptionControl(11, 920, 65, 70, 15, "Byte");
+  layer().CreateCheckBoxControl(50, 585, 140, 30, 20, "0");
+  for (int id : {11, 50}) {
+    QWidget* w = Widget(layer(), id);
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->width() - 2, w->height() / 2));
+    EXPECT_EQ(layer().GetControlState(id), 1) << id;
+  }
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(layer(), 9))->role(),
+            QAccessible::RadioButton);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(layer(), 50))->role(),
+            QAccessible::CheckBox);
+  layer().FreeControl(9);
+  EXPECT_EQ(window()->findChildren<QButtonGroup*>().size(), 1);
+  layer().FreeControl(11);
+  EXPECT_TRUE(window()->findChildren<QButtonGroup*>().isEmpty());
+}
+
+// Activating the window focuses no control: the first Tab goes to the first control.
+TEST_F(Controls, TheWindowStartsWithNoControlFocused) {
+  layer().CreateListControl(110, 10, 230, 590, 160);
+  layer().CreateButtonControl(107, 200, 400, 200, 25, "N E W");
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  EXPECT_EQ(window()->focusWidget(), window());
+  QTest::keyClick(window(), Qt::Key_Tab);
+  EXPECT_EQ(window()->focusWidget(), Widget(layer(), 110));
 }
 
 TEST_F(Controls, OneOfEachKindForTheEye) {

@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
-# The real binary started as an attacker would start it: Qt options that would load a plugin
-# from a folder of the caller's choosing, and (as root) a logging file that would switch every
-# debug message on. Neither may take effect: the program still reaches its selection form, and
-# Qt says nothing.
-#   hostile_start_test.sh BUILD_DIR
+# The real binary started in odd ways. With no display, or one that refuses the connection, it
+# ends at once with 0 and touches nothing. Started as an attacker would start it (Qt options
+# that would load a plugin from a folder of the caller's choosing; as root, a logging file that
+# would switch every debug message on) nothing of it takes effect: the program still reaches its
+# selection form, and Qt says nothing.
+#   process_start_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
 trap 'kill "$program" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+for display in "" ":77"; do
+  status=0
+  env -u WAYLAND_DISPLAY DISPLAY="$display" QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH="$build/sim" \
+    QUORILBUS_SIM_TRACE="$work/trace" timeout 10 "$build/bin/quoril-bus" >"$work/out" 2>&1 ||
+    status=$?
+  [ "$status" -eq 0 ] || fail "display '$display': exit status $status"
+  [ "$(tail -n 1 "$work/out")" = "quoril-bus: no window can be opened (no usable display)" ] ||
+    fail "display '$display': $(cat "$work/out")"
+  [ ! -e "$work/trace" ] || fail "display '$display': the library was used"
+done
 
 printf '[Rules]\n*.debug=true\n' >"$work/logging.ini"
 QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH="$build/sim" QUORILBUS_SIM_TRACE="$work/trace" \
@@ -28,4 +40,4 @@ if grep -q planted "$work/out"; then fail "Qt took the caller's options: $(head 
 if [ "$(id -u)" -eq 0 ] && grep -q '^qt\.' "$work/out"; then
   fail "as root Qt read the caller's logging rules: $(head -5 "$work/out")"
 fi
-echo "1 passed, 0 failed"
+echo "3 passed, 0 failed"

@@ -1,0 +1,53 @@
+#include "ui/fitted_widgets.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+
+namespace qbus::ui {
+namespace {
+
+constexpr int kMostNarrowing = 3;  // pixels taken from one blank at most
+
+}  // namespace
+
+TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  setTextFormat(Qt::PlainText);
+  setWordWrap(true);
+}
+
+void TextLabel::SetText(const QString& text) {
+  setText(text);
+  Fit();
+}
+
+void TextLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::FontChange) Fit();
+}
+
+void TextLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  Fit();
+}
+
+void TextLabel::Fit() {
+  QFont fitted = font();
+  const QString line = text();
+  int narrowing = 0;
+  if (!line.contains(QLatin1Char('\n')) && line.contains(QLatin1Char(' '))) {
+    for (; narrowing <= kMostNarrowing; ++narrowing) {
+      fitted.setWordSpacing(-narrowing);
+      if (QFontMetrics(fitted).horizontalAdvance(line) <= contentsRect().width()) break;
+    }
+    if (narrowing > kMostNarrowing) narrowing = 0;  // too tight to read: let it wrap instead
+  }
+  if (font().wordSpacing() == -narrowing) return;
+  fitted.setWordSpacing(-narrowing);
+  setFont(fitted);  // comes back here through changeEvent, and then returns above
+}
+
+bool OptionButton::hitButton(const QPoint& position) const { return rect().contains(position); }
+
+bool CheckBox::hitButton(const QPoint& position) const { return rect().contains(position); }
+
+}  // namespace qbus::ui

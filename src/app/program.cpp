@@ -1,6 +1,6 @@
 #include "app/program.h"
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "hw/library_binding.h"
 #include "register/bit_editor.h"
 #include "register/register_read.h"

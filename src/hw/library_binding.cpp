@@ -1,9 +1,42 @@
 #include "hw/library_binding.h"
 
 #include <dlfcn.h>
+#include <type_traits>
+
+#include "access/common/entry_points.h"
 
 namespace qbus::hw {
 namespace {
+
+// The table's entries have the types of the entry points' one declaration, less `noexcept`,
+// which the program cannot assume of a library it merely loads.
+template <typename Entry>
+struct Loaded;
+template <typename Result, typename... Arguments>
+struct Loaded<Result (*)(Arguments...) noexcept> {
+  using type = Result (*)(Arguments...);
+};
+template <typename Field, typename Entry>
+constexpr bool kSameShape = std::is_same_v<Field, typename Loaded<Entry>::type>;
+
+static_assert(kSameShape<decltype(HardwareAccess::InitializeOls), decltype(&::InitializeOls)>);
+static_assert(kSameShape<decltype(HardwareAccess::DeinitializeOls), decltype(&::DeinitializeOls)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::ReadIoPortDwordEx), decltype(&::ReadIoPortDwordEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::WriteIoPortDwordEx), decltype(&::WriteIoPortDwordEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::ReadPciConfigDwordEx), decltype(&::ReadPciConfigDwordEx)>);
+static_assert(kSameShape<decltype(HardwareAccess::WritePciConfigDwordEx),
+                         decltype(&::WritePciConfigDwordEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::ReadPciConfigWordEx), decltype(&::ReadPciConfigWordEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::WritePciConfigWordEx), decltype(&::WritePciConfigWordEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::ReadPciConfigByteEx), decltype(&::ReadPciConfigByteEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::WritePciConfigByteEx), decltype(&::WritePciConfigByteEx)>);
 
 constexpr char kErrorTitle[] = "Fehler !";
 constexpr char kCannotOpen[] = "Kann WinRing0 nicht öffnen !";
@@ -15,8 +48,9 @@ bool LookUp(void* handle, const char* name, Entry* entry) {
   return *entry != nullptr;
 }
 
-// All ten, in table order; false when any name is missing.
-bool LookUpAll(void* handle, HardwareAccess* a) {
+}  // namespace
+
+bool LookUpEntryPoints(void* handle, HardwareAccess* a) {
   bool found = true;
   found &= LookUp(handle, "InitializeOls", &a->InitializeOls);
   found &= LookUp(handle, "DeinitializeOls", &a->DeinitializeOls);
@@ -30,8 +64,6 @@ bool LookUpAll(void* handle, HardwareAccess* a) {
   found &= LookUp(handle, "WritePciConfigByteEx", &a->WritePciConfigByteEx);
   return found;
 }
-
-}  // namespace
 
 uint16_t ProcessArchitecture() {
 #if defined(__x86_64__)
@@ -62,7 +94,7 @@ bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
   *library = {};
   void* handle = dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
   HardwareAccess access{};
-  if (handle != nullptr && !LookUpAll(handle, &access)) {
+  if (handle != nullptr && !LookUpEntryPoints(handle, &access)) {
     dlclose(handle);
     handle = nullptr;
   }

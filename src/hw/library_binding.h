@@ -39,6 +39,10 @@ bool Bind(const ShowMessageFn& show_message, LoadedLibrary* library);
 bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
               LoadedLibrary* library);
 
+// Looks the ten entry points up in a library loaded with dlopen, in table order; false when any
+// name is missing (its entry is then null). Calls none of them.
+bool LookUpEntryPoints(void* handle, HardwareAccess* access);
+
 // Calls DeinitializeOls, then unloads the library. Does nothing when nothing is loaded.
 void Unbind(LoadedLibrary* library);
 

@@ -1,6 +1,6 @@
 #include "register/bit_editor.h"
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "register/bit_row.h"
 #include "register/result_line.h"
 #include "register/write_record.h"

@@ -1,6 +1,6 @@
 #include "register/bit_row.h"
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "text/number_text.h"
 
 namespace qbus::regs {

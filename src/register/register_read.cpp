@@ -1,6 +1,6 @@
 #include "register/register_read.h"
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "register/bit_row.h"
 #include "register/result_line.h"
 #include "text/number_text.h"

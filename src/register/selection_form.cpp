@@ -1,6 +1,6 @@
 #include "register/selection_form.h"
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "register/captions.h"
 #include "text/number_text.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "scan/device_line.h"
 
 namespace qbus::scan {

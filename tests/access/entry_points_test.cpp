@@ -21,22 +21,7 @@ hw::LoadedLibrary OpenUninitialised(const char* path) {
   hw::LoadedLibrary library;
   library.handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   EXPECT_NE(library.handle, nullptr) << dlerror();
-  library.access.InitializeOls =
-      reinterpret_cast<uint32_t (*)()>(dlsym(library.handle, "InitializeOls"));
-  library.access.DeinitializeOls =
-      reinterpret_cast<void (*)()>(dlsym(library.handle, "DeinitializeOls"));
-  library.access.ReadIoPortDwordEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t*)>(
-      dlsym(library.handle, "ReadIoPortDwordEx"));
-  library.access.WriteIoPortDwordEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t)>(
-      dlsym(library.handle, "WriteIoPortDwordEx"));
-  library.access.ReadPciConfigDwordEx =
-      reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint32_t*)>(
-          dlsym(library.handle, "ReadPciConfigDwordEx"));
-  library.access.ReadPciConfigWordEx =
-      reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint16_t*)>(
-          dlsym(library.handle, "ReadPciConfigWordEx"));
-  library.access.ReadPciConfigByteEx = reinterpret_cast<uint32_t (*)(uint32_t, uint32_t, uint8_t*)>(
-      dlsym(library.handle, "ReadPciConfigByteEx"));
+  EXPECT_TRUE(hw::LookUpEntryPoints(library.handle, &library.access));
   return library;
 }
 

@@ -17,8 +17,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/control_table.h"
 #include "app/program.h"
+#include "controls/control_table.h"
 #include "tests/support/scripted_user.h"
 #include "tests/support/temp_dir.h"
 #include "ui/window_layer.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "tests/app/program_fixture.h"
 
 namespace qbus::test {

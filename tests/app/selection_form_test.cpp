@@ -2,7 +2,7 @@
 // width options.
 #include <gtest/gtest.h>
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "tests/app/program_fixture.h"
 
 namespace qbus::test {

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "app/control_table.h"
+#include "controls/control_table.h"
 #include "tests/app/program_fixture.h"
 
 namespace qbus::test {

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Includes follow the layering: app -> scan/register -> controls -> ui, with hw and text below
+# and beside; only src/ui sees Qt; the access libraries include nothing of the program, and the
+# program only the entry points' one declaration (from src/hw).
+#   layering_test.sh SOURCE_DIR
+set -euo pipefail
+cd "$1"
+declare -A allowed=(
+  [text]="text" [hw]="hw" [ui]="ui" [controls]="controls ui"
+  [scan]="scan controls ui hw text" [register]="register controls ui hw text"
+  [app]="app scan register controls ui hw text"
+)
+failures=0
+checked=0
+complain() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+for module in "${!allowed[@]}"; do
+  for file in src/"$module"/*.h src/"$module"/*.cpp; do
+    [ -e "$file" ] || continue
+    checked=$((checked + 1))
+    while read -r target; do
+      [ "$target" = "access/common/entry_points.h" ] && [ "$module" = hw ] && continue
+      [[ " ${allowed[$module]} " == *" ${target%%/*} "* ]] || complain "$file includes $target"
+    done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
+    if [ "$module" != ui ] && grep -qE '^#include <(Q|qt)' "$file"; then
+      complain "$file includes Qt"
+    fi
+  done
+done
+for file in access/*/*.h access/*/*.cpp; do
+  checked=$((checked + 1))
+  if grep -qE '^#include <(Q|qt)|^#include "(app|scan|register|controls|ui|hw|text)/' "$file"; then
+    complain "$file includes the program"
+  fi
+done
+[ "$checked" -gt 40 ] || complain "only $checked files seen"
+echo "$((checked - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string_view>
 
 namespace qbus::access::sim {
@@ -25,6 +26,12 @@ uint32_t HexValue(std::string_view digits) {
     value = value * 16 + static_cast<uint32_t>(lower <= '9' ? lower - '0' : lower - 'a' + 10);
   }
   return value;
+}
+
+std::string HexDigits(uint32_t value) {
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%X", value);
+  return digits;
 }
 
 struct Header {
@@ -75,7 +82,15 @@ ParsedDump ParseDump(std::istream& in, const std::string& name) {
     if (ParseHeader(line, &header)) {
       scratch = {};
       current = &scratch;
-      if (header.domain != 0 || header.device > 31 || header.function > 7) continue;
+      if (header.domain != 0) continue;
+      if (header.device > 31) {
+        return Failure(Where(name, line_number) + "device 0x" + HexDigits(header.device) +
+                       " above 0x1F");
+      }
+      if (header.function > 7) {
+        return Failure(Where(name, line_number) + "function " + std::to_string(header.function) +
+                       " above 7");
+      }
       const uint32_t location = header.bus << 8 | header.device << 3 | header.function;
       auto [it, fresh] = result.functions.try_emplace(location);
       if (!fresh) return Failure(Where(name, line_number) + "function given twice");

@@ -27,7 +27,8 @@ struct ParsedDump {
 };
 
 // Parses a whole dump. `name` names the source in error messages. It fails on a malformed hex
-// line, an offset beyond 4096 bytes, a domain-0 function given twice, or no domain-0 function.
+// line, an offset beyond 4096 bytes, a domain-0 header with a device above 0x1F or a function
+// above 7, a domain-0 function given twice, or no domain-0 function.
 ParsedDump ParseDump(std::istream& in, const std::string& name);
 
 }  // namespace qbus::access::sim

@@ -90,6 +90,9 @@ constexpr BadDump kBadDumps[] = {
     {"only other domains", "0001:00:00.0 A: B\n00: 00\n", "test.dump: no PCI function of domain 0"},
     {"malformed hex", "00:00.0 A: B\n00: 86 80 zz\n", "test.dump:2: malformed line"},
     {"past extended space", "00:00.0 A: B\n1000: 00\n", "test.dump:2: offset beyond 4096 bytes"},
+    {"device 0x20", "00:00.0 A: B\n00: 00\n\n00:20.0 A: B\n",
+     "test.dump:4: device 0x20 above 0x1F"},
+    {"function 8", "00:1f.8 A: B\n00: 00\n", "test.dump:1: function 8 above 7"},
 };
 
 TEST(DumpParser, RefusesWholeDumpsItCannotUse) {

@@ -123,6 +123,19 @@ TEST(SimMachine, BytesTheDumpLacksStayAllOnes) {
   EXPECT_EQ(WriteAndRead(m, kVga, 0xFE, 2, 0x1234), 0xFFFFu);
 }
 
+// A listed function answers with its bytes even when its identifier reads all-ones, as a real
+// function that the kernel shows partly does.
+TEST(SimMachine, AListedFunctionAnswersEvenWithAnAllOnesIdentifier) {
+  std::istringstream in(
+      "00:1f.3 Audio device: X\n"
+      "00: ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff\n"
+      "40: 78 56 34 12\n");
+  const Machine m(ParseDump(in, "test").functions);
+  EXPECT_TRUE(m.Present(0x00FB));
+  EXPECT_EQ(m.Read(0x00FB, 0x00, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(m.Read(0x00FB, 0x40, 4), 0x12345678u);
+}
+
 TEST(SimMachine, ChangesStayWithTheMachine) {
   Machine m = MakeMachine();
   ASSERT_TRUE(m.Write(kVga, 0x3C, 1, 0x0B));

@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap configure build test run demo bench clean
+.PHONY: all bootstrap configure build test run demo bench check fuzz clean
 
 all: build
 
@@ -32,5 +32,13 @@ demo: build
 bench: build
 	@$(BUILD)/bin/quoril-bus-bench
 
+# The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s.
+check: bootstrap
+	@scripts/check
+
+# The fuzzers, each for FUZZ_SECONDS (default 600).
+fuzz: bootstrap
+	@scripts/fuzz build-fuzz $(or $(FUZZ_SECONDS),600)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-check build-fuzz

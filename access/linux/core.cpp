@@ -90,7 +90,8 @@ bool WriteBlock(pci_dev* device, uint32_t offset, uint8_t* bytes, uint32_t width
 
 }  // namespace
 
-Core::Core(std::string sysfs_root) : sysfs_root_(std::move(sysfs_root)) {}
+Core::Core(std::string sysfs_root, std::string proc_root)
+    : sysfs_root_(std::move(sysfs_root)), proc_root_(std::move(proc_root)) {}
 
 Core::~Core() {
   if (access_ != nullptr) pci_cleanup(access_);
@@ -98,8 +99,8 @@ Core::~Core() {
 
 bool Core::Init() {
   if (TryMethod(PCI_ACCESS_SYS_BUS_PCI)) return true;
-  // A fake tree is a sysfs tree; only the kernel's own machine may fall back to /proc.
-  return sysfs_root_.empty() && TryMethod(PCI_ACCESS_PROC_BUS_PCI);
+  // A fake sysfs tree falls back only to a /proc tree given with it.
+  return (sysfs_root_.empty() || !proc_root_.empty()) && TryMethod(PCI_ACCESS_PROC_BUS_PCI);
 }
 
 bool Core::TryMethod(unsigned method) {
@@ -111,6 +112,7 @@ bool Core::TryMethod(unsigned method) {
   access->buscentric = 1;  // the scan then needs only the config files, no other attributes
   if (!sysfs_root_.empty())
     pci_set_param(access, const_cast<char*>("sysfs.path"), sysfs_root_.data());
+  if (!proc_root_.empty()) pci_set_param(access, const_cast<char*>("proc.path"), proc_root_.data());
 
   if (method == PCI_ACCESS_SYS_BUS_PCI && !DeviceNamesParse(sysfs_root_, &error_)) {
     pci_cleanup(access);

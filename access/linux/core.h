@@ -21,7 +21,9 @@ class Core {
  public:
   // `sysfs_root`: empty for the kernel's tree, or a directory laid out like /sys/bus/pci
   // (a `devices/0000:BB:DD.F/config` file per function), which tests use instead of hardware.
-  explicit Core(std::string sysfs_root = {});
+  // `proc_root`: a tree laid out like /proc/bus/pci to fall back to; the kernel's when both are
+  // empty, and no fallback for a given sysfs tree without one.
+  explicit Core(std::string sysfs_root = {}, std::string proc_root = {});
   ~Core();
   Core(const Core&) = delete;
   Core& operator=(const Core&) = delete;
@@ -64,6 +66,7 @@ class Core {
   const Function* Find(uint32_t location, uint32_t offset, uint32_t width) const;
 
   std::string sysfs_root_;
+  std::string proc_root_;
   std::string error_;
   pci_access* access_ = nullptr;
   std::bitset<kLocationCount> present_;

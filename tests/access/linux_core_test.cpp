@@ -100,6 +100,28 @@ TEST(LinuxCoreInit, FailsCleanlyWithoutAnyUsableTree) {
   EXPECT_NE(broken.error().find("not-a-device"), std::string::npos) << broken.error();
 }
 
+// Where sysfs cannot be used, the kernel's /proc tree serves: the same functions, the same bytes.
+// Reads only.
+TEST(LinuxCoreInit, FallsBackToProcWithTheSameView) {
+  if (!std::filesystem::exists("/proc/bus/pci/devices") ||
+      !std::filesystem::exists("/sys/bus/pci/devices")) {
+    GTEST_SKIP() << "this machine shows no PCI bus";
+  }
+  Core sysfs;
+  ASSERT_TRUE(sysfs.Init()) << sysfs.error();
+  Core proc("/nonexistent/sysfs", "/proc/bus/pci");
+  ASSERT_TRUE(proc.Init()) << proc.error();
+  int functions = 0;
+  for (uint32_t location = 0; location < 0x10000; ++location) {
+    ASSERT_EQ(proc.Present(location), sysfs.Present(location)) << location;
+    if (!sysfs.Present(location)) continue;
+    ++functions;
+    EXPECT_EQ(proc.ReadConfig(location, 0, 4), sysfs.ReadConfig(location, 0, 4)) << location;
+    EXPECT_EQ(proc.ReadConfig(location, 0x3C, 1), sysfs.ReadConfig(location, 0x3C, 1));
+  }
+  EXPECT_GT(functions, 0);
+}
+
 size_t OpenDescriptors() {
   return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                            std::filesystem::directory_iterator()));

@@ -85,6 +85,12 @@ TEST(SimMachine, CommandBitsAreMaskedAndStatusErrorsClearOnOne) {
   EXPECT_EQ(WriteAndRead(m, kVga, 0x06, 2, 0xFFFF), 0x0010u);
   // A dword write of command and status together.
   EXPECT_EQ(WriteAndRead(m, kVga, 0x04, 4, 0x00000406), 0x00100406u);
+  // Status 0xFB10 at byte width: the DEVSEL timing bit 9 is read-only in the same byte as the
+  // error bits, which clear on one; the low byte's capability bit stays.
+  std::istringstream in("00:03.0 X: Y\n00: 86 80 34 12 00 00 10 fb\n");
+  Machine devsel(ParseDump(in, "test").functions);
+  EXPECT_EQ(WriteAndRead(devsel, 0x18, 0x07, 1, 0xFF), 0x02u);
+  EXPECT_EQ(WriteAndRead(devsel, 0x18, 0x06, 1, 0xFF), 0x10u);
 }
 
 TEST(SimMachine, BarsKeepTheirTypeBitsAndSize) {

@@ -242,5 +242,26 @@ TEST_F(RegisterCycle, NewSelectionWhileEditingWritesNothingAndKeepsTheDeviceList
                                                      "DeinitializeOls"}));
 }
 
+// Each cycle frees what it made: over 100 rounds of READ and NEW SELECTION the window holds as
+// many objects as after the first (option groups included).
+TEST_F(RegisterCycle, ObjectsStayFlatOverAHundredCycles) {
+  const auto objects = [this] {
+    return static_cast<QWidget*>(layer().MainWindowWidget())->findChildren<QObject*>().size();
+  };
+  qsizetype after_first = 0;
+  for (int cycle = 1; cycle <= 100; ++cycle) {
+    user_.Then("READ", [this, cycle, &after_first, &objects] {
+      if (cycle == 2) after_first = objects();  // the form again, after one whole cycle
+      Click(layer(), kReadButton);
+    });
+    user_.Then("NEW SELECTION", [this] { Click(layer(), kNewSelectionButton); });
+  }
+  user_.Then("count, EXIT", [this, &after_first, &objects] {
+    EXPECT_EQ(objects(), after_first);
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+}
+
 }  // namespace
 }  // namespace qbus::test

@@ -19,7 +19,8 @@ namespace qbus::test {
 // waits, or the deadline has passed, the test fails and a close event ends the wait.
 class ScriptedUser {
  public:
-  ScriptedUser() : deadline_(5000) {}
+  // Five seconds, stretched for a slow (sanitizer) build.
+  ScriptedUser() : deadline_(5000 * QBUS_TIME_SCALE) {}
 
   // A step: a description (shown when something fails) and the action.
   ScriptedUser& Then(std::string what, std::function<void()> action) {

@@ -30,6 +30,15 @@ TEST_F(WindowTest, TheMainWindowHasAFixedClientAreaAndNoMaximiseBox) {
   EXPECT_EQ(layer().OpenMainWindow(0, 0, 0, 10, 10, "again", 0), 0) << "one main window only";
 }
 
+TEST_F(WindowTest, AnUncentredWindowStandsWhereItIsAsked) {
+  layer_.reset();
+  layer_ = std::make_unique<ui::WindowLayer>(user_.Options(96));
+  ASSERT_EQ(
+      layer().OpenMainWindow(0, 120, 70, 1000, 430, "Test", ui::kMainWindowFlags & ~ui::kCentred),
+      1);
+  EXPECT_EQ(window()->pos(), QPoint(120, 70));
+}
+
 TEST_F(WindowTest, TheCloseBoxRaisesTheCloseEventAndTheWindowStays) {
   EXPECT_FALSE(window()->close());
   EXPECT_TRUE(window()->isVisible());
@@ -82,6 +91,8 @@ TEST_F(WindowTest, FontsAt120DotsPerInch) {
 }
 
 TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
   QString seen_title, seen_text;
   int buttons = -1;
   bool icon = true;
@@ -93,6 +104,7 @@ TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
     buttons = static_cast<int>(box->buttons().size());
     icon = box->icon() != QMessageBox::NoIcon;
     EXPECT_TRUE(box->isModal());
+    EXPECT_EQ(box->parentWidget(), window()) << "owned by the main window, in front";
     box->button(QMessageBox::Ok)->click();
   });
   layer().ShowMessage("Fehler !", "Kann WinRing0 nicht öffnen !");

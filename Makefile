@@ -30,7 +30,10 @@ demo: build
 	@scripts/demo $(BUILD)
 
 bench: build
+	@echo "In-process benchmarks (offscreen platform, no painting):"
 	@$(BUILD)/bin/quoril-bus-bench
+	@echo
+	@bench/whole_process.sh $(BUILD)
 
 # The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s.
 check: bootstrap

@@ -44,14 +44,16 @@ void ScanAllFunctions(benchmark::State& state, const char* path) {
   qbus::hw::Unbind(&library);
 }
 
-void BM_FullScanRealLibrary(benchmark::State& state) { ScanAllFunctions(state, QBUS_REAL_LIBRARY); }
-void BM_FullScanSimulatedLibrary(benchmark::State& state) {
+void BM_InProcessFullScanRealLibrary(benchmark::State& state) {
+  ScanAllFunctions(state, QBUS_REAL_LIBRARY);
+}
+void BM_InProcessFullScanSimulatedLibrary(benchmark::State& state) {
   unsetenv("QUORILBUS_SIM_TRACE");
   ScanAllFunctions(state, QBUS_SIM_LIBRARY);
 }
 
 // One probe of a function that does not exist (bus 255, device 31, function 7).
-void BM_AbsentProbeRealLibrary(benchmark::State& state) {
+void BM_InProcessAbsentProbeRealLibrary(benchmark::State& state) {
   qbus::hw::LoadedLibrary library;
   if (!Load(state, QBUS_REAL_LIBRARY, &library)) return;
   uint32_t value = 0;
@@ -64,7 +66,7 @@ void BM_AbsentProbeRealLibrary(benchmark::State& state) {
 }
 
 // One whole run of `lspci -n`, output discarded, for comparison with the full scan.
-void BM_LspciRun(benchmark::State& state) {
+void BM_WholeProcessLspciRun(benchmark::State& state) {
   char program[] = "lspci";
   char flag[] = "-n";
   char* argv[] = {program, flag, nullptr};
@@ -83,9 +85,9 @@ void BM_LspciRun(benchmark::State& state) {
   posix_spawn_file_actions_destroy(&actions);
 }
 
-BENCHMARK(BM_FullScanRealLibrary)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FullScanSimulatedLibrary)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AbsentProbeRealLibrary);
-BENCHMARK(BM_LspciRun)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InProcessFullScanRealLibrary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InProcessFullScanSimulatedLibrary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InProcessAbsentProbeRealLibrary);
+BENCHMARK(BM_WholeProcessLspciRun)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -49,16 +49,16 @@ void StartToFirstForm(benchmark::State& state, const char* library) {
   for (auto _ : state) state.SetIterationTime(TimeToFirstForm(library, state));
 }
 
-void BM_StartToFirstFormRealLibrary(benchmark::State& state) {
+void BM_OffscreenStartToFirstFormRealLibrary(benchmark::State& state) {
   StartToFirstForm(state, QBUS_REAL_LIBRARY);
 }
-void BM_StartToFirstFormSimulatedMachine(benchmark::State& state) {
+void BM_OffscreenStartToFirstFormSimulatedMachine(benchmark::State& state) {
   unsetenv("QUORILBUS_SIM_DUMP");
   StartToFirstForm(state, QBUS_SIM_LIBRARY);
 }
 
 // Every bus, device and function answers: the list gets 65,536 lines.
-void BM_ScanWhereEveryFunctionAnswers(benchmark::State& state) {
+void BM_InProcessScanWhereEveryFunctionAnswers(benchmark::State& state) {
   const std::string dump = "/tmp/quoril-bus-bench-full.dump";
   {
     std::ofstream out(dump);
@@ -90,9 +90,11 @@ void BM_ScanWhereEveryFunctionAnswers(benchmark::State& state) {
   std::remove(dump.c_str());
 }
 
-BENCHMARK(BM_StartToFirstFormRealLibrary)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartToFirstFormSimulatedMachine)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScanWhereEveryFunctionAnswers)
+BENCHMARK(BM_OffscreenStartToFirstFormRealLibrary)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OffscreenStartToFirstFormSimulatedMachine)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InProcessScanWhereEveryFunctionAnswers)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

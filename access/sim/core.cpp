@@ -28,24 +28,13 @@ Core::Core(Options options) : options_(std::move(options)), trace_(options_.trac
 
 bool Core::Init() {
   if (options_.fail_init) return false;
-  ParsedDump dump;
-  if (options_.dump_path.empty()) {
-    std::istringstream text{std::string(kDefaultMachineDump)};
-    dump = ParseDump(text, "built-in machine");
-  } else {
-    DumpFile file = ReadDumpFile(options_.dump_path);
-    if (!file.error.empty()) {
-      std::fprintf(stderr, "quoril-bus simulator: %s\n", file.error.c_str());
-      return false;
-    }
-    std::istringstream text(std::move(file.text));
-    dump = ParseDump(text, options_.dump_path);
-  }
+  ParsedDump dump = options_.dump_path.empty() ? ParseDump(kDefaultMachineDump, "built-in machine")
+                                               : LoadDumpFile(options_.dump_path);
   if (!dump.error.empty()) {
     std::fprintf(stderr, "quoril-bus simulator: %s\n", dump.error.c_str());
     return false;
   }
-  machine_ = std::make_unique<Machine>(dump.functions);
+  machine_ = std::make_unique<Machine>(std::move(dump.functions));
   return true;
 }
 

@@ -3,11 +3,15 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qbus::access::sim {
 namespace {
+
+constexpr size_t kBlockBytes = size_t{1} << 20;
 
 class FileDescriptor {
  public:
@@ -23,32 +27,42 @@ class FileDescriptor {
   int fd_;
 };
 
-DumpFile Failure(const std::string& what) { return {{}, what}; }
+ParsedDump Failure(const std::string& what) { return {{}, what}; }
 
 }  // namespace
 
-DumpFile ReadDumpFile(const std::string& path) {
+ParsedDump LoadDumpFile(const std::string& path) {
   const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.get() < 0) return Failure("cannot open " + path + ": " + std::strerror(errno));
   struct stat info;
-  if (fstat(fd.get(), &info) != 0)
+  if (fstat(fd.get(), &info) != 0) {
     return Failure("cannot read " + path + ": " + std::strerror(errno));
+  }
   if (!S_ISREG(info.st_mode)) return Failure(path + ": not a regular file");
   if (static_cast<uint64_t>(info.st_size) > kMaxDumpBytes) {
     return Failure(path + ": larger than the 1 GiB a dump may have");
   }
-  DumpFile result;
-  result.text.resize(static_cast<size_t>(info.st_size));
-  size_t done = 0;
-  while (done < result.text.size()) {
-    const ssize_t got = read(fd.get(), result.text.data() + done, result.text.size() - done);
+
+  // A block holds the unfinished line of the block before it, then what read() brings.
+  DumpParser parser(path);
+  std::vector<char> block(kBlockBytes);
+  size_t kept = 0;
+  for (;;) {
+    if (kept == block.size()) block.resize(block.size() * 2);  // one line longer than a block
+    const ssize_t got = read(fd.get(), block.data() + kept, block.size() - kept);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Failure("cannot read " + path + ": " + std::strerror(errno));
-    if (got == 0) break;  // the file shrank while it was read
-    done += static_cast<size_t>(got);
+    if (got == 0) break;
+    std::string_view text(block.data(), kept + static_cast<size_t>(got));
+    for (size_t end; (end = text.find('\n')) != std::string_view::npos;) {
+      if (!parser.TakeLine(text.substr(0, end))) return parser.Finish();
+      text.remove_prefix(end + 1);
+    }
+    kept = text.size();
+    std::memmove(block.data(), text.data(), kept);
   }
-  result.text.resize(done);
-  return result;
+  if (kept > 0) parser.TakeLine(std::string_view(block.data(), kept));
+  return parser.Finish();
 }
 
 }  // namespace qbus::access::sim

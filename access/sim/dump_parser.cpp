@@ -1,14 +1,24 @@
 #include "access/sim/dump_parser.h"
 
-#include <algorithm>
-#include <cctype>
+#include <array>
 #include <cstdio>
-#include <string_view>
 
 namespace qbus::access::sim {
 namespace {
 
-bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+// The value of each hex digit, 16 for any other character.
+constexpr std::array<uint8_t, 256> kHexValues = [] {
+  std::array<uint8_t, 256> values{};
+  values.fill(16);
+  for (int c = '0'; c <= '9'; ++c) values[c] = static_cast<uint8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c)
+    values[c] = values[c - 'a' + 'A'] = static_cast<uint8_t>(c - 'a' + 10);
+  return values;
+}();
+
+uint8_t Digit(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
+bool IsHex(char c) { return Digit(c) < 16; }
+bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
 
 // True when `line` starts with `pattern`, where '#' stands for any hex digit.
 bool MatchesPrefix(std::string_view line, std::string_view pattern) {
@@ -21,10 +31,7 @@ bool MatchesPrefix(std::string_view line, std::string_view pattern) {
 
 uint32_t HexValue(std::string_view digits) {
   uint32_t value = 0;
-  for (char c : digits) {
-    const int lower = std::tolower(static_cast<unsigned char>(c));
-    value = value * 16 + static_cast<uint32_t>(lower <= '9' ? lower - '0' : lower - 'a' + 10);
-  }
+  for (char c : digits) value = value * 16 + Digit(c);
   return value;
 }
 
@@ -45,7 +52,7 @@ bool ParseHeader(std::string_view line, Header* header) {
   if (MatchesPrefix(line, "#####:##:##.# ")) domain_digits = 5;
   if (domain_digits == 0 && !MatchesPrefix(line, "##:##.# ")) return false;
   const std::string_view rest = line.substr(domain_digits == 0 ? 0 : domain_digits + 1);
-  if (!std::isdigit(static_cast<unsigned char>(rest[6]))) return false;  // the function is decimal
+  if (!IsDecimal(rest[6])) return false;  // the function is decimal
   header->domain = HexValue(line.substr(0, domain_digits));
   header->bus = HexValue(rest.substr(0, 2));
   header->device = HexValue(rest.substr(3, 2));
@@ -61,73 +68,85 @@ int64_t HexLineOffset(std::string_view line) {
   return HexValue(line.substr(0, digits));
 }
 
-std::string Where(const std::string& name, int line_number) {
-  return name + ":" + std::to_string(line_number) + ": ";
-}
-
-ParsedDump Failure(std::string message) { return {{}, std::move(message)}; }
-
 }  // namespace
 
-ParsedDump ParseDump(std::istream& in, const std::string& name) {
-  ParsedDump result;
-  FunctionImage scratch;  // takes the bytes of functions outside domain 0
-  FunctionImage* current = nullptr;
-  std::string line;
-  int line_number = 0;
-  while (std::getline(in, line)) {
-    ++line_number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    Header header;
-    if (ParseHeader(line, &header)) {
-      scratch = {};
-      current = &scratch;
-      if (header.domain != 0) continue;
-      if (header.device > 31) {
-        return Failure(Where(name, line_number) + "device 0x" + HexDigits(header.device) +
-                       " above 0x1F");
-      }
-      if (header.function > 7) {
-        return Failure(Where(name, line_number) + "function " + std::to_string(header.function) +
-                       " above 7");
-      }
-      const uint32_t location = header.bus << 8 | header.device << 3 | header.function;
-      auto [it, fresh] = result.functions.try_emplace(location);
-      if (!fresh) return Failure(Where(name, line_number) + "function given twice");
-      current = &it->second;
-      current->bytes.assign(256, 0xFF);
-      current->held.assign(256, false);
-      continue;
-    }
-    if (line.empty()) {
-      current = nullptr;
-      continue;
-    }
-    const int64_t start = current == nullptr ? -1 : HexLineOffset(line);
-    if (start < 0) continue;  // verbose or other text
+DumpParser::DumpParser(std::string name) : name_(std::move(name)) {}
 
-    size_t pos = line.find(' ') + 1;
-    uint32_t offset = static_cast<uint32_t>(start);
-    while (pos + 1 < line.size() && IsHex(line[pos]) && IsHex(line[pos + 1]) &&
-           (pos + 2 == line.size() || line[pos + 2] == ' ')) {
-      if (offset >= 4096) return Failure(Where(name, line_number) + "offset beyond 4096 bytes");
-      if (offset >= current->bytes.size()) {
-        current->bytes.resize(4096, 0xFF);
-        current->held.resize(4096, false);
-      }
-      current->bytes[offset] =
-          static_cast<uint8_t>(HexValue(std::string_view(line).substr(pos, 2)));
-      current->held[offset] = true;
-      ++offset;
-      pos += 3;
+bool DumpParser::Refuse(const std::string& reason) {
+  result_.error = name_ + ":" + std::to_string(line_number_) + ": " + reason;
+  result_.functions.clear();
+  return false;
+}
+
+bool DumpParser::TakeLine(std::string_view line) {
+  if (!result_.error.empty()) return false;
+  ++line_number_;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  Header header;
+  if (ParseHeader(line, &header)) {
+    scratch_ = {};
+    current_ = &scratch_;
+    if (header.domain != 0) return true;
+    if (header.device > 31) return Refuse("device 0x" + HexDigits(header.device) + " above 0x1F");
+    if (header.function > 7) {
+      return Refuse("function " + std::to_string(header.function) + " above 7");
     }
-    // Trailing blanks are common in pasted dumps; anything else is not a dump line.
-    if (line.find_first_not_of(" \t", std::min(pos, line.size())) != std::string::npos) {
-      return Failure(Where(name, line_number) + "malformed line");
-    }
+    const uint32_t location = header.bus << 8 | header.device << 3 | header.function;
+    auto [it, fresh] = result_.functions.try_emplace(location);
+    if (!fresh) return Refuse("function given twice");
+    current_ = &it->second;
+    current_->bytes.assign(256, 0xFF);
+    current_->held.assign(256, false);
+    return true;
   }
-  if (result.functions.empty()) result.error = name + ": no PCI function of domain 0";
-  return result;
+  if (line.empty()) {
+    current_ = nullptr;
+    return true;
+  }
+  const int64_t start = current_ == nullptr ? -1 : HexLineOffset(line);
+  if (start < 0) return true;  // verbose or other text
+  return TakeHexLine(line, static_cast<uint32_t>(start));
+}
+
+// The bytes after "OFFSET: ", each two hex digits followed by a blank or the line's end.
+bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
+  size_t pos = line.find(' ') + 1;
+  const size_t size = line.size();
+  while (pos + 1 < size && IsHex(line[pos]) && IsHex(line[pos + 1]) &&
+         (pos + 2 == size || line[pos + 2] == ' ')) {
+    if (offset >= 4096) return Refuse("offset beyond 4096 bytes");
+    if (offset >= current_->bytes.size()) {
+      current_->bytes.resize(4096, 0xFF);
+      current_->held.resize(4096, false);
+    }
+    current_->bytes[offset] = static_cast<uint8_t>(Digit(line[pos]) << 4 | Digit(line[pos + 1]));
+    current_->held[offset] = true;
+    ++offset;
+    pos += 3;
+  }
+  // Trailing blanks are common in pasted dumps; anything else is not a dump line.
+  for (size_t i = pos < size ? pos : size; i < size; ++i) {
+    if (line[i] != ' ' && line[i] != '\t') return Refuse("malformed line");
+  }
+  return true;
+}
+
+ParsedDump DumpParser::Finish() {
+  if (result_.error.empty() && result_.functions.empty()) {
+    result_.error = name_ + ": no PCI function of domain 0";
+  }
+  current_ = nullptr;
+  return std::move(result_);
+}
+
+ParsedDump ParseDump(std::string_view text, const std::string& name) {
+  DumpParser parser(name);
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    if (!parser.TakeLine(text.substr(0, end))) break;
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return parser.Finish();
 }
 
 }  // namespace qbus::access::sim

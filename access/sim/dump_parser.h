@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads the text that `lspci -x`, `-xxx` or `-xxxx` prints: a header line per function
 // ("BB:DD.F text" or "DOMAIN:BB:DD.F text") followed by lines of "OFFSET: XX XX ...". It takes
 // what the pciutils dump reader takes: other lines are skipped, an empty line ends a function,
-// and bytes the dump does not give read as all-ones.
+// and bytes the dump does not give read as all-ones. Lines are taken as views, one at a time,
+// so a dump of any size is read without holding its text or allocating per line.
 namespace qbus::access::sim {
 
 // The configuration space of one function as the dump gives it.
@@ -23,12 +24,36 @@ using MachineImage = std::map<uint32_t, FunctionImage>;
 
 struct ParsedDump {
   MachineImage functions;
-  std::string error;  // empty on success; otherwise one line naming `name` and the line
+  std::string error;  // empty on success; otherwise one line naming the source and the line
 };
 
-// Parses a whole dump. `name` names the source in error messages. It fails on a malformed hex
-// line, an offset beyond 4096 bytes, a domain-0 header with a device above 0x1F or a function
-// above 7, a domain-0 function given twice, or no domain-0 function.
-ParsedDump ParseDump(std::istream& in, const std::string& name);
+// Takes a dump line by line. It refuses the whole dump on a malformed hex line, an offset
+// beyond 4096 bytes, a domain-0 header with a device above 0x1F or a function above 7, a
+// domain-0 function given twice, or no domain-0 function at all.
+class DumpParser {
+ public:
+  // `name` names the source in error messages.
+  explicit DumpParser(std::string name);
+
+  // One line, without its line feed (a trailing carriage return is dropped). False once the
+  // dump has been refused; later lines are then ignored.
+  bool TakeLine(std::string_view line);
+
+  // The functions, or the reason the dump was refused (then no function).
+  ParsedDump Finish();
+
+ private:
+  bool Refuse(const std::string& reason);
+  bool TakeHexLine(std::string_view line, uint32_t offset);
+
+  std::string name_;
+  ParsedDump result_;
+  FunctionImage scratch_;  // takes the bytes of functions outside domain 0
+  FunctionImage* current_ = nullptr;
+  int line_number_ = 0;
+};
+
+// Parses a whole dump held in memory.
+ParsedDump ParseDump(std::string_view text, const std::string& name);
 
 }  // namespace qbus::access::sim

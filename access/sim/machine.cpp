@@ -2,11 +2,10 @@
 
 namespace qbus::access::sim {
 
-Machine::Machine(const MachineImage& image) {
-  functions_.reserve(image.size());
-  for (const auto& [location, function] : image) {
+Machine::Machine(MachineImage image) {
+  for (auto& [location, function] : image) {
     present_.set(location);
-    functions_.emplace(location, Function{function, BuildWriteMasks(function)});
+    functions_.emplace(location, Function{std::move(function), nullptr});
   }
 }
 
@@ -26,12 +25,15 @@ std::optional<uint32_t> Machine::Read(uint32_t location, uint32_t offset, uint32
 bool Machine::Write(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
   Function* function = Find(location, offset, width);
   if (function == nullptr) return false;
+  if (!function->masks) {
+    function->masks = std::make_unique<WriteMasks>(BuildWriteMasks(function->image));
+  }
+  const WriteMasks& masks = *function->masks;
   uint8_t written[4];
   ToLittleEndian(value, width, written);
   for (uint32_t i = 0; i < width; ++i) {
     uint8_t& byte = function->image.bytes[offset + i];
-    byte = ApplyWrite(byte, written[i], function->masks.writable[offset + i],
-                      function->masks.clear_on_one[offset + i]);
+    byte = ApplyWrite(byte, written[i], masks.writable[offset + i], masks.clear_on_one[offset + i]);
   }
   return true;
 }

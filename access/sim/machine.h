@@ -2,8 +2,9 @@
 
 #include <bitset>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include "access/common/config_access.h"
@@ -11,12 +12,13 @@
 #include "access/sim/write_model.h"
 
 // A simulated PCI machine: the functions of a dump, with writes following the write model.
-// Changes live as long as the object.
+// Changes live as long as the object. A function's write masks are made at its first write, so
+// a machine of many functions costs little more than their bytes.
 namespace qbus::access::sim {
 
 class Machine {
  public:
-  explicit Machine(const MachineImage& image);
+  explicit Machine(MachineImage image);
 
   bool Present(uint32_t location) const { return location < kLocationCount && present_[location]; }
 
@@ -32,7 +34,7 @@ class Machine {
  private:
   struct Function {
     FunctionImage image;
-    WriteMasks masks;
+    std::unique_ptr<WriteMasks> masks;  // made at the first write
   };
   // The function when the access fits it, else null.
   const Function* Find(uint32_t location, uint32_t offset, uint32_t width) const;
@@ -41,7 +43,7 @@ class Machine {
   }
 
   std::bitset<kLocationCount> present_;
-  std::unordered_map<uint32_t, Function> functions_;
+  std::map<uint32_t, Function> functions_;
 };
 
 }  // namespace qbus::access::sim

@@ -4,15 +4,14 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "access/sim/dump_file.h"
 #include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
 
 namespace qbus::access::sim {
 namespace {
 
-ParsedDump Parse(const std::string& text) {
-  std::istringstream in(text);
-  return ParseDump(in, "test.dump");
-}
+ParsedDump Parse(const std::string& text) { return ParseDump(text, "test.dump"); }
 
 TEST(DumpParser, ReadsTheShortFormatAndLeavesTheRestAllOnes) {
   const ParsedDump dump = Parse(
@@ -104,14 +103,41 @@ TEST(DumpParser, RefusesWholeDumpsItCannotUse) {
   }
 }
 
+// A file is read in blocks of 1 MiB: lines that cross a block's end, and a last line without its
+// line feed, come out as from the whole text.
+TEST(DumpParser, AFileReadInBlocksGivesWhatTheWholeTextGives) {
+  std::string text;
+  char line[64];
+  for (uint32_t location = 0; location < 6000; ++location) {
+    std::snprintf(line, sizeof line, "%02x:%02x.%u X\r\n", location >> 8, location >> 3 & 31,
+                  location & 7);
+    text += line;
+    for (int row = 0; row < 16; ++row) {
+      std::snprintf(line, sizeof line, "%x0: %02x %02x %02x", row, location & 0xFF, row, 0x5A);
+      text += line;
+      text += row == 15 && location == 5999 ? "" : "\n";
+    }
+  }
+  test::TempDir dir;
+  const auto path = dir.path() / "big.dump";
+  std::ofstream(path) << text;
+  const ParsedDump whole = ParseDump(text, path.string());
+  const ParsedDump read = LoadDumpFile(path.string());
+  ASSERT_EQ(read.error, "");
+  ASSERT_EQ(read.functions.size(), 6000u);
+  for (const auto& [location, function] : whole.functions) {
+    ASSERT_EQ(read.functions.at(location).bytes, function.bytes) << location;
+  }
+  EXPECT_EQ(read.functions.at(5999).bytes[0xF2], 0x5A) << "the last line, without its feed";
+}
+
 // pciutils reads the same messy dump; every byte it shows must be the byte the loader holds.
 TEST(DumpParser, AgreesWithLspciOnAMessyDump) {
   const std::string path = QBUS_TEST_DUMPS "/messy.dump";
   const std::string shown = test::RunCommand("lspci -F " + path + " -xxxx 2>/dev/null");
   if (shown.empty()) GTEST_SKIP() << "lspci is not installed";
   const ParsedDump reference = Parse(shown);
-  std::ifstream file(path);
-  const ParsedDump ours = ParseDump(file, path);
+  const ParsedDump ours = LoadDumpFile(path);
   ASSERT_EQ(reference.error, "");
   ASSERT_EQ(ours.error, "");
   ASSERT_EQ(ours.functions.size(), reference.functions.size());

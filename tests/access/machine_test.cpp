@@ -26,10 +26,9 @@ constexpr uint32_t kVga = 0x0010;     // 00:02.0
 constexpr uint32_t kBridge = 0x00E0;  // 00:1c.0
 
 Machine MakeMachine() {
-  std::istringstream in(kDump);
-  ParsedDump dump = ParseDump(in, "test");
+  ParsedDump dump = ParseDump(kDump, "test");
   EXPECT_EQ(dump.error, "");
-  return Machine(dump.functions);
+  return Machine(std::move(dump.functions));
 }
 
 // Writes `value` and returns what reads back.
@@ -87,8 +86,7 @@ TEST(SimMachine, CommandBitsAreMaskedAndStatusErrorsClearOnOne) {
   EXPECT_EQ(WriteAndRead(m, kVga, 0x04, 4, 0x00000406), 0x00100406u);
   // Status 0xFB10 at byte width: the DEVSEL timing bit 9 is read-only in the same byte as the
   // error bits, which clear on one; the low byte's capability bit stays.
-  std::istringstream in("00:03.0 X: Y\n00: 86 80 34 12 00 00 10 fb\n");
-  Machine devsel(ParseDump(in, "test").functions);
+  Machine devsel(ParseDump("00:03.0 X: Y\n00: 86 80 34 12 00 00 10 fb\n", "test").functions);
   EXPECT_EQ(WriteAndRead(devsel, 0x18, 0x07, 1, 0xFF), 0x02u);
   EXPECT_EQ(WriteAndRead(devsel, 0x18, 0x06, 1, 0xFF), 0x10u);
 }
@@ -132,11 +130,11 @@ TEST(SimMachine, BytesTheDumpLacksStayAllOnes) {
 // A listed function answers with its bytes even when its identifier reads all-ones, as a real
 // function that the kernel shows partly does.
 TEST(SimMachine, AListedFunctionAnswersEvenWithAnAllOnesIdentifier) {
-  std::istringstream in(
-      "00:1f.3 Audio device: X\n"
-      "00: ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff\n"
-      "40: 78 56 34 12\n");
-  const Machine m(ParseDump(in, "test").functions);
+  const Machine m(ParseDump("00:1f.3 Audio device: X\n"
+                            "00: ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff\n"
+                            "40: 78 56 34 12\n",
+                            "test")
+                      .functions);
   EXPECT_TRUE(m.Present(0x00FB));
   EXPECT_EQ(m.Read(0x00FB, 0x00, 4), 0xFFFFFFFFu);
   EXPECT_EQ(m.Read(0x00FB, 0x40, 4), 0x12345678u);

@@ -1,24 +1,33 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's commands. Everything builds under build/ with CMake and Ninja.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap configure build test run demo bench check fuzz clean
+.PHONY: all bootstrap configure build program test run demo bench check fuzz clean
 
 all: build
 
 bootstrap:
 	@scripts/bootstrap
 
+# CMake runs again whenever CMAKE_FLAGS differ from those the build folder was made with.
 configure: bootstrap
-	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	@if [ ! -f $(BUILD)/build.ninja ] || \
+	    [ "$$(cat $(BUILD)/.cmake-flags 2>/dev/null)" != "$(CMAKE_FLAGS)" ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) && echo "$(CMAKE_FLAGS)" >$(BUILD)/.cmake-flags; \
+	fi
 
 build: configure
 	@cmake --build $(BUILD)
 
+# Only what the program and the demo run: the program, both access libraries.
+program: configure
+	@cmake --build $(BUILD) --target quoril-bus qbus_access_linux qbus_access_sim
+
 test: build
 	@cd $(BUILD) && ctest --output-on-failure --timeout 600
 
-run: build
+run: program
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
 	  $(BUILD)/bin/quoril-bus; \
 	else \
@@ -26,7 +35,7 @@ run: build
 	  $(MAKE) --no-print-directory demo; \
 	fi
 
-demo: build
+demo: program
 	@scripts/demo $(BUILD)
 
 bench: build

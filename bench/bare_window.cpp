@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for start-up: a bare Qt window with one button, nothing else.
 #include <QApplication>
 #include <QPushButton>

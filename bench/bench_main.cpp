@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmarks run inside one application object on Qt's offscreen platform; with
 // --first-form-child the binary plays the program for the start-up benchmark instead.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated machine's dump loader on dump text in memory (in-process): bytes of text parsed
 // per second, for 65,536 functions of 256 bytes.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a machine for the benchmarks as `lspci -x` (256 bytes) or `-xxxx` (4096 bytes) prints
 // it: the first COUNT functions in bus/device/function order, each answering with its own
 // identifiers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a program as its user waits for it: from exec to the first time it draws into a window
 // of its own on the X server (the DAMAGE extension reports the drawing), then reads its resident
 // memory at that moment and ends it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full 65,536-probe port scan through each access library, next to one whole `lspci -n`.
 #include <benchmark/benchmark.h>
 #include <cstdio>

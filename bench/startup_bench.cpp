@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the whole program: from process start to the first selection form waiting for
 // input, and the bus scan of a machine where every one of the 65,536 functions answers.
 #include <benchmark/benchmark.h>

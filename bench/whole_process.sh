@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up as the user waits for it: the real program against the simulated machine on a private
 # X server, from exec to the first time it draws its form (the X server's DAMAGE report, see
 # paint_timer.cpp), next to a bare one-button Qt window timed in the same run, for machines of

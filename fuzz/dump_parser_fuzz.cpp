@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary text to the simulated machine's dump loader, then reads and writes the machine
 // it built: nothing may crash, and a loaded function must answer inside its space.
 #include <cstddef>

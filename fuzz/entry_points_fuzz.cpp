@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the simulated library's ten entry points with call sequences decoded from the input:
 // each call is one byte choosing the entry point and up to eight bytes of arguments. Nothing may
 // crash, and every failed read must store all-ones.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Includes follow the layering: app -> scan/register -> controls -> ui, with hw and text below
 # and beside; only src/ui sees Qt; the access libraries include nothing of the program, and the
 # program only the entry points' one declaration (from src/hw).

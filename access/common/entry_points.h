@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ten entry points that every hardware-access library exports. Every argument is one 32-bit

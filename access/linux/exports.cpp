@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ten C entry points of the real library, each a checked call into one Core.
 //
 // The C interface forces one piece of process-wide state: `core`, created by InitializeOls and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ten C entry points of the simulated library: each a checked call into one Core, followed
 // by its trace line.
 //

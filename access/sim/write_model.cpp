@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/sim/write_model.h"
 
 #include "access/common/config_access.h"

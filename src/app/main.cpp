@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quoril-bus: lists the machine's PCI functions, then reads, edits, writes and verifies one
 // configuration register at a time. It takes no arguments (any given are ignored) and always
 // exits with 0.

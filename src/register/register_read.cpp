@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/register_read.h"
 
 #include "controls/control_table.h"

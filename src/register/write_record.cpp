@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/write_record.h"
 
 #include "text/register_texts.h"

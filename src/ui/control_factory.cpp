@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The create operations of the window layer: one widget (two for a spin) per control kind.
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations on existing controls, by number.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives each built access library through its C entry points, loaded with dlopen as the
 // program loads it.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real library's core against a fake sysfs tree: every write here lands in a temporary
 // file, never in hardware.
 #include <gtest/gtest.h>

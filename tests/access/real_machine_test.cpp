@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real library on this machine, read-only, against pciutils' own tools.
 #include <cstdio>
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hundreds of thousands of random calls: nothing crashes, failures return 0 and store all-ones,
 // successes agree with a second read.
 #include <gtest/gtest.h>

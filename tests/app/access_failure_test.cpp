@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failed accesses are shown as failures, never as data: a read that fails leaves nothing to edit
 // or write, a refused write and a failed read-back say so, and every write is recorded.
 #include <gtest/gtest.h>

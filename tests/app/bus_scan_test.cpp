@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus scan over machines made for its edges.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real binary started in odd ways. With no display, or one that refuses the connection, it
 # ends at once with 0 and touches nothing. Started as an attacker would start it (Qt options
 # that would load a plugin from a folder of the caller's choosing; as root, a logging file that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register read at each width, the bit editor, write and verify, and NEW SELECTION.
 #include <gtest/gtest.h>
 

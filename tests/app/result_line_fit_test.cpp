@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widest result line of each kind and width stays on one line, whole, in its 980-pixel
 // control and the large font: nothing the user needs is hidden under the row below.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The selection form: its fresh state, every selector to its limits at each width, and the
 // width options.
 #include <gtest/gtest.h>

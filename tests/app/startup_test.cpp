@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the two binding failures, and the ways out of every waiting phase.
 #include <gtest/gtest.h>
 

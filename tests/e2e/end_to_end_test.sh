@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real quoril-bus binary on a virtual X server, driven with real input events against the
 # simulated machine (scripts/demo); the library's trace must show the whole call sequence.
 #   end_to_end_test.sh SOURCE_DIR BUILD_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binding through real dlopen by file name. CTest puts the simulated library and the partial
 // test library on LD_LIBRARY_PATH, which dlopen reads only at process start.
 #include <dlfcn.h>

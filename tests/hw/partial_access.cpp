@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An access library that lacks WritePciConfigByteEx, to test binding against it.
 #include "access/common/entry_points.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A monkey at the real program: random clicks (some aimed at the buttons, options, selector
 # arrows and bit boxes) and random keys, against the simulated machine on a private X server,
 # for SECONDS; the program is started again whenever it ends. It fails on a crash or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks an X client whether it still answers: sends its window the _NET_WM_PING message that
 // window managers use and waits for the echo on the root window, which the client sends only
 // from its event loop.

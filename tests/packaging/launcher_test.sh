@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The root launcher, configured with stand-ins for the program and pkexec: it takes no
 # arguments, runs the program itself when already root, and otherwise hands pkexec (by its
 # absolute path) the program alone.

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, unpacks it into a temporary root and checks what a user's system
-# would get: the program finds its access library through its RUNPATH alone, and the desktop
-# entry and metainfo validate.
-#   package_test.sh BUILD_DIR LIBRARY_FILE
+# would get: the program finds its access library through its RUNPATH alone; the binaries are
+# stripped, with their debug information in the -dbgsym package; licence, copyright, changelog
+# and manual pages are there; the desktop entry and metainfo validate; lintian finds no error.
+#   package_test.sh BUILD_DIR LIBRARY_FILE LIBRARY_DIR (as installed, below /usr)
 set -euo pipefail
 build_dir=$1
 library=$2
+libdir=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -13,11 +16,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cpack --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/out/quoril-bus_*.deb)
+ls "$work"/out/quoril-bus-dbgsym_*.ddeb >/dev/null || fail "no -dbgsym package"
 root="$work/root"
 dpkg -x "$deb" "$root"
 
-for file in usr/bin/quoril-bus usr/bin/quoril-bus-root usr/lib/quoril-bus/$library \
-            usr/lib/quoril-bus/sim/$library \
+for file in usr/bin/quoril-bus usr/bin/quoril-bus-root usr/$libdir/$library \
+            usr/$libdir/sim/$library \
+            usr/share/doc/quoril-bus/copyright usr/share/doc/quoril-bus/changelog.Debian.gz \
+            usr/share/man/man1/quoril-bus.1.gz usr/share/man/man1/quoril-bus-root.1.gz \
             usr/share/applications/org.quorilbus.QuorilBus.desktop \
             usr/share/metainfo/org.quorilbus.QuorilBus.metainfo.xml \
             usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy \
@@ -32,14 +38,20 @@ for package in libqt6widgets6 libpci3 fonts-liberation2 qt6-qpa-plugins pkexec; 
 done
 
 runpath=$(readelf -d "$root/usr/bin/quoril-bus" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
-[ "$runpath" = '$ORIGIN/../lib/quoril-bus' ] || fail "RUNPATH is '$runpath'"
+[ "$runpath" = "\$ORIGIN/../$libdir" ] || fail "RUNPATH is '$runpath'"
+for binary in usr/bin/quoril-bus usr/$libdir/$library usr/$libdir/sim/$library; do
+  if readelf -S "$root/$binary" | grep -qE '\.(debug_info|symtab)'; then fail "$binary is not stripped"; fi
+done
+grep -q "^License: GPL-3.0-or-later" "$root/usr/share/doc/quoril-bus/copyright" ||
+  fail "the copyright file names no licence"
+zcat "$root/usr/share/man/man1/quoril-bus.1.gz" | grep -q '^\.SH EXIT STATUS' || fail "manual page"
 if ldd "$root/usr/bin/quoril-bus" | grep -q "not found"; then fail "unresolved libraries"; fi
 
 # Run the unpacked program with no library path (as pkexec leaves it) and watch the dynamic
 # loader open the access library beside it. The program then waits for its user; stop it.
 env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen LD_DEBUG=libs \
   timeout 5 "$root/usr/bin/quoril-bus" >"$work/run.log" 2>&1 || true
-grep -q "calling init: $root/usr/bin/../lib/quoril-bus/$library" "$work/run.log" ||
+grep -q "calling init: $root/usr/bin/../$libdir/$library" "$work/run.log" ||
   fail "the program did not load its library: $(grep -i winring0 "$work/run.log" | head -5)"
 
 policy="$root/usr/share/polkit-1/actions/org.quorilbus.QuorilBus.policy"
@@ -52,4 +64,6 @@ grep -qx 'program=/usr/bin/quoril-bus' "$root/usr/bin/quoril-bus-root" &&
 
 desktop-file-validate "$root/usr/share/applications/org.quorilbus.QuorilBus.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorilbus.QuorilBus.metainfo.xml"
+lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+if grep -q '^E:' "$work/lintian.log"; then fail "lintian: $(grep '^E:' "$work/lintian.log")"; fi
 echo "1 passed, 0 failed"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built program and access libraries search only their own library folders: every RUNPATH
 # or RPATH entry starts with $ORIGIN, none is empty (the loader reads an empty entry as the
 # current directory), and the program's is exactly the installed layout's.
-#   search_path_test.sh BUILD_DIR LIBRARY_FILE
+#   search_path_test.sh BUILD_DIR LIBRARY_FILE LIBRARY_DIR
 set -euo pipefail
 build=$1
 library=$2
+libdir=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 checked=0
 for file in "$build/bin/quoril-bus" "$build"/bin/*.so "$build"/sim/*.so; do
@@ -18,6 +20,6 @@ for file in "$build/bin/quoril-bus" "$build"/bin/*.so "$build"/sim/*.so; do
   checked=$((checked + 1))
 done
 runpath=$(readelf -d "$build/bin/quoril-bus" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
-[ "$runpath" = '$ORIGIN/../lib/quoril-bus' ] || fail "program RUNPATH '$runpath'"
-[ -e "$build/lib/quoril-bus/$library" ] || fail "no access library in the program's folder"
+[ "$runpath" = "\$ORIGIN/../$libdir" ] || fail "program RUNPATH '$runpath'"
+[ -e "$build/$libdir/$library" ] || fail "no access library in the program's folder"
 echo "$checked passed, 0 failed"

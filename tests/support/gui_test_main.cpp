@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs GoogleTest inside one QApplication on Qt's offscreen platform (unless another platform
 // is asked for), so real widgets run without a display.
 #include <gtest/gtest.h>

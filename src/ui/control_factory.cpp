@@ -2,6 +2,7 @@
 // The create operations of the window layer: one widget (two for a spin) per control kind.
 #include <QApplication>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QPushButton>
 
 #include "ui/fitted_widgets.h"
@@ -24,12 +25,27 @@ void Place(QWidget* widget, int x, int y, int width, int height) {
 
 }  // namespace
 
+bool WindowLayer::Impl::DescriptionFilter::eventFilter(QObject* watched, QEvent* event) {
+  if ((event->type() != QEvent::ToolTip && event->type() != QEvent::FocusIn) || !impl_->describe) {
+    return false;
+  }
+  auto* widget = static_cast<QWidget*>(watched);
+  if (!widget->toolTip().isEmpty()) return false;
+  const ControlId id = impl_->controls.IdOf(widget);
+  if (id < 0) return false;
+  const QString description = QString::fromStdString(impl_->describe(id));
+  widget->setToolTip(description);
+  widget->setAccessibleDescription(description);
+  return false;  // Qt goes on to show the tooltip
+}
+
 // Each Create operation builds its widgets first; only then does it free whatever held the
 // number, so a refused creation leaves the previous control in place.
 int WindowLayer::CreateTextControl(ControlId id, int x, int y, int width, int height,
                                    const std::string& text, int flags) {
   if (!impl_->window) return 0;
   auto* label = new TextLabel(ToQt(text), impl_->window.get());
+  label->installEventFilter(&impl_->description_filter);
   label->setAlignment(Qt::AlignTop | (flags == kTextCentred ? Qt::AlignHCenter : Qt::AlignLeft));
   Place(label, x, y, width, height);
   FreeControl(id);
@@ -44,6 +60,8 @@ int WindowLayer::CreateListControl(ControlId id, int x, int y, int width, int he
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 1); });
   QObject::connect(list, &QListWidget::itemClicked, list,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  QObject::connect(list, &QListWidget::itemActivated, list,
+                   [this, id] { RaiseEvent(kControlEvent, id, 0, 2); });
   Place(list, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kList, list, nullptr, nullptr});
@@ -105,6 +123,7 @@ int WindowLayer::CreateCheckBoxControl(ControlId id, int x, int y, int width, in
                                        const std::string& caption) {
   if (!impl_->window) return 0;
   auto* box = new CheckBox(ToQt(caption), impl_->window.get());
+  box->installEventFilter(&impl_->description_filter);
   // Qt toggles the box before `clicked`, so the state is new when the event is taken.
   QObject::connect(box, &CheckBox::clicked, box,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });

@@ -10,6 +10,7 @@
 
 #include "ui/fitted_widgets.h"
 #include "ui/layer_impl.h"
+#include "ui/list_widget.h"
 #include "ui/window_layer.h"
 
 namespace qbus::ui {
@@ -94,10 +95,28 @@ int WindowLayer::AddListItem(ControlId id, int position, const std::string& text
   Control* control = impl_->controls.Find(id);
   if (control == nullptr || control->kind != ControlKind::kList) return 0;
   SuppressEvents suppress(queue_);
-  auto* list = static_cast<QListWidget*>(control->widget.data());
+  auto* list = static_cast<ListWidget*>(control->widget.data());
   const int row = position < 0 || position > list->count() ? list->count() : position;
-  list->insertItem(row, QString::fromStdString(text));
+  list->InsertLine(row, QString::fromStdString(text));
   return 0;
+}
+
+std::string WindowLayer::CurrentListLine(ControlId id) const {
+  const Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return {};
+  const QListWidgetItem* line = static_cast<QListWidget*>(control->widget.data())->currentItem();
+  return line == nullptr ? std::string() : line->text().toStdString();
+}
+
+void WindowLayer::SetDescriptionSource(std::function<std::string(ControlId)> source) {
+  impl_->describe = std::move(source);
+}
+
+void WindowLayer::SetListDescriptionSource(ControlId id,
+                                           std::function<std::string(int row)> source) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return;
+  static_cast<ListWidget*>(control->widget.data())->SetDescriptionSource(std::move(source));
 }
 
 void WindowLayer::SetControlFont(ControlId id, FontHandle font) {
@@ -126,7 +145,9 @@ bool WindowLayer::ControlExists(ControlId id) const { return impl_->controls.Fin
 void WindowLayer::StepSpin(ControlId id, int step) {
   Control* control = impl_->controls.Find(id);
   if (control == nullptr || step == 0 || !control->widget->isEnabled()) return;
-  control->position = std::clamp(control->position + step, control->minimum, control->maximum);
+  const int64_t wanted = int64_t{control->position} + step;
+  control->position =
+      static_cast<int>(std::clamp<int64_t>(wanted, control->minimum, control->maximum));
   RaiseEvent(kControlEvent, id, 0, step > 0 ? 4 : 5);
 }
 

@@ -9,6 +9,13 @@ namespace qbus::ui {
 
 ControlRegistry::~ControlRegistry() { Clear(); }
 
+ControlId ControlRegistry::IdOf(const QWidget* widget) const {
+  for (const auto& [id, control] : controls_) {
+    if (control.widget == widget) return id;
+  }
+  return -1;
+}
+
 Control* ControlRegistry::Find(ControlId id) {
   auto it = controls_.find(id);
   return it == controls_.end() ? nullptr : &it->second;

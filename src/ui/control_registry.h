@@ -37,6 +37,8 @@ class ControlRegistry {
  public:
   ~ControlRegistry();
 
+  // The number of the control whose (first) widget is `widget`, -1 for none.
+  ControlId IdOf(const QWidget* widget) const;
   Control* Find(ControlId id);
   const Control* Find(ControlId id) const;
 

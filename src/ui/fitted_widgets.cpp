@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/fitted_widgets.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 
 namespace qbus::ui {
 namespace {
@@ -14,6 +17,14 @@ constexpr int kMostNarrowing = 3;  // pixels taken from one blank at most
 TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
   setTextFormat(Qt::PlainText);
   setWordWrap(true);
+  setFocusPolicy(Qt::ClickFocus);
+  auto* copy = new QAction(tr("Copy"), this);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, this,
+          [this] { QGuiApplication::clipboard()->setText(this->text()); });
+  addAction(copy);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TextLabel::SetText(const QString& text) {

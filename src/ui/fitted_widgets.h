@@ -9,7 +9,8 @@ namespace qbus::ui {
 
 // A text control. A single line that would be wider than the control narrows the blanks between
 // its words (by at most 3 pixels each) until it fits, so it stays on one line and whole instead
-// of wrapping under the control below; the face and size stay as set.
+// of wrapping under the control below; the face and size stay as set. Its context menu, and
+// Ctrl+C once it has been clicked, copy its whole text.
 class TextLabel : public QLabel {
   Q_OBJECT
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include <QFont>
+#include <QObject>
 
 #include "ui/control_registry.h"
 #include "ui/main_window.h"
@@ -25,6 +28,18 @@ struct WindowLayer::Impl {
   std::map<int, Font> fonts;  // by font number
   FontHandle next_font_handle = 1;
   ControlRegistry controls;
+  std::function<std::string(ControlId)> describe;  // see SetDescriptionSource
+
+  // Gives a text or check-box control its description the first time one is needed.
+  class DescriptionFilter : public QObject {
+   public:
+    explicit DescriptionFilter(Impl* impl) : impl_(impl) {}
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+   private:
+    Impl* impl_;
+  };
+  DescriptionFilter description_filter{this};
 
   const QFont* FindFont(FontHandle handle) const {
     for (const auto& [number, font] : fonts) {

@@ -4,6 +4,30 @@
 #include <QScrollBar>
 
 namespace qbus::ui {
+namespace {
+
+// A line that asks its list for its description when a tooltip or a screen reader wants it.
+class DescribedLine : public QListWidgetItem {
+ public:
+  explicit DescribedLine(const QString& text) : QListWidgetItem(text) {}
+
+  QVariant data(int role) const override {
+    if (role != Qt::ToolTipRole && role != Qt::AccessibleDescriptionRole) {
+      return QListWidgetItem::data(role);
+    }
+    if (!described_ && listWidget() != nullptr) {
+      description_ = static_cast<const ListWidget*>(listWidget())->Describe(this);
+      described_ = true;
+    }
+    return description_.isEmpty() ? QVariant() : QVariant(description_);
+  }
+
+ private:
+  mutable bool described_ = false;
+  mutable QString description_;
+};
+
+}  // namespace
 
 ListWidget::ListWidget(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -19,6 +43,19 @@ ListWidget::ListWidget(QWidget* parent) : QListWidget(parent) {
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     if (value != 0) horizontalScrollBar()->setValue(0);
   });
+}
+
+void ListWidget::InsertLine(int row, const QString& text) {
+  insertItem(row, new DescribedLine(text));
+}
+
+void ListWidget::SetDescriptionSource(std::function<std::string(int row)> source) {
+  describe_ = std::move(source);
+}
+
+QString ListWidget::Describe(const QListWidgetItem* line) const {
+  if (!describe_) return {};
+  return QString::fromStdString(describe_(row(line)));
 }
 
 void ListWidget::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -1,18 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include <QListWidget>
 
 namespace qbus::ui {
 
-// A list that never scrolls sideways: lines wider than the box are cut at its right edge.
+// A list that never scrolls sideways: lines wider than the box are cut at its right edge. A
+// line's tooltip and accessible description come from the description source when first asked.
 class ListWidget : public QListWidget {
   Q_OBJECT
 
  public:
   explicit ListWidget(QWidget* parent);
 
+  // Appends (row -1) or inserts a line.
+  void InsertLine(int row, const QString& text);
+  void SetDescriptionSource(std::function<std::string(int row)> source);
+  QString Describe(const QListWidgetItem* line) const;
+
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+ private:
+  std::function<std::string(int row)> describe_;
 };
 
 }  // namespace qbus::ui

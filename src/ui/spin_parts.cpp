@@ -6,25 +6,38 @@
 
 namespace qbus::ui {
 
+int HeldStep(int repeats) { return repeats >= 24 ? 16 : repeats >= 8 ? 4 : 1; }
+
 SpinField::SpinField(QWidget* parent, std::function<void(int)> on_step)
     : QLineEdit(parent), on_step_(std::move(on_step)) {}
 
 void SpinField::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
-    on_step_(event->key() == Qt::Key_Up ? 1 : -1);
-    return;
+  repeats_ = event->isAutoRepeat() ? repeats_ + 1 : 0;
+  switch (event->key()) {
+    case Qt::Key_Up:
+      return on_step_(HeldStep(repeats_));
+    case Qt::Key_Down:
+      return on_step_(-HeldStep(repeats_));
+    case Qt::Key_PageUp:
+      return on_step_(16);
+    case Qt::Key_PageDown:
+      return on_step_(-16);
+    case Qt::Key_End:
+      return on_step_(kStepToLimit);
+    case Qt::Key_Home:
+      return on_step_(-kStepToLimit);
+    default:
+      QLineEdit::keyPressEvent(event);
   }
-  QLineEdit::keyPressEvent(event);
 }
 
 namespace {
 
-QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow, std::function<void()> on_click) {
+QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow) {
   auto* button = new QToolButton(parent);
   button->setArrowType(arrow);
   button->setAutoRepeat(true);
   button->setFocusPolicy(Qt::NoFocus);
-  QObject::connect(button, &QToolButton::clicked, parent, std::move(on_click));
   return button;
 }
 
@@ -32,8 +45,17 @@ QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow, std::function<void(
 
 SpinArrows::SpinArrows(QWidget* parent, std::function<void(int)> on_step) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
-  up_ = MakeArrow(this, Qt::UpArrow, [on_step] { on_step(1); });
-  down_ = MakeArrow(this, Qt::DownArrow, [on_step] { on_step(-1); });
+  auto* up = MakeArrow(this, Qt::UpArrow);
+  auto* down = MakeArrow(this, Qt::DownArrow);
+  // A click while the arrow is still down is a repeat of a held arrow.
+  for (auto [button, sign] : {std::pair{up, 1}, std::pair{down, -1}}) {
+    connect(button, &QToolButton::clicked, this, [this, button, sign, on_step] {
+      repeats_ = button->isDown() ? repeats_ + 1 : 0;
+      on_step(sign * HeldStep(repeats_));
+    });
+  }
+  up_ = up;
+  down_ = down;
 }
 
 void SpinArrows::resizeEvent(QResizeEvent*) {

@@ -7,8 +7,16 @@
 #include <QWidget>
 
 // The two widgets of a spin control: the number field and the pair of arrows. Both report a
-// requested step (+1 up, -1 down) to `on_step`; the layer moves the position and raises events.
+// requested step to `on_step` (+1 up, -1 down; held keys and arrows step 4 and then 16 at a
+// time, Page Up/Page Down 16, Home/End to the limits); the layer moves the position, within
+// its range, and raises events.
 namespace qbus::ui {
+
+// Steps far beyond any range, which the layer clamps to the limits.
+constexpr int kStepToLimit = 1 << 24;
+
+// The step of one repeat while a key or arrow is held: 1 for the first repeats, then 4, then 16.
+int HeldStep(int repeats);
 
 class SpinField : public QLineEdit {
   Q_OBJECT
@@ -21,6 +29,7 @@ class SpinField : public QLineEdit {
 
  private:
   std::function<void(int)> on_step_;
+  int repeats_ = 0;  // auto-repeats of the key held now
 };
 
 // Up and down arrow buttons stacked in one box; holding one repeats its step.
@@ -36,6 +45,7 @@ class SpinArrows : public QWidget {
  private:
   QWidget* up_;
   QWidget* down_;
+  int repeats_ = 0;  // repeated clicks of the arrow held now
 };
 
 }  // namespace qbus::ui

@@ -95,7 +95,8 @@ class WindowLayer {
   int CreateTextControl(ControlId id, int x, int y, int width, int height, const std::string& text,
                         int flags);
   // An empty single-selection list with a sunken frame, a vertical scroll bar when needed and no
-  // horizontal scrolling. Raises events when the selection changes or a line is clicked.
+  // horizontal scrolling. Raises events when a line is clicked (type 0), the selection changes
+  // (type 1) or a line is activated by a double-click or Enter (type 2).
   int CreateListControl(ControlId id, int x, int y, int width, int height);
   // A read-only, right-aligned number field with up/down arrows max(height / 2, 18) pixels wide
   // at the right of the box, overlapping the field by one pixel. Position in [minimum, maximum],
@@ -132,6 +133,17 @@ class WindowLayer {
   // Destroys the control, frees its number and discards its waiting events.
   void FreeControl(ControlId id);
   bool ControlExists(ControlId id) const;
+
+  // The text of a list's current line; empty when it has none (or `id` is no list).
+  std::string CurrentListLine(ControlId id) const;
+
+  // Where descriptions come from: a control's tooltip and accessible description are asked for
+  // the first time one is needed (the pointer rests on the control, or it takes the focus),
+  // so that finding them costs nothing until then. Text and check-box controls ask `source`
+  // with their number; an empty text or an empty function gives none.
+  void SetDescriptionSource(std::function<std::string(ControlId)> source);
+  // The same for the lines of list `id`, asked with the line's row.
+  void SetListDescriptionSource(ControlId id, std::function<std::string(int row)> source);
 
   // For tests and screenshots only: the widget behind `id` (a spin's field), as a QWidget*.
   void* ControlWidget(ControlId id) const;

@@ -7,9 +7,9 @@
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
-  [text]="text" [hw]="hw" [ui]="ui" [controls]="controls ui"
-  [scan]="scan controls ui hw text" [register]="register controls ui hw text"
-  [app]="app scan register controls ui hw text"
+  [text]="text" [hw]="hw" [names]="names" [ui]="ui" [controls]="controls ui"
+  [scan]="scan controls ui hw names text" [register]="register controls ui hw text"
+  [app]="app scan register controls ui hw names text"
 )
 failures=0
 checked=0
@@ -30,7 +30,7 @@ for module in "${!allowed[@]}"; do
 done
 for file in access/*/*.h access/*/*.cpp; do
   checked=$((checked + 1))
-  if grep -qE '^#include <(Q|qt)|^#include "(app|scan|register|controls|ui|hw|text)/' "$file"; then
+  if grep -qE '^#include <(Q|qt)|^#include "(app|scan|register|controls|ui|hw|names|text)/' "$file"; then
     complain "$file includes the program"
   fi
 done

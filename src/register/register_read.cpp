@@ -3,6 +3,7 @@
 
 #include "controls/control_table.h"
 #include "register/bit_row.h"
+#include "register/register_descriptions.h"
 #include "register/result_line.h"
 #include "text/number_text.h"
 
@@ -44,6 +45,7 @@ ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& acc
     layer.DisableControl(id, 1);
   }
   BuildBitRow(layer, BitRow::kRead, width, result.value);
+  OfferRegisterDescriptions(layer, access, target);
   return result;
 }
 

@@ -36,6 +36,7 @@ void CreateOption(ui::WindowLayer& layer, ControlId id, Box box, const char* cap
 }
 
 void BuildForm(ui::WindowLayer& layer) {
+  layer.SetDescriptionSource({});  // the last cycle's register is gone
   for (ControlId id = 0; id <= kLastCycleControl; ++id) {
     if (layer.ControlExists(id)) layer.FreeControl(id);
   }
@@ -101,6 +102,20 @@ std::string SelectorText(const ui::WindowLayer& layer, ControlId id, AccessWidth
   }
 }
 
+// A device line activated (double-click or Enter) moves the bus, device and function selectors
+// to its function, as if the user had stepped them there.
+void SelectListedFunction(ui::WindowLayer& layer, AccessWidth width) {
+  const int location = layer.CurrentListValue(kDeviceList);
+  if (location < 0) return;
+  const std::pair<ControlId, int> kPositions[] = {{kBusSelector, location >> 8},
+                                                  {kDeviceSelector, location >> 3 & 0x1F},
+                                                  {kFunctionSelector, location & 7}};
+  for (const auto& [selector, position] : kPositions) {
+    layer.SetControlState(selector, position);
+    layer.SetControlText(selector, SelectorText(layer, selector, width));
+  }
+}
+
 }  // namespace
 
 const char* OffsetLabel(AccessWidth width) {
@@ -131,6 +146,8 @@ Selection RunSelectionForm(ui::WindowLayer& layer) {
     if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
         id == kOffsetSelector) {
       layer.SetControlText(id, SelectorText(layer, id, width));
+    } else if (id == kDeviceList && layer.CurrentEvent().type == kListLineActivated) {
+      SelectListedFunction(layer, width);
     } else if (id == kReadButton) {
       return {Outcome::kRead, width};
     } else if (id == kExitButton) {

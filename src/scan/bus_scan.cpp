@@ -2,8 +2,11 @@
 #include "scan/bus_scan.h"
 
 #include <array>
+#include <memory>
+#include <vector>
 
 #include "controls/control_table.h"
+#include "names/device_names.h"
 #include "scan/device_line.h"
 
 namespace qbus::scan {
@@ -51,7 +54,9 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
   }
 
   // One value serves all probes and is never cleared: a failed read leaves what the library
-  // stored.
+  // stored. Each line keeps its function's location (for a double-click) and identifiers (for
+  // its names, looked up when first asked for).
+  auto identifiers = std::make_shared<std::vector<uint32_t>>();
   uint32_t address = 0x80000000;
   uint32_t value = 0;
   for (int bus = 0; bus < 256; ++bus) {
@@ -62,11 +67,21 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
         access.ReadIoPortDwordEx(kDataPort, &value);
         if (value != 0xFFFFFFFF) {
           layer.AddListItem(kDeviceList, -1, FormatDeviceLine(bus, device, function, value));
+          layer.SetListItemValue(kDeviceList, static_cast<int>(identifiers->size()),
+                                 bus << 8 | device << 3 | function);
+          identifiers->push_back(value);
         }
         address += 0x100;
       }
     }
   }
+  auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
+  layer.SetListDescriptionSource(kDeviceList, [identifiers, names](int row) -> std::string {
+    if (row < 0 || static_cast<size_t>(row) >= identifiers->size()) return {};
+    if (!*names) *names = std::make_unique<names::DeviceNames>();
+    const uint32_t ids = (*identifiers)[static_cast<size_t>(row)];
+    return (*names)->Describe(static_cast<uint16_t>(ids), static_cast<uint16_t>(ids >> 16));
+  });
 }
 
 }  // namespace qbus::scan

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QPushButton>
 
 #include "ui/fitted_widgets.h"
@@ -25,10 +26,18 @@ void Place(QWidget* widget, int x, int y, int width, int height) {
 
 }  // namespace
 
+// A description is needed when the pointer rests on a control or the keyboard takes the focus
+// to it (where a screen reader reads it); a click that focuses a control needs none.
+bool DescriptionNeeded(const QEvent* event) {
+  if (event->type() == QEvent::ToolTip) return true;
+  if (event->type() != QEvent::FocusIn) return false;
+  const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+  return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+         reason == Qt::ShortcutFocusReason;
+}
+
 bool WindowLayer::Impl::DescriptionFilter::eventFilter(QObject* watched, QEvent* event) {
-  if ((event->type() != QEvent::ToolTip && event->type() != QEvent::FocusIn) || !impl_->describe) {
-    return false;
-  }
+  if (!impl_->describe || !DescriptionNeeded(event)) return false;
   auto* widget = static_cast<QWidget*>(watched);
   if (!widget->toolTip().isEmpty()) return false;
   const ControlId id = impl_->controls.IdOf(widget);

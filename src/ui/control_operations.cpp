@@ -101,11 +101,16 @@ int WindowLayer::AddListItem(ControlId id, int position, const std::string& text
   return 0;
 }
 
-std::string WindowLayer::CurrentListLine(ControlId id) const {
+void WindowLayer::SetListItemValue(ControlId id, int row, int value) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return;
+  static_cast<ListWidget*>(control->widget.data())->SetValue(row, value);
+}
+
+int WindowLayer::CurrentListValue(ControlId id) const {
   const Control* control = impl_->controls.Find(id);
-  if (control == nullptr || control->kind != ControlKind::kList) return {};
-  const QListWidgetItem* line = static_cast<QListWidget*>(control->widget.data())->currentItem();
-  return line == nullptr ? std::string() : line->text().toStdString();
+  if (control == nullptr || control->kind != ControlKind::kList) return -1;
+  return static_cast<const ListWidget*>(control->widget.data())->CurrentValue();
 }
 
 void WindowLayer::SetDescriptionSource(std::function<std::string(ControlId)> source) {

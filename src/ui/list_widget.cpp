@@ -11,6 +11,8 @@ class DescribedLine : public QListWidgetItem {
  public:
   explicit DescribedLine(const QString& text) : QListWidgetItem(text) {}
 
+  int value = 0;
+
   QVariant data(int role) const override {
     if (role != Qt::ToolTipRole && role != Qt::AccessibleDescriptionRole) {
       return QListWidgetItem::data(role);
@@ -47,6 +49,15 @@ ListWidget::ListWidget(QWidget* parent) : QListWidget(parent) {
 
 void ListWidget::InsertLine(int row, const QString& text) {
   insertItem(row, new DescribedLine(text));
+}
+
+void ListWidget::SetValue(int row, int value) {
+  if (auto* line = static_cast<DescribedLine*>(item(row))) line->value = value;
+}
+
+int ListWidget::CurrentValue() const {
+  const auto* line = static_cast<const DescribedLine*>(currentItem());
+  return line == nullptr ? -1 : line->value;
 }
 
 void ListWidget::SetDescriptionSource(std::function<std::string(int row)> source) {

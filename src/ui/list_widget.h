@@ -19,6 +19,9 @@ class ListWidget : public QListWidget {
   // Appends (row -1) or inserts a line.
   void InsertLine(int row, const QString& text);
   void SetDescriptionSource(std::function<std::string(int row)> source);
+  // A number kept with a line; -1 for the current line when there is none.
+  void SetValue(int row, int value);
+  int CurrentValue() const;
   QString Describe(const QListWidgetItem* line) const;
 
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;

@@ -134,8 +134,10 @@ class WindowLayer {
   void FreeControl(ControlId id);
   bool ControlExists(ControlId id) const;
 
-  // The text of a list's current line; empty when it has none (or `id` is no list).
-  std::string CurrentListLine(ControlId id) const;
+  // A number the program keeps with a list's line (0 until set), and that of the current line
+  // (-1 when there is none, or `id` is no list).
+  void SetListItemValue(ControlId id, int row, int value);
+  int CurrentListValue(ControlId id) const;
 
   // Where descriptions come from: a control's tooltip and accessible description are asked for
   // the first time one is needed (the pointer rests on the control, or it takes the focus),

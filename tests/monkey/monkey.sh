@@ -27,15 +27,19 @@ targets=("400 80 200 45" "400 170 200 25" "200 400 200 25" "780 65 210 15" "20 1
          "938 30 12 25" "688 30 12 25" "438 30 12 25" "188 30 12 25" "10 230 590 160")
 keys=(Up Down Up Up Tab ISO_Left_Tab Page_Up Page_Down Home End Return a 1 Escape)
 
-# Checks one run's trace: every configuration write repeats the register of the read before it
-# and comes after a click on WRITE that no earlier write used.
+# Checks one run's trace: every configuration write goes to a register read since the write
+# before it and its read-back (the register READ read; the reads that find register names come
+# with it) and comes after a click on WRITE that no earlier write used.
 check_trace() {  # TRACE CLICKS
   awk -v clicks="$2" '
     BEGIN { while ((getline line < clicks) > 0) write_clicks[++n] = line; used = 0 }
-    /^ReadPciConfig/ { split($0, f, " "); read_at = substr(f[1], 5) " " f[2] " " f[3] }
+    /^ReadPciConfig/ && after_write { after_write = 0; next }  # the read-back
+    /^ReadPciConfig/ { split($0, f, " "); read[substr(f[1], 5) " " f[2] " " f[3]] = 1 }
     /^WritePciConfig/ {
       split($0, f, " ")
-      if (substr(f[1], 6) " " f[2] " " f[3] != read_at) { print "line " NR ": " $0 " after " read_at; exit 1 }
+      if (!((substr(f[1], 6) " " f[2] " " f[3]) in read)) { print "line " NR ": " $0 " reads no register read"; exit 1 }
+      delete read
+      after_write = 1
       if (used >= n || write_clicks[used + 1] >= NR) { print "line " NR ": no WRITE click for " $0; exit 1 }
       used++
     }' "$1"

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct pci_access;
+
+// Vendor and device names from the PCI ID database (`pci.ids`, through libpci's name lookup).
+// Names only: this never touches the hardware, and asks no network and no other database.
+namespace qbus::names {
+
+class DeviceNames {
+ public:
+  // `id_file`: the database to read; empty for the system's.
+  explicit DeviceNames(const std::string& id_file = {});
+  ~DeviceNames();
+  DeviceNames(const DeviceNames&) = delete;
+  DeviceNames& operator=(const DeviceNames&) = delete;
+
+  // "Intel Corporation 82371SB PIIX3 ISA [Natoma/Triton II] (0x8086:0x7000)"; with what is
+  // known when a name is missing: "Intel Corporation, device 0x7000 (no name in the PCI ID
+  // database)", "Vendor 0x1D0F, device 0xEFA1 (no name in the PCI ID database)".
+  std::string Describe(uint16_t vendor, uint16_t device);
+
+ private:
+  std::string Lookup(int flags, uint16_t vendor, uint16_t device);
+
+  pci_access* access_;
+};
+
+}  // namespace qbus::names

@@ -1,0 +1,541 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "register/register_tables.h"
+
+#include <algorithm>
+
+namespace qbus::regs {
+namespace {
+
+constexpr Access RO = Access::kReadOnly;
+constexpr Access W1C = Access::kWriteOneToClear;
+
+// The standard header, common part.
+constexpr FieldName kCommand[] = {
+    {0, 0, "I/O Space Enable"},
+    {1, 1, "Memory Space Enable"},
+    {2, 2, "Bus Master Enable"},
+    {3, 3, "Special Cycles", RO},
+    {4, 4, "Memory Write and Invalidate Enable"},
+    {5, 5, "VGA Palette Snoop"},
+    {6, 6, "Parity Error Response"},
+    {7, 7, "IDSEL Stepping", RO},
+    {8, 8, "SERR# Enable"},
+    {9, 9, "Fast Back-to-Back Enable"},
+    {10, 10, "Interrupt Disable"},
+    {11, 15, "Reserved", RO},
+};
+constexpr FieldName kStatus[] = {
+    {0, 2, "Reserved", RO},
+    {3, 3, "Interrupt Status", RO},
+    {4, 4, "Capabilities List", RO},
+    {5, 5, "66 MHz Capable", RO},
+    {6, 6, "Reserved", RO},
+    {7, 7, "Fast Back-to-Back Capable", RO},
+    {8, 8, "Master Data Parity Error", W1C},
+    {9, 10, "DEVSEL Timing", RO},
+    {11, 11, "Signaled Target Abort", W1C},
+    {12, 12, "Received Target Abort", W1C},
+    {13, 13, "Received Master Abort", W1C},
+    {14, 14, "Signaled System Error", W1C},
+    {15, 15, "Detected Parity Error", W1C},
+};
+constexpr FieldName kHeaderType[] = {
+    {0, 6, "Header Layout", RO},
+    {7, 7, "Multi-Function Device", RO},
+};
+constexpr FieldName kBist[] = {
+    {0, 3, "Completion Code", RO},
+    {4, 5, "Reserved", RO},
+    {6, 6, "Start BIST"},
+    {7, 7, "BIST Capable", RO},
+};
+constexpr RegisterName kCommon[] = {
+    {0x00, 2, "Vendor ID", {}, RO},
+    {0x02, 2, "Device ID", {}, RO},
+    {0x04, 2, "Command", kCommand},
+    {0x06, 2, "Status", kStatus},
+    {0x08, 1, "Revision ID", {}, RO},
+    {0x09, 1, "Programming Interface", {}, RO},
+    {0x0A, 1, "Subclass", {}, RO},
+    {0x0B, 1, "Class Code", {}, RO},
+    {0x0C, 1, "Cache Line Size"},
+    {0x0D, 1, "Latency Timer"},
+    {0x0E, 1, "Header Type", kHeaderType},
+    {0x0F, 1, "BIST", kBist},
+};
+
+// Header type 0: a device.
+constexpr FieldName kBar[] = {
+    {0, 0, "I/O space indicator", RO},
+    {1, 2, "Memory type (32-bit, 64-bit)", RO},
+    {3, 3, "Prefetchable", RO},
+    {4, 31, "Base address (bits 31-2 for I/O space)"},
+};
+constexpr FieldName kRomBar[] = {
+    {0, 0, "ROM Enable"},
+    {1, 10, "Reserved", RO},
+    {11, 31, "ROM base address"},
+};
+constexpr RegisterName kType0[] = {
+    {0x10, 4, "BAR0", kBar},
+    {0x14, 4, "BAR1", kBar},
+    {0x18, 4, "BAR2", kBar},
+    {0x1C, 4, "BAR3", kBar},
+    {0x20, 4, "BAR4", kBar},
+    {0x24, 4, "BAR5", kBar},
+    {0x28, 4, "CardBus CIS Pointer", {}, RO},
+    {0x2C, 2, "Subsystem Vendor ID", {}, RO},
+    {0x2E, 2, "Subsystem ID", {}, RO},
+    {0x30, 4, "Expansion ROM Base Address", kRomBar},
+    {0x34, 1, "Capabilities Pointer", {}, RO},
+    {0x35, 3, "Reserved", {}, RO},
+    {0x38, 4, "Reserved", {}, RO},
+    {0x3C, 1, "Interrupt Line"},
+    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3E, 1, "Min_Gnt", {}, RO},
+    {0x3F, 1, "Max_Lat", {}, RO},
+};
+
+// Header type 1: a PCI-to-PCI bridge.
+constexpr FieldName kWindowBase[] = {
+    {0, 3, "Addressing capability (16-bit, 32-bit or 64-bit)", RO},
+    {4, 15, "Address bits of the window"},
+};
+constexpr FieldName kIoWindow[] = {
+    {0, 3, "Addressing capability (16-bit or 32-bit)", RO},
+    {4, 7, "Address bits 15-12 of the window"},
+};
+constexpr FieldName kSecondaryStatus[] = {
+    {0, 4, "Reserved", RO},
+    {5, 5, "66 MHz Capable", RO},
+    {6, 6, "Reserved", RO},
+    {7, 7, "Fast Back-to-Back Capable", RO},
+    {8, 8, "Master Data Parity Error", W1C},
+    {9, 10, "DEVSEL Timing", RO},
+    {11, 11, "Signaled Target Abort", W1C},
+    {12, 12, "Received Target Abort", W1C},
+    {13, 13, "Received Master Abort", W1C},
+    {14, 14, "Received System Error", W1C},
+    {15, 15, "Detected Parity Error", W1C},
+};
+constexpr FieldName kBridgeControl[] = {
+    {0, 0, "Parity Error Response Enable"},
+    {1, 1, "SERR# Enable"},
+    {2, 2, "ISA Enable"},
+    {3, 3, "VGA Enable"},
+    {4, 4, "VGA 16-bit Decode"},
+    {5, 5, "Master Abort Mode"},
+    {6, 6, "Secondary Bus Reset"},
+    {7, 7, "Fast Back-to-Back Enable"},
+    {8, 8, "Primary Discard Timeout"},
+    {9, 9, "Secondary Discard Timeout"},
+    {10, 10, "Discard Timer Status", W1C},
+    {11, 11, "Discard Timer SERR# Enable"},
+    {12, 15, "Reserved", RO},
+};
+constexpr RegisterName kType1[] = {
+    {0x10, 4, "BAR0", kBar},
+    {0x14, 4, "BAR1", kBar},
+    {0x18, 1, "Primary Bus Number"},
+    {0x19, 1, "Secondary Bus Number"},
+    {0x1A, 1, "Subordinate Bus Number"},
+    {0x1B, 1, "Secondary Latency Timer"},
+    {0x1C, 1, "I/O Base", kIoWindow},
+    {0x1D, 1, "I/O Limit", kIoWindow},
+    {0x1E, 2, "Secondary Status", kSecondaryStatus},
+    {0x20, 2, "Memory Base", kWindowBase},
+    {0x22, 2, "Memory Limit", kWindowBase},
+    {0x24, 2, "Prefetchable Memory Base", kWindowBase},
+    {0x26, 2, "Prefetchable Memory Limit", kWindowBase},
+    {0x28, 4, "Prefetchable Base Upper 32 Bits"},
+    {0x2C, 4, "Prefetchable Limit Upper 32 Bits"},
+    {0x30, 2, "I/O Base Upper 16 Bits"},
+    {0x32, 2, "I/O Limit Upper 16 Bits"},
+    {0x34, 1, "Capabilities Pointer", {}, RO},
+    {0x35, 3, "Reserved", {}, RO},
+    {0x38, 4, "Expansion ROM Base Address", kRomBar},
+    {0x3C, 1, "Interrupt Line"},
+    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3E, 2, "Bridge Control", kBridgeControl},
+};
+
+// Header type 2: a CardBus bridge.
+constexpr FieldName kCardBusControl[] = {
+    {0, 0, "Parity Error Response Enable"},
+    {1, 1, "SERR# Enable"},
+    {2, 2, "ISA Enable"},
+    {3, 3, "VGA Enable"},
+    {4, 4, "Reserved", RO},
+    {5, 5, "Master Abort Mode"},
+    {6, 6, "CardBus Reset"},
+    {7, 7, "16-bit Interrupt Enable"},
+    {8, 8, "Memory 0 Prefetch Enable"},
+    {9, 9, "Memory 1 Prefetch Enable"},
+    {10, 10, "Write Posting Enable"},
+    {11, 15, "Reserved", RO},
+};
+constexpr RegisterName kType2[] = {
+    {0x10, 4, "CardBus Socket Base Address"},
+    {0x14, 1, "Capabilities Pointer", {}, RO},
+    {0x15, 1, "Reserved", {}, RO},
+    {0x16, 2, "Secondary Status", kSecondaryStatus},
+    {0x18, 1, "PCI Bus Number"},
+    {0x19, 1, "CardBus Bus Number"},
+    {0x1A, 1, "Subordinate Bus Number"},
+    {0x1B, 1, "CardBus Latency Timer"},
+    {0x1C, 4, "Memory Base 0"},
+    {0x20, 4, "Memory Limit 0"},
+    {0x24, 4, "Memory Base 1"},
+    {0x28, 4, "Memory Limit 1"},
+    {0x2C, 4, "I/O Base 0"},
+    {0x30, 4, "I/O Limit 0"},
+    {0x34, 4, "I/O Base 1"},
+    {0x38, 4, "I/O Limit 1"},
+    {0x3C, 1, "Interrupt Line"},
+    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3E, 2, "Bridge Control", kCardBusControl},
+    {0x40, 2, "Subsystem Vendor ID", {}, RO},
+    {0x42, 2, "Subsystem ID", {}, RO},
+    {0x44, 4, "16-bit Legacy Mode Base Address"},
+};
+
+// Capabilities. Every one starts with its ID and the pointer to the next.
+constexpr RegisterName kCapabilityHeader[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+};
+
+constexpr FieldName kPmCapabilities[] = {
+    {0, 2, "Version", RO},
+    {3, 3, "PME Clock", RO},
+    {4, 4, "Reserved", RO},
+    {5, 5, "Device Specific Initialization", RO},
+    {6, 8, "Aux Current", RO},
+    {9, 9, "D1 Support", RO},
+    {10, 10, "D2 Support", RO},
+    {11, 15, "PME Support (D0, D1, D2, D3hot, D3cold)", RO},
+};
+constexpr FieldName kPmControl[] = {
+    {0, 1, "Power State (D0 to D3hot)"},
+    {2, 2, "Reserved", RO},
+    {3, 3, "No Soft Reset", RO},
+    {4, 7, "Reserved", RO},
+    {8, 8, "PME Enable"},
+    {9, 12, "Data Select"},
+    {13, 14, "Data Scale", RO},
+    {15, 15, "PME Status", W1C},
+};
+constexpr RegisterName kPowerManagement[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Capabilities", kPmCapabilities},
+    {0x04, 2, "Control/Status", kPmControl},
+    {0x06, 1, "Bridge Extensions", {}, RO},
+    {0x07, 1, "Data", {}, RO},
+};
+
+constexpr FieldName kMsiControl[] = {
+    {0, 0, "MSI Enable"},
+    {1, 3, "Multiple Message Capable", RO},
+    {4, 6, "Multiple Message Enable"},
+    {7, 7, "64-bit Address Capable", RO},
+    {8, 8, "Per-Vector Masking Capable", RO},
+    {9, 15, "Reserved", RO},
+};
+constexpr RegisterName kMsi[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Message Control", kMsiControl},
+    {0x04, 4, "Message Address"},
+    {0x08, 4, "Message Upper Address, or Data (32-bit address)"},
+    {0x0C, 4, "Message Data (64-bit address), or Mask Bits"},
+    {0x10, 4, "Mask Bits (64-bit address), or Pending Bits"},
+    {0x14, 4, "Pending Bits", {}, RO},
+};
+
+constexpr FieldName kMsixControl[] = {
+    {0, 10, "Table Size (entries - 1)", RO},
+    {11, 13, "Reserved", RO},
+    {14, 14, "Function Mask"},
+    {15, 15, "MSI-X Enable"},
+};
+constexpr FieldName kMsixTable[] = {
+    {0, 2, "BAR Indicator", RO},
+    {3, 31, "Offset", RO},
+};
+constexpr RegisterName kMsix[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Message Control", kMsixControl},
+    {0x04, 4, "Table Offset", kMsixTable},
+    {0x08, 4, "PBA Offset", kMsixTable},
+};
+
+constexpr FieldName kExpressCapabilities[] = {
+    {0, 3, "Capability Version", RO},
+    {4, 7, "Device/Port Type", RO},
+    {8, 8, "Slot Implemented", RO},
+    {9, 13, "Interrupt Message Number", RO},
+    {14, 15, "Reserved", RO},
+};
+constexpr FieldName kDeviceControl[] = {
+    {0, 0, "Correctable Error Reporting Enable"},
+    {1, 1, "Non-Fatal Error Reporting Enable"},
+    {2, 2, "Fatal Error Reporting Enable"},
+    {3, 3, "Unsupported Request Reporting Enable"},
+    {4, 4, "Enable Relaxed Ordering"},
+    {5, 7, "Max Payload Size"},
+    {8, 8, "Extended Tag Field Enable"},
+    {9, 9, "Phantom Functions Enable"},
+    {10, 10, "Aux Power PM Enable"},
+    {11, 11, "Enable No Snoop"},
+    {12, 14, "Max Read Request Size"},
+    {15, 15, "Bridge Configuration Retry Enable / Initiate Function Level Reset"},
+};
+constexpr FieldName kDeviceStatus[] = {
+    {0, 0, "Correctable Error Detected", W1C},
+    {1, 1, "Non-Fatal Error Detected", W1C},
+    {2, 2, "Fatal Error Detected", W1C},
+    {3, 3, "Unsupported Request Detected", W1C},
+    {4, 4, "Aux Power Detected", RO},
+    {5, 5, "Transactions Pending", RO},
+    {6, 15, "Reserved", RO},
+};
+constexpr FieldName kLinkControl[] = {
+    {0, 1, "ASPM Control"},
+    {2, 2, "Reserved", RO},
+    {3, 3, "Read Completion Boundary"},
+    {4, 4, "Link Disable"},
+    {5, 5, "Retrain Link"},
+    {6, 6, "Common Clock Configuration"},
+    {7, 7, "Extended Synch"},
+    {8, 8, "Enable Clock Power Management"},
+    {9, 9, "Hardware Autonomous Width Disable"},
+    {10, 10, "Link Bandwidth Management Interrupt Enable"},
+    {11, 11, "Link Autonomous Bandwidth Interrupt Enable"},
+    {12, 15, "Reserved", RO},
+};
+constexpr FieldName kLinkStatus[] = {
+    {0, 3, "Current Link Speed", RO},
+    {4, 9, "Negotiated Link Width", RO},
+    {10, 10, "Reserved", RO},
+    {11, 11, "Link Training", RO},
+    {12, 12, "Slot Clock Configuration", RO},
+    {13, 13, "Data Link Layer Link Active", RO},
+    {14, 14, "Link Bandwidth Management Status", W1C},
+    {15, 15, "Link Autonomous Bandwidth Status", W1C},
+};
+constexpr RegisterName kExpress[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Capabilities", kExpressCapabilities},
+    {0x04, 4, "Device Capabilities", {}, RO},
+    {0x08, 2, "Device Control", kDeviceControl},
+    {0x0A, 2, "Device Status", kDeviceStatus},
+    {0x0C, 4, "Link Capabilities", {}, RO},
+    {0x10, 2, "Link Control", kLinkControl},
+    {0x12, 2, "Link Status", kLinkStatus},
+    {0x14, 4, "Slot Capabilities", {}, RO},
+    {0x18, 2, "Slot Control"},
+    {0x1A, 2, "Slot Status"},
+    {0x1C, 2, "Root Control"},
+    {0x1E, 2, "Root Capabilities", {}, RO},
+    {0x20, 4, "Root Status"},
+    {0x24, 4, "Device Capabilities 2", {}, RO},
+    {0x28, 2, "Device Control 2"},
+    {0x2A, 2, "Device Status 2"},
+    {0x2C, 4, "Link Capabilities 2", {}, RO},
+    {0x30, 2, "Link Control 2"},
+    {0x32, 2, "Link Status 2"},
+    {0x34, 4, "Slot Capabilities 2", {}, RO},
+    {0x38, 2, "Slot Control 2"},
+    {0x3A, 2, "Slot Status 2"},
+};
+
+constexpr RegisterName kVendorSpecific[] = {
+    {0x00, 1, "Capability ID", {}, RO},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 1, "Capability Length", {}, RO},
+};
+
+constexpr CapabilityName kCapabilities[] = {
+    {0x01, "Power Management", kPowerManagement},
+    {0x02, "AGP", kCapabilityHeader},
+    {0x03, "Vital Product Data", kCapabilityHeader},
+    {0x04, "Slot Identification", kCapabilityHeader},
+    {0x05, "MSI", kMsi},
+    {0x06, "CompactPCI Hot Swap", kCapabilityHeader},
+    {0x07, "PCI-X", kCapabilityHeader},
+    {0x08, "HyperTransport", kCapabilityHeader},
+    {0x09, "Vendor-Specific", kVendorSpecific},
+    {0x0A, "Debug Port", kCapabilityHeader},
+    {0x0B, "CompactPCI Central Resource Control", kCapabilityHeader},
+    {0x0C, "PCI Hot-Plug", kCapabilityHeader},
+    {0x0D, "Bridge Subsystem Vendor ID", kCapabilityHeader},
+    {0x0E, "AGP 8x", kCapabilityHeader},
+    {0x0F, "Secure Device", kCapabilityHeader},
+    {0x10, "PCI Express", kExpress},
+    {0x11, "MSI-X", kMsix},
+    {0x12, "SATA Data/Index Configuration", kCapabilityHeader},
+    {0x13, "Advanced Features", kCapabilityHeader},
+    {0x14, "Enhanced Allocation", kCapabilityHeader},
+    {0x15, "Flattening Portal Bridge", kCapabilityHeader},
+};
+
+// Extended capabilities start with one header dword: ID, version and next offset.
+constexpr FieldName kExtendedHeader[] = {
+    {0, 15, "Extended Capability ID", RO},
+    {16, 19, "Capability Version", RO},
+    {20, 31, "Next Capability Offset", RO},
+};
+constexpr RegisterName kExtendedHeaderOnly[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+};
+constexpr FieldName kUncorrectable[] = {
+    {0, 3, "Reserved", RO},
+    {4, 4, "Data Link Protocol Error"},
+    {5, 5, "Surprise Down Error"},
+    {6, 11, "Reserved", RO},
+    {12, 12, "Poisoned TLP"},
+    {13, 13, "Flow Control Protocol Error"},
+    {14, 14, "Completion Timeout"},
+    {15, 15, "Completer Abort"},
+    {16, 16, "Unexpected Completion"},
+    {17, 17, "Receiver Overflow"},
+    {18, 18, "Malformed TLP"},
+    {19, 19, "ECRC Error"},
+    {20, 20, "Unsupported Request Error"},
+    {21, 21, "ACS Violation"},
+    {22, 31, "Uncorrectable errors of newer revisions"},
+};
+constexpr FieldName kUncorrectableStatus[] = {
+    {0, 3, "Reserved", RO},
+    {4, 4, "Data Link Protocol Error", W1C},
+    {5, 5, "Surprise Down Error", W1C},
+    {6, 11, "Reserved", RO},
+    {12, 12, "Poisoned TLP", W1C},
+    {13, 13, "Flow Control Protocol Error", W1C},
+    {14, 14, "Completion Timeout", W1C},
+    {15, 15, "Completer Abort", W1C},
+    {16, 16, "Unexpected Completion", W1C},
+    {17, 17, "Receiver Overflow", W1C},
+    {18, 18, "Malformed TLP", W1C},
+    {19, 19, "ECRC Error", W1C},
+    {20, 20, "Unsupported Request Error", W1C},
+    {21, 21, "ACS Violation", W1C},
+    {22, 31, "Uncorrectable errors of newer revisions", W1C},
+};
+constexpr FieldName kCorrectable[] = {
+    {0, 0, "Receiver Error"},
+    {1, 5, "Reserved", RO},
+    {6, 6, "Bad TLP"},
+    {7, 7, "Bad DLLP"},
+    {8, 8, "REPLAY_NUM Rollover"},
+    {9, 11, "Reserved", RO},
+    {12, 12, "Replay Timer Timeout"},
+    {13, 13, "Advisory Non-Fatal Error"},
+    {14, 14, "Corrected Internal Error"},
+    {15, 15, "Header Log Overflow"},
+    {16, 31, "Reserved", RO},
+};
+constexpr FieldName kCorrectableStatus[] = {
+    {0, 0, "Receiver Error", W1C},
+    {1, 5, "Reserved", RO},
+    {6, 6, "Bad TLP", W1C},
+    {7, 7, "Bad DLLP", W1C},
+    {8, 8, "REPLAY_NUM Rollover", W1C},
+    {9, 11, "Reserved", RO},
+    {12, 12, "Replay Timer Timeout", W1C},
+    {13, 13, "Advisory Non-Fatal Error", W1C},
+    {14, 14, "Corrected Internal Error", W1C},
+    {15, 15, "Header Log Overflow", W1C},
+    {16, 31, "Reserved", RO},
+};
+constexpr FieldName kAerControl[] = {
+    {0, 4, "First Error Pointer", RO},
+    {5, 5, "ECRC Generation Capable", RO},
+    {6, 6, "ECRC Generation Enable"},
+    {7, 7, "ECRC Check Capable", RO},
+    {8, 8, "ECRC Check Enable"},
+    {9, 31, "Multiple header recording and newer controls"},
+};
+constexpr RegisterName kAer[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "Uncorrectable Error Status", kUncorrectableStatus},
+    {0x08, 4, "Uncorrectable Error Mask", kUncorrectable},
+    {0x0C, 4, "Uncorrectable Error Severity", kUncorrectable},
+    {0x10, 4, "Correctable Error Status", kCorrectableStatus},
+    {0x14, 4, "Correctable Error Mask", kCorrectable},
+    {0x18, 4, "Advanced Error Capabilities and Control", kAerControl},
+    {0x1C, 4, "Header Log, first dword", {}, RO},
+    {0x20, 4, "Header Log, second dword", {}, RO},
+    {0x24, 4, "Header Log, third dword", {}, RO},
+    {0x28, 4, "Header Log, fourth dword", {}, RO},
+    {0x2C, 4, "Root Error Command"},
+    {0x30, 4, "Root Error Status"},
+    {0x34, 4, "Error Source Identification", {}, RO},
+};
+
+constexpr CapabilityName kExtendedCapabilities[] = {
+    {0x0001, "Advanced Error Reporting", kAer},
+    {0x0002, "Virtual Channel", kExtendedHeaderOnly},
+    {0x0003, "Device Serial Number", kExtendedHeaderOnly},
+    {0x0004, "Power Budgeting", kExtendedHeaderOnly},
+    {0x0005, "Root Complex Link Declaration", kExtendedHeaderOnly},
+    {0x0006, "Root Complex Internal Link Control", kExtendedHeaderOnly},
+    {0x0007, "Root Complex Event Collector Endpoint Association", kExtendedHeaderOnly},
+    {0x0008, "Multi-Function Virtual Channel", kExtendedHeaderOnly},
+    {0x0009, "Virtual Channel (with MFVC)", kExtendedHeaderOnly},
+    {0x000A, "Root Complex Register Block Header", kExtendedHeaderOnly},
+    {0x000B, "Vendor-Specific Extended", kExtendedHeaderOnly},
+    {0x000D, "Access Control Services", kExtendedHeaderOnly},
+    {0x000E, "Alternative Routing-ID Interpretation", kExtendedHeaderOnly},
+    {0x000F, "Address Translation Services", kExtendedHeaderOnly},
+    {0x0010, "Single Root I/O Virtualization", kExtendedHeaderOnly},
+    {0x0011, "Multi-Root I/O Virtualization", kExtendedHeaderOnly},
+    {0x0012, "Multicast", kExtendedHeaderOnly},
+    {0x0013, "Page Request", kExtendedHeaderOnly},
+    {0x0015, "Resizable BAR", kExtendedHeaderOnly},
+    {0x0016, "Dynamic Power Allocation", kExtendedHeaderOnly},
+    {0x0017, "TPH Requester", kExtendedHeaderOnly},
+    {0x0018, "Latency Tolerance Reporting", kExtendedHeaderOnly},
+    {0x0019, "Secondary PCI Express", kExtendedHeaderOnly},
+    {0x001A, "Protocol Multiplexing", kExtendedHeaderOnly},
+    {0x001B, "Process Address Space ID", kExtendedHeaderOnly},
+    {0x001D, "Downstream Port Containment", kExtendedHeaderOnly},
+    {0x001E, "L1 PM Substates", kExtendedHeaderOnly},
+    {0x001F, "Precision Time Measurement", kExtendedHeaderOnly},
+    {0x0023, "Designated Vendor-Specific", kExtendedHeaderOnly},
+    {0x0025, "Data Link Feature", kExtendedHeaderOnly},
+    {0x0026, "Physical Layer 16.0 GT/s", kExtendedHeaderOnly},
+    {0x0027, "Lane Margining at the Receiver", kExtendedHeaderOnly},
+};
+
+template <size_t N>
+const CapabilityName* Find(const CapabilityName (&table)[N], int id) {
+  const auto* found =
+      std::find_if(std::begin(table), std::end(table), [id](const auto& c) { return c.id == id; });
+  return found == std::end(table) ? nullptr : found;
+}
+
+}  // namespace
+
+std::span<const RegisterName> CommonHeader() { return kCommon; }
+
+std::span<const RegisterName> TypeHeader(int header_type) {
+  switch (header_type) {
+    case 0:
+      return kType0;
+    case 1:
+      return kType1;
+    case 2:
+      return kType2;
+    default:
+      return {};
+  }
+}
+
+const CapabilityName* FindCapability(int id) { return Find(kCapabilities, id); }
+const CapabilityName* FindExtendedCapability(int id) { return Find(kExtendedCapabilities, id); }
+
+}  // namespace qbus::regs

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The names of configuration registers and of their bit fields, as data: the standard header of
+// each header type, the capabilities and the extended capabilities. Offsets are in bytes from
+// the start of the header or of the capability; bit numbers count within the register.
+namespace qbus::regs {
+
+enum class Access { kReadWrite, kReadOnly, kWriteOneToClear };
+
+struct FieldName {
+  int low, high;  // bit range within the register
+  const char* name;
+  Access access = Access::kReadWrite;
+};
+
+struct RegisterName {
+  int offset;  // bytes from the start of the header or capability
+  int size;    // 1, 2 or 4 bytes
+  const char* name;
+  std::span<const FieldName> fields = {};  // empty: one field, the whole register
+  Access access = Access::kReadWrite;  // of the whole register when it has no fields
+};
+
+// Bytes 0x00 to 0x0F, the same for every header type.
+std::span<const RegisterName> CommonHeader();
+// Bytes 0x10 to 0x3F for header type 0 (devices), 1 (PCI bridges) and 2 (CardBus bridges, whose
+// header runs to 0x47); empty for any other type.
+std::span<const RegisterName> TypeHeader(int header_type);
+
+// A capability of the list that starts at 0x34 (0x14 for CardBus), or of the extended list
+// that starts at 0x100: its name and, for the well-known ones, its registers.
+struct CapabilityName {
+  int id;
+  const char* name;
+  std::span<const RegisterName> registers;  // empty: named only
+};
+
+// The capability with `id`, or null when it has no name here.
+const CapabilityName* FindCapability(int id);
+const CapabilityName* FindExtendedCapability(int id);
+
+}  // namespace qbus::regs

@@ -69,8 +69,10 @@ int WindowLayer::CreateListControl(ControlId id, int x, int y, int width, int he
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 1); });
   QObject::connect(list, &QListWidget::itemClicked, list,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
-  QObject::connect(list, &QListWidget::itemActivated, list,
-                   [this, id] { RaiseEvent(kControlEvent, id, 0, 2); });
+  // A double-click activates a line on every platform style; Enter too.
+  for (auto activated : {&QListWidget::itemActivated, &QListWidget::itemDoubleClicked}) {
+    QObject::connect(list, activated, list, [this, id] { RaiseEvent(kControlEvent, id, 0, 2); });
+  }
   Place(list, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kList, list, nullptr, nullptr});

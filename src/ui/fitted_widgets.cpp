@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 
 namespace qbus::ui {
 namespace {
@@ -19,10 +20,7 @@ TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent
   setWordWrap(true);
   setFocusPolicy(Qt::ClickFocus);
   auto* copy = new QAction(tr("Copy"), this);
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setShortcutContext(Qt::WidgetShortcut);
-  connect(copy, &QAction::triggered, this,
-          [this] { QGuiApplication::clipboard()->setText(this->text()); });
+  connect(copy, &QAction::triggered, this, &TextLabel::Copy);
   addAction(copy);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
@@ -30,6 +28,13 @@ TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent
 void TextLabel::SetText(const QString& text) {
   setText(text);
   Fit();
+}
+
+void TextLabel::Copy() { QGuiApplication::clipboard()->setText(text()); }
+
+void TextLabel::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) return Copy();
+  QLabel::keyPressEvent(event);
 }
 
 void TextLabel::changeEvent(QEvent* event) {

@@ -22,10 +22,12 @@ class TextLabel : public QLabel {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void Fit();
+  void Copy();
 };
 
 // An option (radio button) whose whole box takes a click, not just its mark and caption.

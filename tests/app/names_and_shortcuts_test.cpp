@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the window tells about registers and devices, found only when first asked for, and the
+// faster ways to a register: a device line's double-click or Enter, the selectors' keys, copy.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+
+#include "tests/app/program_fixture.h"
+
+namespace qbus::test {
+namespace {
+
+using namespace controls;
+
+// Asks a control for its tooltip as resting the pointer on it does.
+std::string ToolTipOf(QWidget* widget) {
+  QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(widget, &event);
+  return widget->toolTip().toStdString();
+}
+
+using NamesAndShortcuts = ProgramTest;
+
+TEST_F(NamesAndShortcuts, RegisterNamesAreReadOnlyWhenFirstAskedForAndLinesCopy) {
+  user_.Then("offset 4", [this] { PressInSelector(kOffsetSelector, Qt::Key_Up, 1); });
+  user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  user_.Then("ask for names", [this] {
+    EXPECT_EQ(AccessLines().size(), 2u) << "nothing read for names before they are asked for";
+    QWidget* box = Widget(layer(), kReadRowFirst + 29);
+    EXPECT_EQ(ToolTipOf(box), "Command (0x04), bit 2: Bus Master Enable");
+    EXPECT_EQ(box->accessibleDescription().toStdString(), ToolTipOf(box));
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kEditRowFirst)),
+              "Status (0x06), bit 15: Detected Parity Error (write 1 to clear)");
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)), "Command (0x04) and Status (0x06)");
+    Click(layer(), kReadLine);
+    QTest::keyClick(Widget(layer(), kReadLine), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Text(kReadLine));
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(AccessLines(), (std::vector<std::string>{
+                               "InitializeOls -> 0x1",
+                               "ReadPciConfigDwordEx 0x0 0x4 -> 0x1 0x20900006",
+                               "ReadPciConfigByteEx 0x0 0xE -> 0x1 0x0",
+                               "ReadPciConfigWordEx 0x0 0x6 -> 0x1 0x2090",
+                               "ReadPciConfigByteEx 0x0 0x34 -> 0x1 0xE0",
+                               "ReadPciConfigWordEx 0x0 0xE0 -> 0x1 0x9",
+                               "ReadPciConfigDwordEx 0x0 0x100 -> 0x0 0xFFFFFFFF",
+                               "DeinitializeOls",
+                           }))
+      << "the layout is read once, after READ, and nothing is written";
+}
+
+TEST_F(NamesAndShortcuts, ADeviceLineSelectsItsFunctionAndTheSelectorsTakeTheirKeys) {
+  auto* list = static_cast<QListWidget*>(nullptr);
+  user_.Then("double-click 00:1c.0", [this, &list] {
+    list = static_cast<QListWidget*>(Widget(layer(), kDeviceList));
+    const std::string name = list->item(0)->data(Qt::ToolTipRole).toString().toStdString();
+    EXPECT_NE(name.find("Intel Corporation"), std::string::npos) << name;
+    EXPECT_NE(name.find("(0x8086:0x3E30)"), std::string::npos) << name;
+    EXPECT_EQ(list->item(0)->data(Qt::AccessibleDescriptionRole).toString().toStdString(), name);
+    const QPoint line = list->visualItemRect(list->item(3)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+  });
+  user_.Then("Enter on 01:00.0", [this, &list] {
+    EXPECT_EQ(Text(kDeviceSelector), "0x1C (28) ");
+    SaveScreenshot("double-clicked-device-line");
+    list->setCurrentRow(8);
+    QTest::keyClick(list, Qt::Key_Return);
+  });
+  user_.Then("keys", [this] {
+    EXPECT_EQ(Text(kBusSelector), "0x01 (1) ");
+    EXPECT_EQ(Text(kDeviceSelector), "0x00 (0) ");
+    EXPECT_EQ(Text(kFunctionSelector), "0x0 (0) ");
+    PressInSelector(kOffsetSelector, Qt::Key_PageUp, 2);
+  });
+  user_.Then("Page Up twice", [this] {
+    EXPECT_EQ(Text(kOffsetSelector), "0x0080 (128) ");
+    PressInSelector(kOffsetSelector, Qt::Key_End, 1);
+  });
+  user_.Then("End", [this] {
+    EXPECT_EQ(Text(kOffsetSelector), "0xFFFC (65532) ");
+    PressInSelector(kOffsetSelector, Qt::Key_Home, 1);
+  });
+  user_.Then("Home", [this] {
+    EXPECT_EQ(Text(kOffsetSelector), "0x0000 (0) ");
+    PressInSelector(kOffsetSelector, Qt::Key_PageDown, 1);
+  });
+  user_.Then("Page Down at the limit", [this] {
+    EXPECT_EQ(Text(kOffsetSelector), "0x0000 (0) ");
+    // A held Up: one press, then 29 repeats of 1, 4 and 16 steps as the hold goes on.
+    QWidget* field = Widget(layer(), kBusSelector);
+    PressInSelector(kBusSelector, Qt::Key_Home, 1);
+    for (int i = 0; i < 30; ++i) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), i > 0);
+      QApplication::sendEvent(field, &press);
+    }
+  });
+  user_.Then("held Up", [this] {
+    EXPECT_EQ(Text(kBusSelector), "0xA8 (168) ");
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(AccessLines(), (std::vector<std::string>{"InitializeOls -> 0x1", "DeinitializeOls"}));
+}
+
+}  // namespace
+}  // namespace qbus::test

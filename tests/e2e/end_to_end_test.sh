@@ -14,7 +14,7 @@ trap 'rm -rf "$out"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 trace="$out/trace.txt"
 [ "$(sed -n 1p "$trace")" = "InitializeOls -> 0x1" ] || fail "first line: $(sed -n 1p "$trace")"
-[ "$(wc -l <"$trace")" -eq $((1 + 131072 + 4)) ] || fail "$(wc -l <"$trace") trace lines"
+[ "$(wc -l <"$trace")" -ge $((1 + 131072 + 4)) ] || fail "$(wc -l <"$trace") trace lines"
 
 # The scan: every address in order, each written and then read, nothing in between.
 awk 'NR >= 2 && NR <= 131073 {
@@ -25,14 +25,18 @@ awk 'NR >= 2 && NR <= 131073 {
      }' "$trace" || fail "the scan's port calls"
 
 # The read, the write of the value composed from the clicked bits (0x0407 with bits 15, 8 and
-# 3 set and bit 0 cleared), the read-back of what the register took, and the end.
+# 3 set and bit 0 cleared), the read-back of what the register took, only reads to find the
+# bit's name, and the end.
 expected='ReadPciConfigWordEx 0x10 0x4 -> 0x1 0x407
 WritePciConfigWordEx 0x10 0x4 0x850E -> 0x1
-ReadPciConfigWordEx 0x10 0x4 -> 0x1 0x506
-DeinitializeOls'
-[ "$(tail -n 4 "$trace")" = "$expected" ] || fail "register calls: $(tail -n 4 "$trace")"
+ReadPciConfigWordEx 0x10 0x4 -> 0x1 0x506'
+after_scan=$(tail -n +$((1 + 131072 + 1)) "$trace")
+[ "$(head -n 3 <<<"$after_scan")" = "$expected" ] || fail "register calls: $after_scan"
+[ "$(tail -n 1 <<<"$after_scan")" = DeinitializeOls ] || fail "the end: $after_scan"
+if sed '1,3d;$d' <<<"$after_scan" | grep -v '^ReadPciConfig'; then fail "names did more than read"; fi
+[ "$(sed '1,3d;$d' <<<"$after_scan" | wc -l)" -gt 0 ] || fail "no names were read"
 
-for shot in 01-selection-form 03-register-read 05-written-and-verified; do
+for shot in 01-selection-form 03-register-read 05-written-and-verified 06-bit-tooltip; do
   [ -s "$out/$shot.png" ] || fail "no screenshot $shot"
 done
 echo "1 passed, 0 failed"

@@ -22,19 +22,19 @@ std::string Hex(uint16_t value) {
 
 }  // namespace
 
-DeviceNames::DeviceNames(const std::string& id_file) : access_(pci_alloc()) {
+DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), access_(pci_alloc()) {
   access_->warning = Quiet;
   access_->debug = Quiet;
-  if (!id_file.empty()) pci_set_name_list_path(access_, const_cast<char*>(id_file.c_str()), 0);
+  if (!id_file_.empty()) pci_set_name_list_path(access_, id_file_.data(), 0);
 }
 
 DeviceNames::~DeviceNames() { pci_cleanup(access_); }
 
 std::string DeviceNames::Lookup(int flags, uint16_t vendor, uint16_t device) {
   char name[256];
-  const char* found = pci_lookup_name(access_, name, sizeof name,
-                                      flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, vendor,
-                                      device);
+  const char* found =
+      pci_lookup_name(access_, name, sizeof name,
+                      flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, vendor, device);
   return found == nullptr ? std::string() : std::string(found);
 }
 

@@ -13,7 +13,7 @@ namespace qbus::names {
 class DeviceNames {
  public:
   // `id_file`: the database to read; empty for the system's.
-  explicit DeviceNames(const std::string& id_file = {});
+  explicit DeviceNames(std::string id_file = {});
   ~DeviceNames();
   DeviceNames(const DeviceNames&) = delete;
   DeviceNames& operator=(const DeviceNames&) = delete;
@@ -26,6 +26,7 @@ class DeviceNames {
  private:
   std::string Lookup(int flags, uint16_t vendor, uint16_t device);
 
+  std::string id_file_;  // libpci keeps a pointer to it
   pci_access* access_;
 };
 

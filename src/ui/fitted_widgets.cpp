@@ -2,6 +2,7 @@
 #include "ui/fitted_widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QEvent>
 #include <QFontMetrics>
@@ -48,6 +49,9 @@ void TextLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void TextLabel::Fit() {
+  // A control is made in the system font and then given its own; measuring in the system font
+  // would load that font for nothing.
+  if (font() == QApplication::font()) return;
   QFont fitted = font();
   const QString line = text();
   int narrowing = 0;

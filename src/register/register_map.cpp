@@ -66,8 +66,8 @@ Place PlaceOf(const ConfigLayout& layout, uint32_t offset) {
   if (offset < header_end) {
     Place place = InTable(TypeHeader(layout.header_type), 0, offset, "");
     if (place.table == nullptr && layout.header_type >= 0) {
-      place.label = "Header type " + std::to_string(layout.header_type) + " byte " +
-                    OffsetText(offset);
+      place.label =
+          "Header type " + std::to_string(layout.header_type) + " byte " + OffsetText(offset);
     }
     if (place.table != nullptr || layout.header_type >= 0) return place;
   }
@@ -142,7 +142,8 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
     if (number >= candidate.low && number <= candidate.high) field = &candidate;
   }
   std::string notes;
-  const char* access = AccessNote(field != nullptr ? field->access : place.table->access);
+  const Access own = field != nullptr ? field->access : Access::kReadWrite;
+  const char* access = AccessNote(own != Access::kReadWrite ? own : place.table->access);
   if (field != nullptr) {
     text += std::string(": ") + field->name;
     if (field->high > field->low) {

@@ -6,6 +6,9 @@
 namespace qbus::regs {
 namespace {
 
+// The tables keep one register or field a line.
+// clang-format off
+
 constexpr Access RO = Access::kReadOnly;
 constexpr Access W1C = Access::kWriteOneToClear;
 
@@ -408,23 +411,6 @@ constexpr FieldName kUncorrectable[] = {
     {21, 21, "ACS Violation"},
     {22, 31, "Uncorrectable errors of newer revisions"},
 };
-constexpr FieldName kUncorrectableStatus[] = {
-    {0, 3, "Reserved", RO},
-    {4, 4, "Data Link Protocol Error", W1C},
-    {5, 5, "Surprise Down Error", W1C},
-    {6, 11, "Reserved", RO},
-    {12, 12, "Poisoned TLP", W1C},
-    {13, 13, "Flow Control Protocol Error", W1C},
-    {14, 14, "Completion Timeout", W1C},
-    {15, 15, "Completer Abort", W1C},
-    {16, 16, "Unexpected Completion", W1C},
-    {17, 17, "Receiver Overflow", W1C},
-    {18, 18, "Malformed TLP", W1C},
-    {19, 19, "ECRC Error", W1C},
-    {20, 20, "Unsupported Request Error", W1C},
-    {21, 21, "ACS Violation", W1C},
-    {22, 31, "Uncorrectable errors of newer revisions", W1C},
-};
 constexpr FieldName kCorrectable[] = {
     {0, 0, "Receiver Error"},
     {1, 5, "Reserved", RO},
@@ -438,19 +424,6 @@ constexpr FieldName kCorrectable[] = {
     {15, 15, "Header Log Overflow"},
     {16, 31, "Reserved", RO},
 };
-constexpr FieldName kCorrectableStatus[] = {
-    {0, 0, "Receiver Error", W1C},
-    {1, 5, "Reserved", RO},
-    {6, 6, "Bad TLP", W1C},
-    {7, 7, "Bad DLLP", W1C},
-    {8, 8, "REPLAY_NUM Rollover", W1C},
-    {9, 11, "Reserved", RO},
-    {12, 12, "Replay Timer Timeout", W1C},
-    {13, 13, "Advisory Non-Fatal Error", W1C},
-    {14, 14, "Corrected Internal Error", W1C},
-    {15, 15, "Header Log Overflow", W1C},
-    {16, 31, "Reserved", RO},
-};
 constexpr FieldName kAerControl[] = {
     {0, 4, "First Error Pointer", RO},
     {5, 5, "ECRC Generation Capable", RO},
@@ -461,10 +434,10 @@ constexpr FieldName kAerControl[] = {
 };
 constexpr RegisterName kAer[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 4, "Uncorrectable Error Status", kUncorrectableStatus},
+    {0x04, 4, "Uncorrectable Error Status", kUncorrectable, W1C},
     {0x08, 4, "Uncorrectable Error Mask", kUncorrectable},
     {0x0C, 4, "Uncorrectable Error Severity", kUncorrectable},
-    {0x10, 4, "Correctable Error Status", kCorrectableStatus},
+    {0x10, 4, "Correctable Error Status", kCorrectable, W1C},
     {0x14, 4, "Correctable Error Mask", kCorrectable},
     {0x18, 4, "Advanced Error Capabilities and Control", kAerControl},
     {0x1C, 4, "Header Log, first dword", {}, RO},
@@ -510,6 +483,8 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x0026, "Physical Layer 16.0 GT/s", kExtendedHeaderOnly},
     {0x0027, "Lane Margining at the Receiver", kExtendedHeaderOnly},
 };
+
+// clang-format on
 
 template <size_t N>
 const CapabilityName* Find(const CapabilityName (&table)[N], int id) {

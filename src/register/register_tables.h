@@ -22,7 +22,9 @@ struct RegisterName {
   int size;    // 1, 2 or 4 bytes
   const char* name;
   std::span<const FieldName> fields = {};  // empty: one field, the whole register
-  Access access = Access::kReadWrite;  // of the whole register when it has no fields
+  // Of the whole register when it has no fields; otherwise of those of its fields that are
+  // read-write, so that a status register shares its mask register's fields.
+  Access access = Access::kReadWrite;
 };
 
 // Bytes 0x00 to 0x0F, the same for every header type.

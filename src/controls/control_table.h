@@ -71,7 +71,6 @@ constexpr Box kExitButtonBox{600, 400, 200, 25};
 
 // Bus scan: device list and vendor legend.
 constexpr ControlId kDeviceList = 110;
-constexpr int kListLineActivated = 2;  // the event type of a double-clicked (or Enter) line
 constexpr ControlId kLegendHeading = 111;
 constexpr ControlId kLegendFirst = 112;
 constexpr ControlId kLegendLast = 123;

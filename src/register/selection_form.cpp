@@ -146,7 +146,7 @@ Selection RunSelectionForm(ui::WindowLayer& layer) {
     if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
         id == kOffsetSelector) {
       layer.SetControlText(id, SelectorText(layer, id, width));
-    } else if (id == kDeviceList && layer.CurrentEvent().type == kListLineActivated) {
+    } else if (id == kDeviceList && layer.CurrentEvent().type == ui::kListLineActivated) {
       SelectListedFunction(layer, width);
     } else if (id == kReadButton) {
       return {Outcome::kRead, width};

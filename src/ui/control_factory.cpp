@@ -71,7 +71,8 @@ int WindowLayer::CreateListControl(ControlId id, int x, int y, int width, int he
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
   // A double-click activates a line on every platform style; Enter too.
   for (auto activated : {&QListWidget::itemActivated, &QListWidget::itemDoubleClicked}) {
-    QObject::connect(list, activated, list, [this, id] { RaiseEvent(kControlEvent, id, 0, 2); });
+    QObject::connect(list, activated, list,
+                     [this, id] { RaiseEvent(kControlEvent, id, 0, kListLineActivated); });
   }
   Place(list, x, y, width, height);
   FreeControl(id);

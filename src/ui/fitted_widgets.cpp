@@ -19,7 +19,9 @@ constexpr int kMostNarrowing = 3;  // pixels taken from one blank at most
 TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
   setTextFormat(Qt::PlainText);
   setWordWrap(true);
-  setFocusPolicy(Qt::ClickFocus);
+  // A label that can take the focus lays its text out as a document (about 4 ms for the first
+  // form); only a label that is clicked, to be copied, needs the focus. It draws the same.
+  setFocusPolicy(Qt::NoFocus);
   auto* copy = new QAction(tr("Copy"), this);
   connect(copy, &QAction::triggered, this, &TextLabel::Copy);
   addAction(copy);
@@ -36,6 +38,14 @@ void TextLabel::Copy() { QGuiApplication::clipboard()->setText(text()); }
 void TextLabel::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) return Copy();
   QLabel::keyPressEvent(event);
+}
+
+void TextLabel::mousePressEvent(QMouseEvent* event) {
+  if (focusPolicy() == Qt::NoFocus) {
+    setFocusPolicy(Qt::ClickFocus);
+    setFocus(Qt::MouseFocusReason);
+  }
+  QLabel::mousePressEvent(event);
 }
 
 void TextLabel::changeEvent(QEvent* event) {

@@ -3,6 +3,8 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QScreen>
 
 #include "ui/window_metrics.h"
@@ -22,7 +24,10 @@ MainWindow::MainWindow(int width, int height, bool centred, std::function<void()
   colours.setColor(QPalette::Window, colours.color(QPalette::Button));
   setPalette(colours);
   setAutoFillBackground(true);
-  setWindowIcon(QIcon(QStringLiteral(":/quoril-bus-32.png")));
+  // The format is named and not guessed: guessing loads every image plugin to ask it.
+  QImageReader icon(QStringLiteral(":/quoril-bus-32.png"), "png");
+  icon.setAutoDetectImageFormat(false);
+  setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
   if (centred_) Centre();
 }
 

@@ -36,7 +36,9 @@ TEST_F(NamesAndShortcuts, RegisterNamesAreReadOnlyWhenFirstAskedForAndLinesCopy)
               "Status (0x06), bit 15: Detected Parity Error (write 1 to clear)");
     EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)), "Command (0x04) and Status (0x06)");
     Click(layer(), kReadLine);
-    QTest::keyClick(Widget(layer(), kReadLine), Qt::Key_C, Qt::ControlModifier);
+    QWidget* line = Widget(layer(), kReadLine);
+    ASSERT_EQ(line->window()->focusWidget(), line) << "the click gives it the keyboard";
+    QTest::keyClick(line, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Text(kReadLine));
     Click(layer(), kExitButton);
   });

@@ -3,9 +3,10 @@
 // client size, a window of that size holding the same button (what the size alone costs: the
 // window system's and the backing store's share).
 //   quoril-bus-bare-window [WIDTH HEIGHT]
+#include <cstdlib>
+
 #include <QApplication>
 #include <QPushButton>
-#include <cstdlib>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -11,6 +11,8 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 runs=${2:-7}
 bin=$build/bin
+# Every window runs as the user, as the launcher starts the program.
+as_user=$(cd "$(dirname "$0")/../scripts" && pwd)/as_user
 work=$(mktemp -d)
 exec {fd}<> <(:)
 Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -28,7 +30,7 @@ unset QUORILBUS_SIM_TRACE QUORILBUS_SIM_INIT QUORILBUS_SIM_UNPRIVILEGED
 time_once() {
   local result
   for _ in 1 2 3; do
-    result=$("$bin/quoril-bus-paint-timer" "$@" 2>/dev/null) && [ -n "$result" ] && break
+    result=$("$as_user" "$bin/quoril-bus-paint-timer" "$@" 2>/dev/null) && [ -n "$result" ] && break
   done
   echo "$result"
 }

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quoril-bus: lists the machine's PCI functions, then reads, edits, writes and verifies one
 // configuration register at a time. It takes no arguments (any given are ignored) and always
-// exits with 0.
+// exits with 0. It is meant to run as the user, with the elevated access library reaching the
+// hardware through the root helper; started as root, it first sheds what the caller passed on.
 #include <unistd.h>
 
 #include "app/program.h"
+#include "app/root_environment.h"
 #include "app/system_log.h"
 #include "hw/library_binding.h"
 #include "ui/application.h"
 #include "ui/window_layer.h"
 
 int main() {
+  qbus::app::HardenRootProcess();
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
   const qbus::regs::AccessEnvironment environment{geteuid() == 0, qbus::app::RecordInSystemLog};

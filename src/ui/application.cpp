@@ -2,25 +2,15 @@
 #include "ui/application.h"
 
 #include <cstdio>
-#include <stdlib.h>
+#include <memory>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 
 namespace qbus::ui {
 namespace {
-
-// Variables through which the toolkit would load code or read files named by whoever set them.
-constexpr const char* kLoaderVariables[] = {
-    "QT_PLUGIN_PATH",       "QT_QPA_PLATFORM_PLUGIN_PATH",
-    "QT_QPA_PLATFORMTHEME", "QT_QPA_GENERIC_PLUGINS",
-    "QT_QPA_FONTDIR",       "QT_LOGGING_CONF",
-};
-
-void DropLoaderVariablesAsRoot() {
-  if (geteuid() != 0) return;
-  for (const char* name : kLoaderVariables) unsetenv(name);
-}
 
 // While the application object is made, a fatal message means there is no window to be had (no
 // display, or one that refuses the connection): the program then ends at once with 0, showing
@@ -36,21 +26,51 @@ void EndQuietlyOnFatal(QtMsgType type, const QMessageLogContext& context, const 
 
 }  // namespace
 
+bool IsSyntheticInput(uint8_t response_type) {
+  // The X server sets the top bit on every event another client sent with SendEvent.
+  if ((response_type & 0x80) == 0) return false;
+  switch (response_type & 0x7F) {
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE:
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE:
+    case XCB_MOTION_NOTIFY:
+    case XCB_ENTER_NOTIFY:
+    case XCB_LEAVE_NOTIFY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+class SyntheticInputFilter : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    return type == "xcb_generic_event_t" &&
+           IsSyntheticInput(static_cast<const xcb_generic_event_t*>(message)->response_type);
+  }
+};
+
+}  // namespace
+
 struct Application::Impl {
   // QApplication keeps references to these for its whole life.
   int argument_count = 1;
   char name[11] = "quoril-bus";
   char* arguments[2] = {name, nullptr};
   QApplication app{argument_count, arguments};
+  SyntheticInputFilter filter;
 };
 
 Application::Application() {
-  DropLoaderVariablesAsRoot();
   qInstallMessageHandler(EndQuietlyOnFatal);
-  impl_ = new Impl;
+  impl_ = std::make_unique<Impl>();
   qInstallMessageHandler(nullptr);
+  impl_->app.installNativeEventFilter(&impl_->filter);
 }
 
-Application::~Application() { delete impl_; }
+Application::~Application() = default;
 
 }  // namespace qbus::ui

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real library on this machine, read-only, against pciutils' own tools.
+// The real library on this machine, read-only, against pciutils' own tools. The elevated
+// library's test runs these too (QBUS_LIBRARY_UNDER_TEST names it), with a fake pkexec.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -16,6 +18,11 @@ void NoMessage(const std::string& title, const std::string& text) {
   ADD_FAILURE() << title << " " << text;
 }
 
+std::string LibraryUnderTest() {
+  const char* named = std::getenv("QBUS_LIBRARY_UNDER_TEST");
+  return named != nullptr ? named : QBUS_REAL_LIBRARY;
+}
+
 class RealMachine : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,7 +30,7 @@ class RealMachine : public ::testing::Test {
         test::RunCommand("command -v lspci && command -v setpci").empty()) {
       GTEST_SKIP() << "no PCI bus in sysfs, or no pciutils";
     }
-    ASSERT_TRUE(hw::BindFile(QBUS_REAL_LIBRARY, NoMessage, &library_));
+    ASSERT_TRUE(hw::BindFile(LibraryUnderTest(), NoMessage, &library_));
   }
   void TearDown() override { hw::Unbind(&library_); }
 
@@ -88,6 +95,17 @@ TEST_F(RealMachine, ConfigurationReadsOfTheFirst64BytesAgreeWithSetpci) {
       EXPECT_EQ(byte, (expected >> 8) & 0xFF);
     }
   }
+}
+
+// Run by the elevated library's test with a pkexec that refuses: the binding reports it.
+TEST(RefusedAuthentication, IsAFailedInitialisation) {
+  if (std::getenv("QBUS_EXPECT_REFUSAL") == nullptr) GTEST_SKIP() << "not asked for";
+  std::string shown;
+  hw::LoadedLibrary library;
+  EXPECT_FALSE(hw::BindFile(
+      LibraryUnderTest(), [&](const std::string&, const std::string& text) { shown = text; },
+      &library));
+  EXPECT_EQ(shown, "Kann WinRing0 nicht initialisieren !");
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real binary started in odd ways. With no display, or one that refuses the connection, it
-# ends at once with 0 and touches nothing. Started as an attacker would start it (Qt options
-# that would load a plugin from a folder of the caller's choosing; as root, a logging file that
-# would switch every debug message on) nothing of it takes effect: the program still reaches its
-# selection form, and Qt says nothing.
+# ends at once with 0 and touches nothing. Started with Qt options that would load a plugin from
+# a folder of the caller's choosing, none takes effect: the program still reaches its selection
+# form. (A window started as root is root_window_test's.)
 #   process_start_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -23,10 +22,8 @@ for display in "" ":77"; do
   [ ! -e "$work/trace" ] || fail "display '$display': the library was used"
 done
 
-printf '[Rules]\n*.debug=true\n' >"$work/logging.ini"
 QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH="$build/sim" QUORILBUS_SIM_TRACE="$work/trace" \
-  QT_LOGGING_CONF="$work/logging.ini" \
-  "$build/bin/quoril-bus" -platformpluginpath "$work" -platform planted -reverse \
+  "$(dirname "$0")/../../scripts/as_user" "$build/bin/quoril-bus" -platformpluginpath "$work" -platform planted -reverse \
   >"$work/out" 2>&1 &
 program=$!
 
@@ -38,7 +35,4 @@ for _ in $(seq 200); do
 done
 [ "$(wc -l <"$work/trace")" -ge 131073 ] || fail "the scan did not finish"
 if grep -q planted "$work/out"; then fail "Qt took the caller's options: $(head -5 "$work/out")"; fi
-if [ "$(id -u)" -eq 0 ] && grep -q '^qt\.' "$work/out"; then
-  fail "as root Qt read the caller's logging rules: $(head -5 "$work/out")"
-fi
 echo "3 passed, 0 failed"

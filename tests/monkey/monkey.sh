@@ -8,6 +8,8 @@
 #   monkey.sh BUILD_DIR SECONDS [SEED]
 set -euo pipefail
 build=$(cd "$1" && pwd)
+# The window runs as the user, as the launcher starts it (its writes go to the simulated machine).
+as_user=$(cd "$(dirname "$0")/../../scripts" && pwd)/as_user
 seconds=$2
 RANDOM=${3:-$$}
 work=$(mktemp -d)
@@ -52,7 +54,7 @@ while [ "$SECONDS" -lt "$end" ]; do
   runs=$((runs + 1))
   trace="$work/trace-$runs" clicks="$work/clicks-$runs" log="$work/program-$runs.log"
   : >"$clicks"
-  QUORILBUS_SIM_TRACE="$trace" "$build/bin/quoril-bus" >"$log" 2>&1 &
+  QUORILBUS_SIM_TRACE="$trace" "$as_user" "$build/bin/quoril-bus" >"$log" 2>&1 &
   program=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name "Quoril Bus" | head -n 1) ||
     fail "run $runs: no window"

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The real binary on a private X server, attacked from the same display.
+#  - Started as root with a hostile caller's environment (as sudo -E, su -m or a root shell pass
+#    it on), none of it takes effect: the window opens on X, not on a VNC port; no D-Bus session
+#    is launched through the display; the caller's Qt logging rules and font configuration are
+#    not read; an inherited descriptor is closed.
+#  - In every mode, input another client sends (SendEvent) does nothing: a sent click on READ
+#    reads nothing, while the same click from the real pointer (XTEST) reads.
+#   root_window_test.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+source=$1 build=$2
+work=$(mktemp -d)
+exec {xfd}<> <(:)
+Xvfb -displayfd "$xfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill "${program:-}" "${root_window:-}" "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+read -r -t 10 -u "$xfd" display || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
+unset DBUS_SESSION_BUS_ADDRESS
+fail() { echo "FAIL: $*" >&2; exit 1; }
+passed=0
+
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir -p "$work/fakes" "$work/config/QtProject"
+  printf '#!/bin/sh\ntouch %s/dbus-launched\nexit 1\n' "$work" >"$work/fakes/dbus-launch"
+  chmod +x "$work/fakes/dbus-launch"
+  printf '[Rules]\n*.debug=true\n' >"$work/config/QtProject/qtlogging.ini"
+  echo 'not a font configuration' >"$work/fonts.conf"
+  "$source/tests/support/with_fake_usr_bin.sh" "$work/fakes" timeout 60 \
+    env QT_QPA_PLATFORM=vnc XDG_CONFIG_HOME="$work/config" FONTCONFIG_FILE="$work/fonts.conf" \
+    LD_LIBRARY_PATH="$build/sim" "$build/bin/quoril-bus" >"$work/root.log" 2>&1 \
+    7>"$work/inherited" &
+  program=$!
+  timeout 20 xdotool search --sync --name "Quoril Bus" >/dev/null || fail "no window on X"
+  sleep 1
+  [ ! -e "$work/dbus-launched" ] || fail "a D-Bus session was launched through the display"
+  if grep -E '^qt\.|Fontconfig' "$work/root.log"; then fail "the caller's configuration was read"; fi
+  if grep -q ':170C 00000000:0000 0A' /proc/net/tcp /proc/net/tcp6; then fail "a VNC port listens"; fi
+  root_window=$(pgrep -n -x quoril-bus)
+  for fd in /proc/"$root_window"/fd/*; do
+    [ "$(readlink "$fd")" != "$work/inherited" ] || fail "descriptor $fd was inherited"
+  done
+  kill "$root_window"
+  wait "$program" 2>/dev/null || true
+  passed=$((passed + 1))
+fi
+
+# Synthetic input, with the window as the user and the simulated machine's trace.
+trace=$work/trace
+LD_LIBRARY_PATH="$build/sim" QUORILBUS_SIM_TRACE="$trace" \
+  "$source/scripts/as_user" "$build/bin/quoril-bus" >"$work/user.log" 2>&1 &
+program=$!
+window=$(timeout 20 xdotool search --sync --name "Quoril Bus" | head -n 1) || fail "no window"
+lines() { { wc -l <"$trace"; } 2>/dev/null || echo 0; }
+for _ in $(seq 200); do [ "$(lines)" -ge 131073 ] && break; sleep 0.1; done
+[ "$(lines)" -eq 131073 ] || fail "the scan did not end: $(lines) trace lines"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+sleep 1  # the form is built after the scan
+xdotool mousemove --window "$window" 500 102 click --window "$window" 1  # READ, sent
+sleep 1
+[ "$(lines)" -eq 131073 ] || fail "a sent click read: $(tail -n 1 "$trace")"
+xdotool mousemove $((X + 500)) $((Y + 102)) click 1  # READ, from the pointer
+for _ in $(seq 50); do [ "$(lines)" -gt 131073 ] && break; sleep 0.1; done
+[ "$(sed -n 131074p "$trace")" = "ReadPciConfigDwordEx 0x0 0x0 -> 0x1 0x3E308086" ] ||
+  fail "the pointer's click did not read: $(sed -n 131074p "$trace")"
+passed=$((passed + 1))
+echo "$passed passed, 0 failed"

@@ -20,16 +20,18 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD)
 
-# Only what the program and the demo run: the program, both access libraries.
+# Only what the program and the demo run: the program, the access libraries, the root helper.
 program: configure
-	@cmake --build $(BUILD) --target quoril-bus qbus_access_linux qbus_access_sim
+	@cmake --build $(BUILD) --target quoril-bus qbus_access_linux qbus_access_sim \
+	  qbus_access_elevated quoril-bus-helper
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure --timeout 600
 
+# The window runs as you; the elevated library's root helper asks for the password (pkexec).
 run: program
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
-	  $(BUILD)/bin/quoril-bus; \
+	  LD_LIBRARY_PATH=$(BUILD)/elevated $(BUILD)/bin/quoril-bus; \
 	else \
 	  echo "No display found: running 'make demo' on a virtual X server instead."; \
 	  $(MAKE) --no-print-directory demo; \

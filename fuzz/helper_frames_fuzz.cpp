@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Feeds the root helper's session arbitrary bytes as its input stream, over a backend that
+// stands for the hardware and aborts on any access the helper should have refused. Nothing may
+// crash, every request must get one reply (until the session ends), and no stray access may
+// reach the backend.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "access/common/helper_server.h"
+
+namespace {
+
+namespace helper = qbus::access::helper;
+
+// Two functions: 00:00.0 with 256 bytes and 02:1f.7 with 4096.
+struct CheckingBackend {
+  uint32_t SpaceSize(uint32_t location) const {
+    if (location == 0x0000) return 256;
+    if (location == 0x02FF) return 4096;
+    return 0;
+  }
+  void Check(uint32_t location, uint32_t offset, uint32_t width) const {
+    const uint32_t size = SpaceSize(location);
+    if (size == 0 || !qbus::access::ConfigAccessValid(offset, width, size)) std::abort();
+  }
+  std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
+    Check(location, offset, width);
+    return offset & 1 ? std::nullopt : std::optional<uint32_t>(offset);
+  }
+  bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
+    Check(location, offset, width);
+    if (width < 4 && value >> (8 * width) != 0) std::abort();
+    return true;
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const int in = memfd_create("requests", 0);
+  const int out = memfd_create("replies", 0);
+  if (in < 0 || out < 0 || write(in, data, size) != static_cast<ssize_t>(size)) std::abort();
+  lseek(in, 0, SEEK_SET);
+  CheckingBackend backend;
+  helper::Serve(in, out, true, backend);
+  // The announcement (12 + 2 x 8 bytes), then one 12-byte reply per request frame read.
+  const off_t replies = lseek(out, 0, SEEK_END) - 28;
+  const size_t frames = (size + sizeof(helper::Request) - 1) / sizeof(helper::Request);
+  if (replies < 0 || replies % sizeof(helper::Reply) != 0 ||
+      static_cast<size_t>(replies) / sizeof(helper::Reply) > frames) {
+    std::abort();
+  }
+  close(in);
+  close(out);
+  return 0;
+}

@@ -2,12 +2,27 @@
 #include "access/common/frame_io.h"
 
 #include <cerrno>
+#include <chrono>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace qbus::access {
 
-FrameRead ReadFrame(int fd, void* frame, size_t size) {
+namespace {
+
+void SpinUntilReadable(int fd, int spin_microseconds) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::microseconds(spin_microseconds);
+  pollfd wanted{fd, POLLIN, 0};
+  while (poll(&wanted, 1, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+  }
+}
+
+}  // namespace
+
+FrameRead ReadFrame(int fd, void* frame, size_t size, int spin_microseconds) {
+  if (spin_microseconds > 0) SpinUntilReadable(fd, spin_microseconds);
   auto* bytes = static_cast<char*>(frame);
   size_t done = 0;
   while (done < size) {

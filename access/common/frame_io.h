@@ -13,8 +13,10 @@ enum class FrameRead {
   kTruncated,  // the stream ended, or broke, part of the way through
 };
 
-// Reads exactly `size` bytes into `frame`.
-FrameRead ReadFrame(int fd, void* frame, size_t size);
+// Reads exactly `size` bytes into `frame`. With `spin_microseconds`, it first polls without
+// sleeping for up to that long: a reply that comes within it is taken without the cost of
+// waking a sleeping thread, which dominates a round trip between two processes.
+FrameRead ReadFrame(int fd, void* frame, size_t size, int spin_microseconds = 0);
 
 // Writes all `size` bytes of `frame`; false when the stream broke. Never raises SIGPIPE on a
 // socket whose reader is gone.

@@ -20,6 +20,10 @@ namespace qbus::access::helper {
 
 constexpr uint32_t kMagic = 0x73754251;  // "QBus" in memory on a little-endian machine
 
+// How long each end polls for the other's next frame before it sleeps: a scan or a read-back
+// sends its requests back to back, and a sleeping end takes tens of microseconds to wake.
+constexpr int kSpinMicroseconds = 200;
+
 enum class Op : uint32_t { kRead = 1, kWrite = 2 };
 
 struct Announcement {

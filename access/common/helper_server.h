@@ -27,7 +27,7 @@ void Serve(int in, int out, bool ready, Backend& backend) {
   }
   for (;;) {
     Request request;
-    const FrameRead got = ReadFrame(in, &request, sizeof request);
+    const FrameRead got = ReadFrame(in, &request, sizeof request, kSpinMicroseconds);
     if (got == FrameRead::kEnd) return;
     if (got == FrameRead::kTruncated) request.magic = 0;
     const Reply reply = HandleRequest(request, backend);

@@ -92,7 +92,8 @@ std::optional<uint32_t> Core::Exchange(uint32_t op, uint32_t location, uint32_t 
   const helper::Request request{helper::kMagic, op, location, offset, width, value};
   helper::Reply reply;
   if (!WriteFrame(channel_.fd, &request, sizeof request) ||
-      ReadFrame(channel_.fd, &reply, sizeof reply) != FrameRead::kComplete ||
+      ReadFrame(channel_.fd, &reply, sizeof reply, helper::kSpinMicroseconds) !=
+          FrameRead::kComplete ||
       reply.magic != helper::kMagic) {
     Close();  // a helper that is gone, or out of step, answers nothing more
     return std::nullopt;

@@ -3,7 +3,8 @@
 # The elevated library end to end on this machine, read-only: its helper started through a fake
 # /usr/bin/pkexec, the port scan and the first 64 bytes of every function compared with lspci
 # and setpci. pkexec is called with the helper's absolute path and nothing else, the helper is
-# gone once the library is released, and a refused authentication is a failed initialisation.
+# gone once the library is released, a refused authentication is a failed initialisation, and
+# the helper sheds what it inherits.
 #   elevated_test.sh SOURCE_DIR BUILD_DIR ACCESS_FILE LIBRARY_DIR
 set -euo pipefail
 source=$1 build=$2 file=$3 libdir=$4
@@ -26,9 +27,22 @@ chmod +x "$work/accepts/pkexec" "$work/refuses/pkexec"
 "$source/tests/support/with_fake_usr_bin.sh" "$work/accepts" \
   env QBUS_LIBRARY_UNDER_TEST="$library" "$build/bin/real_machine_test" || fail "reads differ"
 [ "$(cat "$work/pkexec.args")" = "$helper" ] || fail "pkexec was called with: $(cat "$work/pkexec.args")"
-if pgrep -f quoril-bus-helper >/dev/null; then fail "a helper outlived its library"; fi
+if pgrep -f "^$helper\$" >/dev/null; then fail "a helper outlived its library"; fi
 
 "$source/tests/support/with_fake_usr_bin.sh" "$work/refuses" \
   env QBUS_LIBRARY_UNDER_TEST="$library" QBUS_EXPECT_REFUSAL=1 "$build/bin/real_machine_test" \
   --gtest_filter='RefusedAuthentication.*' || fail "a refusal was not a failed initialisation"
-echo "3 passed, 0 failed"
+# The helper alone: it takes no arguments, keeps no descriptor of its parent's beyond the three
+# standard ones (libpci opens its own), and cannot dump core. It reads the machine, as root when the test is root.
+out=$("$helper" --sysfs=/tmp </dev/null 2>&1) && fail "the helper took an argument"
+[ "$out" = "quoril-bus-helper: takes no arguments" ] || fail "an argument: $out"
+sleep 3 | "$helper" >"$work/announced" 9>"$work/inherited" &
+pid=$!
+for _ in $(seq 100); do [ "$(stat -c %s "$work/announced")" -ge 12 ] && break; sleep 0.05; done
+[ "$(stat -c %s "$work/announced")" -ge 12 ] || fail "the helper announced nothing"
+for fd in /proc/$pid/fd/*; do
+  [ "$(readlink "$fd")" != "$work/inherited" ] || fail "the helper kept descriptor $fd"
+done
+grep -q '^Max core file size  *0  *0 ' /proc/$pid/limits || fail "the helper can dump core"
+wait "$pid" || fail "the helper did not end cleanly when its input closed"
+echo "4 passed, 0 failed"

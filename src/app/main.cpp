@@ -16,7 +16,7 @@ int main() {
   qbus::app::HardenRootProcess();
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
-  const qbus::regs::AccessEnvironment environment{geteuid() == 0, qbus::app::RecordInSystemLog};
+  const qbus::regs::AccessEnvironment environment{qbus::app::RecordInSystemLog};
   return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()),
                                environment);
 }

@@ -79,16 +79,22 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   const bool read_back = ReadRegister(access, target, &verify_value);
   Record(environment, FormatWriteOutcome(target, read.value, edit_value, written,
                                          read_back ? std::optional(verify_value) : std::nullopt));
-  const bool root = environment.running_as_root;
+  uint32_t space_size = 0;
   if (!written) {
+    const FailureCause cause = DiagnoseFailure(access, target, true, &space_size);
     layer.SetControlText(kWriteLine, FormatFailureLine(LineKind::kWrite, width, target.captions,
-                                                       WriteFailure(root)));
+                                                       WriteFailure(cause, space_size)));
   }
-  CreateLine(layer, kTestLine, kTestLineBox,
-             read_back ? FormatResultLine(LineKind::kTest, width, verify_value, target.captions)
-                       : FormatFailureLine(LineKind::kTest, width, target.captions,
-                                           ReadFailure(target.offset, root)));
-  BuildBitRow(layer, BitRow::kVerify, width, read_back ? verify_value : 0);
+  if (read_back) {
+    CreateLine(layer, kTestLine, kTestLineBox,
+               FormatResultLine(LineKind::kTest, width, verify_value, target.captions));
+    BuildBitRow(layer, BitRow::kVerify, width, verify_value);
+  } else {
+    const FailureCause cause = DiagnoseFailure(access, target, false, &space_size);
+    CreateLine(layer, kTestLine, kTestLineBox,
+               FormatFailureLine(LineKind::kTest, width, target.captions,
+                                 ReadFailure(cause, target.offset, space_size)));
+  }
   return FinalWait(layer);
 }
 

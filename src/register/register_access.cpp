@@ -39,4 +39,25 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
   return false;
 }
 
+FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
+                             bool write, uint32_t* space_size) {
+  uint16_t vendor = 0;
+  if (access.ReadPciConfigWordEx(target.location, 0x00, &vendor) == 0) {
+    return FailureCause::kNoFunction;
+  }
+  if (target.offset >= 0x1000) {
+    *space_size = 0x1000;
+    return FailureCause::kBeyondSpace;
+  }
+  uint32_t dword = 0;
+  const bool past_header = access.ReadPciConfigDwordEx(target.location, 0x40, &dword) != 0;
+  if (past_header && target.offset >= 0x100 &&
+      access.ReadPciConfigDwordEx(target.location, 0x100, &dword) == 0) {
+    *space_size = 0x100;
+    return FailureCause::kBeyondSpace;
+  }
+  if (!past_header && (write || target.offset >= 0x40)) return FailureCause::kNeedsRoot;
+  return FailureCause::kRefused;
+}
+
 }  // namespace qbus::regs

@@ -7,6 +7,7 @@
 
 #include "hw/hardware_access.h"
 #include "register/captions.h"
+#include "register/result_line.h"
 #include "text/access_width.h"
 
 namespace qbus::regs {
@@ -21,8 +22,6 @@ struct RegisterTarget {
 
 // What the register phases know of the world beyond the window and the library.
 struct AccessEnvironment {
-  // Whether the process runs as root; it explains a refused access without asking the hardware.
-  bool running_as_root = false;
   // Receives the lines that record each write (see write_record.h); empty: nothing is recorded.
   std::function<void(const std::string& line)> record_write;
 };
@@ -34,5 +33,13 @@ bool ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target
 // Writes the width's low bits of `value` through the width's write entry; true when the library
 // reports success.
 bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value);
+
+// Why an access to `target` just failed, found by reading the function (never writing): a word
+// at 0x00 (does any function answer?), a dword at 0x40 (does the library reach past the first
+// 64 bytes, as only root's access does?) and, for an offset past 0xFF, a dword at 0x100 (does
+// the function have extended space?). `write`: the failed access was a write. The size of the
+// function's space goes to `*space_size` for kBeyondSpace.
+FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
+                             bool write, uint32_t* space_size);
 
 }  // namespace qbus::regs

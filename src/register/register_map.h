@@ -21,7 +21,7 @@ struct CapabilityAt {
 
 // What the names need of one function.
 struct ConfigLayout {
-  int header_type = -1;  // bits 6-0 of byte 0x0E; -1 when it could not be read
+  int header_type = -1;                    // bits 6-0 of byte 0x0E; -1 when it could not be read
   std::vector<CapabilityAt> capabilities;  // in the order the lists give them
 };
 

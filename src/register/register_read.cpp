@@ -12,7 +12,7 @@ namespace qbus::regs {
 using namespace controls;
 
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           const AccessEnvironment& environment, AccessWidth width) {
+                           AccessWidth width) {
   for (ControlId id : {kReadButton, kDWordOption, kWordOption, kByteOption}) layer.FreeControl(id);
   layer.DisableControl(kNewSelectionButton, 0);
 
@@ -31,20 +31,24 @@ ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& acc
   target.location = bus << 8 | device << 3 | function;
 
   result.read = ReadRegister(access, target, &result.value);
-  if (!result.read) result.value = 0;  // no bit of a failed read is shown as set
-
+  std::string line;
+  if (result.read) {
+    line = FormatResultLine(LineKind::kRead, width, result.value, target.captions);
+  } else {
+    result.value = 0;
+    uint32_t space_size = 0;
+    const FailureCause cause = DiagnoseFailure(access, target, false, &space_size);
+    line = FormatFailureLine(LineKind::kRead, width, target.captions,
+                             ReadFailure(cause, target.offset, space_size));
+  }
   const Box box = kReadLineBox;
-  layer.CreateTextControl(
-      kReadLine, box.x, box.y, box.width, box.height,
-      result.read ? FormatResultLine(LineKind::kRead, width, result.value, target.captions)
-                  : FormatFailureLine(LineKind::kRead, width, target.captions,
-                                      ReadFailure(target.offset, environment.running_as_root)),
-      ui::kTextCentred);
+  layer.CreateTextControl(kReadLine, box.x, box.y, box.width, box.height, line, ui::kTextCentred);
   layer.SetControlFont(kReadLine, layer.FontHandleOf(kLargeFont));
   for (ControlId id : {kBusSelector, kDeviceSelector, kFunctionSelector, kOffsetSelector}) {
     layer.DisableControl(id, 1);
   }
-  BuildBitRow(layer, BitRow::kRead, width, result.value);
+  // A failed read has no bits: a row of clear boxes would read as a value of 0.
+  if (result.read) BuildBitRow(layer, BitRow::kRead, width, result.value);
   OfferRegisterDescriptions(layer, access, target);
   return result;
 }

@@ -19,8 +19,8 @@ struct ReadResult {
 // Frees READ and the width options, enables NEW SELECTION, takes the location and offset from
 // the four selectors (offset = position << width), reads the register once at `width`, shows
 // the Read line (9) and the disabled Read row, and disables the selectors. Waits for nothing.
-// A failed read shows why in the Read line (see ReadFailure) and no bit as set.
+// A failed read shows why in the Read line (see DiagnoseFailure) and no Read row.
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           const AccessEnvironment& environment, AccessWidth width);
+                           AccessWidth width);
 
 }  // namespace qbus::regs

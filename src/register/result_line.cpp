@@ -23,7 +23,6 @@ std::string Place(LineKind kind, AccessWidth width, const LocationCaptions& capt
 }
 
 constexpr uint32_t kConfigSpaceBytes = 0x1000;
-constexpr uint32_t kUnprivilegedBytes = 0x40;
 
 }  // namespace
 
@@ -39,17 +38,38 @@ std::string FormatFailureLine(LineKind kind, AccessWidth width, const LocationCa
   return Place(kind, width, captions) + failure;
 }
 
-std::string ReadFailure(uint32_t offset, bool running_as_root) {
-  if (offset >= kConfigSpaceBytes) return "Read failed: beyond the 4 KiB configuration space";
-  if (!running_as_root && offset >= kUnprivilegedBytes) {
-    return "Read failed: needs root from offset 0x40 on";
+std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size) {
+  switch (cause) {
+    case FailureCause::kNoFunction:
+      return "Read failed: no function answers at this location";
+    case FailureCause::kBeyondSpace:
+      return space_size >= kConfigSpaceBytes
+                 ? "Read failed: beyond the 4 KiB configuration space"
+                 : "Read failed: beyond this function's " + std::to_string(space_size) +
+                       "-byte configuration space";
+    case FailureCause::kNeedsRoot:
+      // Without root the function's size cannot be read, so past 0xFF both may hold.
+      return offset >= 0x100 ? "Read failed: needs root, if the function reaches this far"
+                             : "Read failed: needs root from offset 0x40 on";
+    case FailureCause::kRefused:
+      break;
   }
   return "Read failed: refused by the access library";
 }
 
-std::string WriteFailure(bool running_as_root) {
-  return running_as_root ? "Write failed: refused by the access library"
-                         : "Write failed: needs root";
+std::string WriteFailure(FailureCause cause, uint32_t space_size) {
+  switch (cause) {
+    case FailureCause::kNoFunction:
+      return "Write failed: no function answers at this location";
+    case FailureCause::kBeyondSpace:
+      return "Write failed: beyond this function's " + std::to_string(space_size) +
+             "-byte configuration space";
+    case FailureCause::kNeedsRoot:
+      return "Write failed: needs root";
+    case FailureCause::kRefused:
+      break;
+  }
+  return "Write failed: refused by the access library";
 }
 
 }  // namespace qbus::regs

@@ -25,12 +25,20 @@ std::string FormatResultLine(LineKind kind, AccessWidth width, uint32_t value,
 std::string FormatFailureLine(LineKind kind, AccessWidth width, const LocationCaptions& captions,
                               const std::string& failure);
 
-// Why a read failed, as far as the program can tell without another access: an offset beyond
-// the 4 KiB configuration space, an offset of 0x40 or more while not running as root (the
-// kernel shows the rest only to root), or else the library's refusal.
-std::string ReadFailure(uint32_t offset, bool running_as_root);
+// Why an access failed, as DiagnoseFailure (register_access.h) finds it.
+enum class FailureCause {
+  kNoFunction,   // no function answers at the location
+  kBeyondSpace,  // the offset lies beyond the function's configuration space
+  kNeedsRoot,    // the library reaches only the first 64 bytes, and writes nothing
+  kRefused,      // none of these: the library refused it
+};
 
-// Why a write failed: not running as root, or else the library's refusal.
-std::string WriteFailure(bool running_as_root);
+// The text of a failed read at byte `offset`, for example "Read failed: needs root from offset
+// 0x40 on". For kBeyondSpace `space_size` names the function's size in bytes (256, or 4096 for
+// an offset past the 4 KiB every function ends at).
+std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size = 0);
+
+// The text of a failed write, for example "Write failed: needs root".
+std::string WriteFailure(FailureCause cause, uint32_t space_size = 0);
 
 }  // namespace qbus::regs

@@ -113,6 +113,14 @@ int WindowLayer::CurrentListValue(ControlId id) const {
   return static_cast<const ListWidget*>(control->widget.data())->CurrentValue();
 }
 
+void WindowLayer::ClearListSelection(ControlId id) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return;
+  auto* list = static_cast<ListWidget*>(control->widget.data());
+  list->clearSelection();
+  list->setCurrentItem(nullptr);
+}
+
 void WindowLayer::SetDescriptionSource(std::function<std::string(ControlId)> source) {
   impl_->describe = std::move(source);
 }

@@ -138,6 +138,8 @@ class WindowLayer {
   // (-1 when there is none, or `id` is no list).
   void SetListItemValue(ControlId id, int row, int value);
   int CurrentListValue(ControlId id) const;
+  // Leaves no line of list `id` selected or current (no event is raised).
+  void ClearListSelection(ControlId id);
 
   // Where descriptions come from: a control's tooltip and accessible description are asked for
   // the first time one is needed (the pointer rests on the control, or it takes the focus),

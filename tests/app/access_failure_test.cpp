@@ -23,31 +23,30 @@ constexpr char kDump[] =
 
 const std::string kPlace = " (Bus=0x00 (0), Device=0x03 (3), Function=0x1 (1), Address=";
 
+// A machine without 00:03.1.
+constexpr char kOtherDump[] = "00:00.0 Test device: another function\n00: 86 80 37 12\n";
+
 struct FailedReadCase {
   const char* name;
   bool unprivileged;  // the simulated machine answers as the kernel answers a user
-  bool root;          // what the program believes
   ControlId option;
   int position;
   std::string line;
-  std::string trace;
+  std::vector<std::string> trace;  // the failed read, then the reads that find out why
+  const char* dump = kDump;
 };
 
 class FailedRead : public ProgramTest, public ::testing::WithParamInterface<FailedReadCase> {};
 
 TEST_P(FailedRead, SaysWhyAndOffersNothingToWrite) {
   const FailedReadCase& c = GetParam();
-  UseDump(kDump);
+  UseDump(c.dump);
   if (c.unprivileged) setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
-  environment_.running_as_root = c.root;
   SelectAndRead(c.option, c.position);
   user_.Then("the failure", [this, &c] {
     EXPECT_EQ(Text(kReadLine), c.line);
     EXPECT_EQ(Box(kReadLine), QRect(10, 70, 980, 20));
-    const int bits = c.option == kDWordOption ? 32 : c.option == kWordOption ? 16 : 8;
-    EXPECT_EQ(Row(kReadRowFirst, bits), std::string(bits, '0')) << "no bit shown as set";
-    EXPECT_FALSE(Enabled(kReadRowFirst));
-    for (ControlId id : {kWriteButton, kWriteLine, kEditRowFirst, kVerifyRowFirst}) {
+    for (ControlId id : {kReadRowFirst, kWriteButton, kWriteLine, kEditRowFirst, kVerifyRowFirst}) {
       EXPECT_FALSE(layer().ControlExists(id)) << id;
     }
     EXPECT_TRUE(Enabled(kNewSelectionButton));
@@ -60,25 +59,60 @@ TEST_P(FailedRead, SaysWhyAndOffersNothingToWrite) {
   });
   EXPECT_EQ(Run(), 0);
   unsetenv("QUORILBUS_SIM_UNPRIVILEGED");
-  EXPECT_EQ(AccessLines(),
-            (std::vector<std::string>{"InitializeOls -> 0x1", c.trace, "DeinitializeOls"}));
+  std::vector<std::string> expected{"InitializeOls -> 0x1"};
+  expected.insert(expected.end(), c.trace.begin(), c.trace.end());
+  expected.push_back("DeinitializeOls");
+  EXPECT_EQ(AccessLines(), expected);
 }
+
+const std::string kIdentifier = "ReadPciConfigWordEx 0x19 0x0 -> 0x1 0x8086";
+const std::string kPastHeader = "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345678";
+const std::string kNotPastHeader = "ReadPciConfigDwordEx 0x19 0x40 -> 0x0 0xFFFFFFFF";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailedRead,
     ::testing::Values(
         FailedReadCase{
-            "NotRootAbove0x3F", true, false, kDWordOption, 0x10,
+            "NotRootAbove0x3F",
+            true,
+            kDWordOption,
+            0x10,
             "Read-DWord" + kPlace + "0x0040 (64)) :  Read failed: needs root from offset 0x40 on",
-            "ReadPciConfigDwordEx 0x19 0x40 -> 0x0 0xFFFFFFFF"},
-        FailedReadCase{"BeyondTheConfigurationSpace", false, true, kDWordOption, 0x400,
+            {kNotPastHeader, kIdentifier, kNotPastHeader}},
+        FailedReadCase{
+            "NotRootAbove0xFF",
+            true,
+            kWordOption,
+            0x80,
+            "Read-Word" + kPlace +
+                "0x0100 (256)) :  Read failed: needs root, if the function reaches "
+                "this far",
+            {"ReadPciConfigWordEx 0x19 0x100 -> 0x0 0xFFFF", kIdentifier, kNotPastHeader}},
+        FailedReadCase{"BeyondTheConfigurationSpace",
+                       false,
+                       kDWordOption,
+                       0x400,
                        "Read-DWord" + kPlace +
                            "0x1000 (4096)) :  Read failed: beyond the 4 KiB configuration space",
-                       "ReadPciConfigDwordEx 0x19 0x1000 -> 0x0 0xFFFFFFFF"},
-        FailedReadCase{
-            "PastA256ByteSpace", false, true, kWordOption, 0x80,
-            "Read-Word" + kPlace + "0x0100 (256)) :  Read failed: refused by the access library",
-            "ReadPciConfigWordEx 0x19 0x100 -> 0x0 0xFFFF"}),
+                       {"ReadPciConfigDwordEx 0x19 0x1000 -> 0x0 0xFFFFFFFF", kIdentifier}},
+        FailedReadCase{"PastA256ByteSpace",
+                       false,
+                       kWordOption,
+                       0x80,
+                       "Read-Word" + kPlace +
+                           "0x0100 (256)) :  Read failed: beyond this function's 256-byte "
+                           "configuration space",
+                       {"ReadPciConfigWordEx 0x19 0x100 -> 0x0 0xFFFF", kIdentifier, kPastHeader,
+                        "ReadPciConfigDwordEx 0x19 0x100 -> 0x0 0xFFFFFFFF"}},
+        FailedReadCase{"NoFunctionAnswers",
+                       false,
+                       kByteOption,
+                       0,
+                       "Read-Byte" + kPlace +
+                           "0x0000 (0)) :  Read failed: no function answers at this location",
+                       {"ReadPciConfigByteEx 0x19 0x0 -> 0x0 0xFF",
+                        "ReadPciConfigWordEx 0x19 0x0 -> 0x0 0xFFFF"},
+                       kOtherDump}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Without root the kernel reads the first 64 bytes but refuses every write: the Write line
@@ -128,13 +162,18 @@ TEST_F(ProgramTest, AnAcceptedWriteIsRecordedWithWhatTheRegisterTook) {
   EXPECT_EQ(log, (std::vector<std::string>{intent, intent + " after=0x8086 result=ok"}));
 }
 
-// A library that takes the write but cannot read the register back.
+// A library that takes the write but cannot read the register (0x48) back, while the function
+// answers everywhere else.
 hw::HardwareAccess ReadBackFails() {
   hw::HardwareAccess access{};
   access.WritePciConfigDwordEx = [](uint32_t, uint32_t, uint32_t) -> uint32_t { return 1; };
-  access.ReadPciConfigDwordEx = [](uint32_t, uint32_t, uint32_t* value) -> uint32_t {
-    *value = 0xFFFFFFFF;
-    return 0;
+  access.ReadPciConfigDwordEx = [](uint32_t, uint32_t offset, uint32_t* value) -> uint32_t {
+    *value = offset == 0x48 ? 0xFFFFFFFF : 0;
+    return offset == 0x48 ? 0 : 1;
+  };
+  access.ReadPciConfigWordEx = [](uint32_t, uint32_t, uint16_t* value) -> uint32_t {
+    *value = 0x8086;
+    return 1;
   };
   return access;
 }
@@ -149,24 +188,24 @@ class BitEditorOnAFailingLibrary : public LayerTest {
 TEST_F(BitEditorOnAFailingLibrary, AFailedReadBackIsNeverShownAsData) {
   regs::ReadResult read;
   read.target = {
-      AccessWidth::kDWord, 0x19, 0x40, {"0x00 (0)", "0x03 (3)", "0x1 (1)", "0x0040 (64)"}};
+      AccessWidth::kDWord, 0x19, 0x48, {"0x00 (0)", "0x03 (3)", "0x1 (1)", "0x0048 (72)"}};
   read.read = true;
   read.value = 0x12345678;
   std::vector<std::string> log;
   const regs::AccessEnvironment environment{
-      true, [&log](const std::string& line) { log.push_back(line); }};
+      [&log](const std::string& line) { log.push_back(line); }};
   user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
   user_.Then("the failure", [this] {
     EXPECT_NE(Text(kWriteLine).find("Hex: 12345678"), std::string::npos) << "the write went out";
     EXPECT_EQ(Text(kTestLine), "Test: Read-DWord" + kPlace +
-                                   "0x0040 (64)) :  Read failed: refused by the access "
+                                   "0x0048 (72)) :  Read failed: refused by the access "
                                    "library");
-    for (int k = 0; k < 32; ++k) EXPECT_EQ(layer().GetControlState(kVerifyRowFirst + k), 0) << k;
+    EXPECT_FALSE(layer().ControlExists(kVerifyRowFirst)) << "a failed read-back has no bits";
     layer().RaiseEvent(ui::kCloseEvent, 0, 0, 0);
   });
   EXPECT_EQ(regs::RunBitEditor(layer(), ReadBackFails(), environment, read), regs::Outcome::kExit);
   EXPECT_EQ(log.back(),
-            "write 00:03.1 offset=0x0040 width=DWord before=0x12345678 value=0x12345678 "
+            "write 00:03.1 offset=0x0048 width=DWord before=0x12345678 value=0x12345678 "
             "after=none result=read-back-failed");
 }
 

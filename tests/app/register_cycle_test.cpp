@@ -230,10 +230,11 @@ TEST_F(RegisterCycle, NewSelectionWhileEditingWritesNothingAndKeepsTheDeviceList
     EXPECT_EQ(Text(kFunctionSelector), "0x0 (0) ");
     EXPECT_EQ(layer().GetControlState(kDWordOption), 1);
     auto* list = static_cast<QListWidget*>(Widget(layer(), kDeviceList));
-    EXPECT_EQ(list->count(), 1);
-    ASSERT_NE(list->currentItem(), nullptr);
-    EXPECT_EQ(list->currentItem()->text(), chosen_line);
-    EXPECT_TRUE(list->currentItem()->isSelected());
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), chosen_line);
+    // 00:03.1 stays listed, but does not look chosen while the form points at 00:00.0.
+    EXPECT_EQ(list->currentItem(), nullptr);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
     Click(layer(), kNewSelectionButton);  // disabled on the form: nothing happens
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });

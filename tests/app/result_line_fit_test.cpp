@@ -28,10 +28,19 @@ TEST_F(ResultLineFit, TheWidestLineOfEveryKindFitsOnOneLine) {
       for (uint32_t value : {0x80000000u, 0x88888888u, 0xDDDDDDDDu, 0xFFFFFFFFu}) {
         lines.push_back(regs::FormatResultLine(kind, width, value, kWidest));
       }
-      lines.push_back(regs::FormatFailureLine(kind, width, kWidest, regs::WriteFailure(true)));
     }
-    lines.push_back(regs::FormatFailureLine(LineKind::kRead, width, kWidestAddress,
-                                            regs::ReadFailure(0xFFFC, true)));
+    for (regs::FailureCause cause :
+         {regs::FailureCause::kNoFunction, regs::FailureCause::kBeyondSpace,
+          regs::FailureCause::kNeedsRoot, regs::FailureCause::kRefused}) {
+      for (LineKind kind : {LineKind::kRead, LineKind::kTest}) {
+        for (uint32_t offset : {0x40u, 0x100u}) {
+          lines.push_back(regs::FormatFailureLine(kind, width, kWidestAddress,
+                                                  regs::ReadFailure(cause, offset, 256)));
+        }
+      }
+      lines.push_back(regs::FormatFailureLine(LineKind::kWrite, width, kWidestAddress,
+                                              regs::WriteFailure(cause, 256)));
+    }
   }
   for (const std::string& line : lines) {
     SCOPED_TRACE(line);

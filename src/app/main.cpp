@@ -16,7 +16,9 @@ int main() {
   qbus::app::HardenRootProcess();
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
-  const qbus::regs::AccessEnvironment environment{qbus::app::RecordInSystemLog};
+  qbus::app::SystemLog log;
+  const qbus::regs::AccessEnvironment environment{
+      [&log](const std::string& line) { log.Record(line); }};
   return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()),
                                environment);
 }

@@ -34,8 +34,7 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   for (;;) {
     const regs::Selection selection = regs::RunSelectionForm(layer);
     if (selection.outcome == regs::Outcome::kExit) break;
-    const regs::ReadResult read =
-        regs::RunRegisterRead(layer, library.access, selection.width);
+    const regs::ReadResult read = regs::RunRegisterRead(layer, library.access, selection.width);
     // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.
     if (regs::RunBitEditor(layer, library.access, environment, read) == regs::Outcome::kExit) {
       break;

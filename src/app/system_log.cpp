@@ -1,13 +1,53 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/system_log.h"
 
-#include <syslog.h>
+#include <cstring>
+#include <ctime>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace qbus::app {
+namespace {
 
-void RecordInSystemLog(const std::string& line) {
-  openlog("quoril-bus", LOG_PID, LOG_USER);
-  syslog(LOG_NOTICE, "%s", line.c_str());
+constexpr int kUserNotice = 8 + 5;  // LOG_USER | LOG_NOTICE
+
+}  // namespace
+
+bool SystemLog::Send(const std::string& message) const {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socket_path_.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, socket_path_.c_str(), socket_path_.size() + 1);
+  // The system log takes datagrams; some daemons listen on a stream socket instead.
+  for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
+    const int fd = socket(AF_UNIX, type | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    bool sent =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        send(fd, message.c_str(), message.size() + (type == SOCK_STREAM ? 1 : 0), MSG_NOSIGNAL) > 0;
+    close(fd);
+    if (sent) return true;
+  }
+  return false;
+}
+
+void SystemLog::Record(const std::string& line) {
+  char stamp[32] = "";
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%h %e %T", &local);
+  const std::string message = "<" + std::to_string(kUserNotice) + ">" + stamp + " quoril-bus[" +
+                              std::to_string(getpid()) + "]: " + line;
+  if (Send(message)) return;
+  if (!fallback_announced_) {
+    std::fprintf(fallback_,
+                 "quoril-bus: no system log listens at %s; write records go to standard error\n",
+                 socket_path_.c_str());
+    fallback_announced_ = true;
+  }
+  std::fprintf(fallback_, "quoril-bus: %s\n", line.c_str());
+  std::fflush(fallback_);
 }
 
 }  // namespace qbus::app

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <unistd.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
@@ -12,12 +14,20 @@
 namespace qbus::ui {
 namespace {
 
+// The toolkit's messages while the application object is made: held back, and shown only once
+// a window can be had. The message handler is a plain function, so they wait here.
+std::vector<std::string>& HeldMessages() {
+  static std::vector<std::string> held;
+  return held;
+}
+
 // While the application object is made, a fatal message means there is no window to be had (no
-// display, or one that refuses the connection): the program then ends at once with 0, showing
-// nothing, instead of aborting.
+// display, or one that refuses the connection): the program then ends at once with 0 after one
+// line of its own (the platform plugins' complaints on the way are dropped), instead of
+// aborting.
 void EndQuietlyOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type != QtFatalMsg) {
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    HeldMessages().push_back(qFormatLogMessage(type, context, message).toStdString());
     return;
   }
   std::fputs("quoril-bus: no window can be opened (no usable display)\n", stderr);
@@ -68,6 +78,8 @@ Application::Application() {
   qInstallMessageHandler(EndQuietlyOnFatal);
   impl_ = std::make_unique<Impl>();
   qInstallMessageHandler(nullptr);
+  for (const std::string& message : HeldMessages()) std::fprintf(stderr, "%s\n", message.c_str());
+  HeldMessages().clear();
   impl_->app.installNativeEventFilter(&impl_->filter);
 }
 

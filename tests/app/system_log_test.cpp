@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The write records reach a listening system log as syslog(3) would send them, and standard
+// error (with one notice) where nothing listens.
+#include "app/system_log.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace qbus::app {
+namespace {
+
+std::string Contents(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, file) != nullptr) text += buffer;
+  return text;
+}
+
+TEST(SystemLog, SendsEachRecordAsADatagramToTheListeningLog) {
+  test::TempDir dir;
+  const std::string path = (dir.path() / "log").string();
+  const int listener = socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::FILE* fallback = std::tmpfile();
+  SystemLog log(path, fallback);
+  log.Record("write 00:03.1 offset=0x0004 width=Word before=0x0007 value=0x0006");
+  char datagram[512] = {};
+  ASSERT_GT(recv(listener, datagram, sizeof datagram - 1, MSG_DONTWAIT), 0);
+  EXPECT_TRUE(std::regex_match(
+      datagram, std::regex("<13>[A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d quoril-bus\\[" +
+                           std::to_string(getpid()) +
+                           "\\]: write 00:03.1 offset=0x0004 width=Word before=0x0007 "
+                           "value=0x0006")))
+      << datagram;
+  EXPECT_EQ(Contents(fallback), "");
+  close(listener);
+  std::fclose(fallback);
+}
+
+TEST(SystemLog, FallsBackToStandardErrorAndSaysSoOnce) {
+  test::TempDir dir;
+  const std::string path = (dir.path() / "absent").string();
+  std::FILE* fallback = std::tmpfile();
+  SystemLog log(path, fallback);
+  log.Record("first");
+  log.Record("second");
+  EXPECT_EQ(Contents(fallback), "quoril-bus: no system log listens at " + path +
+                                    "; write records go to standard error\n"
+                                    "quoril-bus: first\nquoril-bus: second\n");
+  std::fclose(fallback);
+}
+
+}  // namespace
+}  // namespace qbus::app

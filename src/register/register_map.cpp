@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <set>
 
-#include "register/register_tables.h"
-
 namespace qbus::regs {
 namespace {
 
@@ -21,13 +19,25 @@ std::string Hex(uint32_t value, int digits) {
 
 std::string OffsetText(uint32_t offset) { return Hex(offset, offset < 0x100 ? 2 : 3); }
 
-// A named register found at a byte: its label ("Command (0x04)") and its table entry (null for
-// bytes without a table).
+// What a byte belongs to. A named register has its label ("Command (0x04)"), fields and access;
+// a byte without a name belongs to an area ("Device-specific register"), which names one byte
+// as `head` + offset + `tail` and a run of them as `heads` + first-last + `tail`.
 struct Place {
   std::string label;
   const RegisterName* table = nullptr;
+  std::span<const FieldName> fields;
   uint32_t start = 0;  // the register's first byte
+  std::string head, heads, tail;
 };
+
+Place Area(std::string head, std::string heads, uint32_t offset, std::string tail = {}) {
+  Place place;
+  place.label = head + " " + OffsetText(offset) + tail;
+  place.head = std::move(head);
+  place.heads = std::move(heads);
+  place.tail = std::move(tail);
+  return place;
+}
 
 const RegisterName* FindIn(std::span<const RegisterName> table, uint32_t relative) {
   for (const RegisterName& entry : table) {
@@ -44,15 +54,34 @@ Place InTable(std::span<const RegisterName> table, uint32_t base, uint32_t offse
   const RegisterName* entry = FindIn(table, offset - base);
   if (entry == nullptr) return {};
   const uint32_t start = base + static_cast<uint32_t>(entry->offset);
-  return {prefix + entry->name + " (" + OffsetText(start) + ")", entry, start};
+  Place place;
+  place.label = prefix + entry->name + " (" + OffsetText(start) + ")";
+  place.table = entry;
+  place.fields = entry->fields;
+  place.start = start;
+  return place;
 }
 
-// The capability that holds `offset`: the one of its list that starts last at or before it.
+// Where a capability ends: its own length, or else the next capability of its list, or the end
+// of the list's range.
+uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capability) {
+  if (capability.length != 0) return capability.offset + capability.length;
+  uint32_t end = capability.extended ? 0x1000 : 0x100;
+  for (const CapabilityAt& other : layout.capabilities) {
+    if (other.extended == capability.extended && other.offset > capability.offset) {
+      end = std::min(end, other.offset);
+    }
+  }
+  return end;
+}
+
+// The capability that holds `offset`, if any.
 const CapabilityAt* CapabilityHolding(const ConfigLayout& layout, uint32_t offset) {
   const bool extended = offset >= 0x100;
   const CapabilityAt* holder = nullptr;
   for (const CapabilityAt& capability : layout.capabilities) {
     if (capability.extended == extended && capability.offset <= offset &&
+        offset < CapabilityEnd(layout, capability) &&
         (holder == nullptr || capability.offset > holder->offset)) {
       holder = &capability;
     }
@@ -60,39 +89,115 @@ const CapabilityAt* CapabilityHolding(const ConfigLayout& layout, uint32_t offse
   return holder;
 }
 
+bool HasCapabilities(const ConfigLayout& layout, bool extended) {
+  return std::any_of(layout.capabilities.begin(), layout.capabilities.end(),
+                     [extended](const CapabilityAt& c) { return c.extended == extended; });
+}
+
+Place InCapability(const CapabilityAt& capability, uint32_t offset) {
+  const CapabilityName* name =
+      capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);
+  const std::string capability_name =
+      name != nullptr ? name->name
+                      : (capability.extended ? "Extended capability " : "Capability ") +
+                            Hex(static_cast<uint32_t>(capability.id), 2);
+  if (name != nullptr) {
+    Place place = InTable(name->registers, capability.offset, offset, capability_name + " ");
+    if (place.table != nullptr) return place;
+  }
+  const std::string area = capability_name + " capability at " + OffsetText(capability.offset);
+  return Area(area + ", byte", area + ", bytes", offset);
+}
+
 Place PlaceOf(const ConfigLayout& layout, uint32_t offset) {
   if (offset < 0x10) return InTable(CommonHeader(), 0, offset, "");
   const uint32_t header_end = layout.header_type == 2 ? 0x48 : 0x40;
   if (offset < header_end) {
     Place place = InTable(TypeHeader(layout.header_type), 0, offset, "");
-    if (place.table == nullptr && layout.header_type >= 0) {
-      place.label =
-          "Header type " + std::to_string(layout.header_type) + " byte " + OffsetText(offset);
+    const uint32_t bars_end = layout.header_type == 0 ? 0x28 : layout.header_type == 1 ? 0x18 : 0;
+    const bool bar = place.table != nullptr && place.start >= 0x10 && place.start < bars_end;
+    if (bar) place.fields = BarFields(layout.bars[(place.start - 0x10) / 4]);
+    if (place.table != nullptr) return place;
+    if (layout.header_type >= 0) {
+      const std::string head = "Header type " + std::to_string(layout.header_type);
+      return Area(head + " byte", head + " bytes", offset);
     }
-    if (place.table != nullptr || layout.header_type >= 0) return place;
+  }
+  if (layout.names_need_root) {
+    return Area("Register", "Registers", offset, " (name unknown without root)");
   }
   if (const CapabilityAt* capability = CapabilityHolding(layout, offset)) {
-    const CapabilityName* name = capability->extended ? FindExtendedCapability(capability->id)
-                                                      : FindCapability(capability->id);
-    const std::string capability_name =
-        name != nullptr ? name->name
-                        : (capability->extended ? "Extended capability " : "Capability ") +
-                              Hex(static_cast<uint32_t>(capability->id), 2);
-    if (name != nullptr) {
-      Place place = InTable(name->registers, capability->offset, offset, capability_name + " ");
-      if (place.table != nullptr) return place;
-    }
-    return {capability_name + " capability at " + OffsetText(capability->offset) + ", byte " +
-            OffsetText(offset)};
+    return InCapability(*capability, offset);
   }
-  return {(offset < 0x100 ? "Device-specific register " : "Extended configuration space ") +
-          OffsetText(offset)};
+  const bool extended = offset >= 0x100;
+  const std::string outside =
+      HasCapabilities(layout, extended) ? " (outside every capability)" : "";
+  return extended
+             ? Area("Extended configuration space", "Extended configuration space", offset, outside)
+             : Area("Device-specific register", "Device-specific registers", offset, outside);
 }
 
 const char* AccessNote(Access access) {
   return access == Access::kReadOnly          ? "read-only"
          : access == Access::kWriteOneToClear ? "write 1 to clear"
                                               : nullptr;
+}
+
+// The length of a standard capability whose own fields decide it; 0 when unknown.
+uint32_t StandardLength(const hw::HardwareAccess& access, uint32_t location, int header_type,
+                        const CapabilityAt& capability) {
+  if (const CapabilityName* name = FindCapability(capability.id); name && name->length != 0) {
+    return name->length;
+  }
+  uint16_t word = 0;
+  const uint32_t at = capability.offset;
+  switch (capability.id) {
+    case 0x05:  // MSI: 64-bit addresses (bit 7) and per-vector masking (bit 8) add registers
+      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
+      return 0x0A + ((word & 0x80) != 0 ? 4 : 0) + ((word & 0x100) != 0 ? 0x0A : 0);
+    case 0x07:  // PCI-X: a bridge's registers are twice a device's
+      return header_type == 1 ? 16 : 8;
+    case 0x09:  // vendor-specific: its own length byte
+      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
+      return std::max<uint32_t>(word & 0xFF, 3);
+    case 0x10:  // PCI Express: version 2 and later add the second set of registers
+      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
+      return (word & 0xF) >= 2 ? 0x3C : 0x24;
+    default:
+      return 0;
+  }
+}
+
+uint32_t ExtendedLength(const hw::HardwareAccess& access, uint32_t location,
+                        const CapabilityAt& capability) {
+  if (const CapabilityName* name = FindExtendedCapability(capability.id);
+      name && name->length != 0) {
+    return name->length;
+  }
+  // Vendor-specific and designated vendor-specific: the length in their second dword.
+  uint32_t dword = 0;
+  if ((capability.id == 0x0B || capability.id == 0x23) &&
+      access.ReadPciConfigDwordEx(location, capability.offset + 4, &dword) != 0) {
+    return std::max<uint32_t>(dword >> 20, 8);
+  }
+  return 0;
+}
+
+void ReadBars(const hw::HardwareAccess& access, uint32_t location, ConfigLayout* layout) {
+  const int count = layout->header_type == 0 ? 6 : layout->header_type == 1 ? 2 : 0;
+  bool upper_next = false;
+  for (int i = 0; i < count; ++i) {
+    uint32_t bar = 0;
+    if (access.ReadPciConfigDwordEx(location, 0x10 + 4 * static_cast<uint32_t>(i), &bar) == 0) {
+      upper_next = false;
+      continue;
+    }
+    const BarKind kind = upper_next       ? BarKind::kUpperHalf
+                         : (bar & 1) != 0 ? BarKind::kIo
+                                          : BarKind::kMemory;
+    layout->bars[static_cast<size_t>(i)] = kind;
+    upper_next = kind == BarKind::kMemory && (bar & 0x6) == 0x4;
+  }
 }
 
 }  // namespace
@@ -102,6 +207,7 @@ ConfigLayout ReadConfigLayout(const hw::HardwareAccess& access, uint32_t locatio
   uint8_t byte = 0;
   if (access.ReadPciConfigByteEx(location, 0x0E, &byte) == 0) return layout;
   layout.header_type = byte & 0x7F;
+  ReadBars(access, location, &layout);
 
   uint16_t status = 0;
   uint8_t pointer = 0;
@@ -112,12 +218,18 @@ ConfigLayout ReadConfigLayout(const hw::HardwareAccess& access, uint32_t locatio
     uint32_t at = pointer & 0xFCu;
     uint16_t header = 0;
     while (at >= 0x40 && at <= 0xFC && seen.insert(at).second &&
-           seen.size() <= kStandardCapabilityLimit &&
-           access.ReadPciConfigWordEx(location, at, &header) != 0) {
-      layout.capabilities.push_back({at, header & 0xFF, false});
+           seen.size() <= kStandardCapabilityLimit) {
+      if (access.ReadPciConfigWordEx(location, at, &header) == 0) {
+        layout.names_need_root = layout.capabilities.empty();
+        break;
+      }
+      CapabilityAt capability{at, header & 0xFF, false};
+      capability.length = StandardLength(access, location, layout.header_type, capability);
+      layout.capabilities.push_back(capability);
       at = (header >> 8) & 0xFCu;
     }
   }
+  if (layout.names_need_root) return layout;
 
   uint32_t at = 0x100;
   uint32_t header = 0;
@@ -126,7 +238,9 @@ ConfigLayout ReadConfigLayout(const hw::HardwareAccess& access, uint32_t locatio
          seen.size() <= kExtendedCapabilityLimit &&
          access.ReadPciConfigDwordEx(location, at, &header) != 0 && header != 0 &&
          header != 0xFFFFFFFF) {
-    layout.capabilities.push_back({at, static_cast<int>(header & 0xFFFF), true});
+    CapabilityAt capability{at, static_cast<int>(header & 0xFFFF), true};
+    capability.length = ExtendedLength(access, location, capability);
+    layout.capabilities.push_back(capability);
     at = (header >> 20) & 0xFFCu;
   }
   return layout;
@@ -138,7 +252,7 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
   const int number = static_cast<int>(offset - place.start) * 8 + bit;
   std::string text = place.label + ", bit " + std::to_string(number);
   const FieldName* field = nullptr;
-  for (const FieldName& candidate : place.table->fields) {
+  for (const FieldName& candidate : place.fields) {
     if (number >= candidate.low && number <= candidate.high) field = &candidate;
   }
   std::string notes;
@@ -155,10 +269,24 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
 }
 
 std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width) {
+  // Each named register once; a run of unnamed bytes of one area as one range.
   std::vector<std::string> labels;
-  for (uint32_t byte = offset; byte < offset + static_cast<uint32_t>(width); ++byte) {
-    const std::string label = PlaceOf(layout, byte).label;
+  const uint32_t end = offset + static_cast<uint32_t>(width);
+  for (uint32_t byte = offset; byte < end;) {
+    const Place place = PlaceOf(layout, byte);
+    uint32_t last = byte;
+    if (place.table == nullptr && !place.head.empty()) {
+      while (last + 1 < end) {
+        const Place next = PlaceOf(layout, last + 1);
+        if (next.table != nullptr || next.head != place.head || next.tail != place.tail) break;
+        ++last;
+      }
+    }
+    const std::string label =
+        last == byte ? place.label
+                     : place.heads + " " + OffsetText(byte) + "-" + OffsetText(last) + place.tail;
     if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+    byte = last + 1;
   }
   std::string text;
   for (size_t i = 0; i < labels.size(); ++i) {

@@ -28,7 +28,8 @@ constexpr FieldName kCommand[] = {
     {11, 15, "Reserved", RO},
 };
 constexpr FieldName kStatus[] = {
-    {0, 2, "Reserved", RO},
+    {0, 0, "Immediate Readiness", RO},
+    {1, 2, "Reserved", RO},
     {3, 3, "Interrupt Status", RO},
     {4, 4, "Capabilities List", RO},
     {5, 5, "66 MHz Capable", RO},
@@ -72,7 +73,15 @@ constexpr FieldName kBar[] = {
     {0, 0, "I/O space indicator", RO},
     {1, 2, "Memory type (32-bit, 64-bit)", RO},
     {3, 3, "Prefetchable", RO},
-    {4, 31, "Base address (bits 31-2 for I/O space)"},
+    {4, 31, "Base address"},
+};
+constexpr FieldName kIoBar[] = {
+    {0, 0, "I/O space indicator", RO},
+    {1, 1, "Reserved", RO},
+    {2, 31, "Base address"},
+};
+constexpr FieldName kUpperBar[] = {
+    {0, 31, "Upper half of a 64-bit base address"},
 };
 constexpr FieldName kRomBar[] = {
     {0, 0, "ROM Enable"},
@@ -100,9 +109,13 @@ constexpr RegisterName kType0[] = {
 };
 
 // Header type 1: a PCI-to-PCI bridge.
-constexpr FieldName kWindowBase[] = {
-    {0, 3, "Addressing capability (16-bit, 32-bit or 64-bit)", RO},
-    {4, 15, "Address bits of the window"},
+constexpr FieldName kMemoryWindow[] = {
+    {0, 3, "Reserved", RO},
+    {4, 15, "Address bits 31-20 of the window"},
+};
+constexpr FieldName kPrefetchableWindow[] = {
+    {0, 3, "Addressing capability (32-bit or 64-bit)", RO},
+    {4, 15, "Address bits 31-20 of the window"},
 };
 constexpr FieldName kIoWindow[] = {
     {0, 3, "Addressing capability (16-bit or 32-bit)", RO},
@@ -146,10 +159,10 @@ constexpr RegisterName kType1[] = {
     {0x1C, 1, "I/O Base", kIoWindow},
     {0x1D, 1, "I/O Limit", kIoWindow},
     {0x1E, 2, "Secondary Status", kSecondaryStatus},
-    {0x20, 2, "Memory Base", kWindowBase},
-    {0x22, 2, "Memory Limit", kWindowBase},
-    {0x24, 2, "Prefetchable Memory Base", kWindowBase},
-    {0x26, 2, "Prefetchable Memory Limit", kWindowBase},
+    {0x20, 2, "Memory Base", kMemoryWindow},
+    {0x22, 2, "Memory Limit", kMemoryWindow},
+    {0x24, 2, "Prefetchable Memory Base", kPrefetchableWindow},
+    {0x26, 2, "Prefetchable Memory Limit", kPrefetchableWindow},
     {0x28, 4, "Prefetchable Base Upper 32 Bits"},
     {0x2C, 4, "Prefetchable Limit Upper 32 Bits"},
     {0x30, 2, "I/O Base Upper 16 Bits"},
@@ -361,26 +374,29 @@ constexpr RegisterName kVendorSpecific[] = {
     {0x02, 1, "Capability Length", {}, RO},
 };
 
+// Lengths in bytes; 0 where a field of the capability decides (see register_map.cpp) or where
+// it is not fixed.
 constexpr CapabilityName kCapabilities[] = {
-    {0x01, "Power Management", kPowerManagement},
-    {0x02, "AGP", kCapabilityHeader},
-    {0x03, "Vital Product Data", kCapabilityHeader},
-    {0x04, "Slot Identification", kCapabilityHeader},
+    {0x00, "Null", kCapabilityHeader, 2},
+    {0x01, "Power Management", kPowerManagement, 8},
+    {0x02, "AGP", kCapabilityHeader, 12},
+    {0x03, "Vital Product Data", kCapabilityHeader, 8},
+    {0x04, "Slot Identification", kCapabilityHeader, 4},
     {0x05, "MSI", kMsi},
-    {0x06, "CompactPCI Hot Swap", kCapabilityHeader},
+    {0x06, "CompactPCI Hot Swap", kCapabilityHeader, 4},
     {0x07, "PCI-X", kCapabilityHeader},
     {0x08, "HyperTransport", kCapabilityHeader},
     {0x09, "Vendor-Specific", kVendorSpecific},
-    {0x0A, "Debug Port", kCapabilityHeader},
+    {0x0A, "Debug Port", kCapabilityHeader, 4},
     {0x0B, "CompactPCI Central Resource Control", kCapabilityHeader},
-    {0x0C, "PCI Hot-Plug", kCapabilityHeader},
-    {0x0D, "Bridge Subsystem Vendor ID", kCapabilityHeader},
+    {0x0C, "PCI Hot-Plug", kCapabilityHeader, 8},
+    {0x0D, "Bridge Subsystem Vendor ID", kCapabilityHeader, 8},
     {0x0E, "AGP 8x", kCapabilityHeader},
     {0x0F, "Secure Device", kCapabilityHeader},
     {0x10, "PCI Express", kExpress},
-    {0x11, "MSI-X", kMsix},
-    {0x12, "SATA Data/Index Configuration", kCapabilityHeader},
-    {0x13, "Advanced Features", kCapabilityHeader},
+    {0x11, "MSI-X", kMsix, 12},
+    {0x12, "SATA Data/Index Configuration", kCapabilityHeader, 8},
+    {0x13, "Advanced Features", kCapabilityHeader, 6},
     {0x14, "Enhanced Allocation", kCapabilityHeader},
     {0x15, "Flattening Portal Bridge", kCapabilityHeader},
 };
@@ -450,38 +466,59 @@ constexpr RegisterName kAer[] = {
 };
 
 constexpr CapabilityName kExtendedCapabilities[] = {
+    {0x0000, "Null Extended", kExtendedHeaderOnly, 4},
     {0x0001, "Advanced Error Reporting", kAer},
     {0x0002, "Virtual Channel", kExtendedHeaderOnly},
-    {0x0003, "Device Serial Number", kExtendedHeaderOnly},
-    {0x0004, "Power Budgeting", kExtendedHeaderOnly},
+    {0x0003, "Device Serial Number", kExtendedHeaderOnly, 12},
+    {0x0004, "Power Budgeting", kExtendedHeaderOnly, 16},
     {0x0005, "Root Complex Link Declaration", kExtendedHeaderOnly},
-    {0x0006, "Root Complex Internal Link Control", kExtendedHeaderOnly},
+    {0x0006, "Root Complex Internal Link Control", kExtendedHeaderOnly, 12},
     {0x0007, "Root Complex Event Collector Endpoint Association", kExtendedHeaderOnly},
     {0x0008, "Multi-Function Virtual Channel", kExtendedHeaderOnly},
     {0x0009, "Virtual Channel (with MFVC)", kExtendedHeaderOnly},
-    {0x000A, "Root Complex Register Block Header", kExtendedHeaderOnly},
+    {0x000A, "Root Complex Register Block Header", kExtendedHeaderOnly, 12},
     {0x000B, "Vendor-Specific Extended", kExtendedHeaderOnly},
+    {0x000C, "Configuration Access Correlation", kExtendedHeaderOnly},
     {0x000D, "Access Control Services", kExtendedHeaderOnly},
-    {0x000E, "Alternative Routing-ID Interpretation", kExtendedHeaderOnly},
-    {0x000F, "Address Translation Services", kExtendedHeaderOnly},
-    {0x0010, "Single Root I/O Virtualization", kExtendedHeaderOnly},
+    {0x000E, "Alternative Routing-ID Interpretation", kExtendedHeaderOnly, 8},
+    {0x000F, "Address Translation Services", kExtendedHeaderOnly, 8},
+    {0x0010, "Single Root I/O Virtualization", kExtendedHeaderOnly, 64},
     {0x0011, "Multi-Root I/O Virtualization", kExtendedHeaderOnly},
-    {0x0012, "Multicast", kExtendedHeaderOnly},
-    {0x0013, "Page Request", kExtendedHeaderOnly},
+    {0x0012, "Multicast", kExtendedHeaderOnly, 48},
+    {0x0013, "Page Request", kExtendedHeaderOnly, 16},
+    {0x0014, "Reserved for AMD", kExtendedHeaderOnly},
     {0x0015, "Resizable BAR", kExtendedHeaderOnly},
     {0x0016, "Dynamic Power Allocation", kExtendedHeaderOnly},
     {0x0017, "TPH Requester", kExtendedHeaderOnly},
-    {0x0018, "Latency Tolerance Reporting", kExtendedHeaderOnly},
+    {0x0018, "Latency Tolerance Reporting", kExtendedHeaderOnly, 8},
     {0x0019, "Secondary PCI Express", kExtendedHeaderOnly},
     {0x001A, "Protocol Multiplexing", kExtendedHeaderOnly},
-    {0x001B, "Process Address Space ID", kExtendedHeaderOnly},
+    {0x001B, "Process Address Space ID", kExtendedHeaderOnly, 8},
+    {0x001C, "LN Requester", kExtendedHeaderOnly, 8},
     {0x001D, "Downstream Port Containment", kExtendedHeaderOnly},
-    {0x001E, "L1 PM Substates", kExtendedHeaderOnly},
-    {0x001F, "Precision Time Measurement", kExtendedHeaderOnly},
+    {0x001E, "L1 PM Substates", kExtendedHeaderOnly, 16},
+    {0x001F, "Precision Time Measurement", kExtendedHeaderOnly, 12},
+    {0x0020, "PCI Express over M-PHY", kExtendedHeaderOnly},
+    {0x0021, "FRS Queueing", kExtendedHeaderOnly, 16},
+    {0x0022, "Readiness Time Reporting", kExtendedHeaderOnly, 12},
     {0x0023, "Designated Vendor-Specific", kExtendedHeaderOnly},
-    {0x0025, "Data Link Feature", kExtendedHeaderOnly},
+    {0x0024, "VF Resizable BAR", kExtendedHeaderOnly},
+    {0x0025, "Data Link Feature", kExtendedHeaderOnly, 12},
     {0x0026, "Physical Layer 16.0 GT/s", kExtendedHeaderOnly},
     {0x0027, "Lane Margining at the Receiver", kExtendedHeaderOnly},
+    {0x0028, "Hierarchy ID", kExtendedHeaderOnly},
+    {0x0029, "Native PCIe Enclosure Management", kExtendedHeaderOnly, 16},
+    {0x002A, "Physical Layer 32.0 GT/s", kExtendedHeaderOnly},
+    {0x002B, "Alternate Protocol", kExtendedHeaderOnly},
+    {0x002C, "System Firmware Intermediary", kExtendedHeaderOnly},
+    {0x002D, "Shadow Functions", kExtendedHeaderOnly},
+    {0x002E, "Data Object Exchange", kExtendedHeaderOnly, 24},
+    {0x002F, "Device 3", kExtendedHeaderOnly},
+    {0x0030, "Integrity and Data Encryption", kExtendedHeaderOnly},
+    {0x0031, "Physical Layer 64.0 GT/s", kExtendedHeaderOnly},
+    {0x0032, "Flit Logging", kExtendedHeaderOnly},
+    {0x0033, "Flit Performance Measurement", kExtendedHeaderOnly},
+    {0x0034, "Flit Error Injection", kExtendedHeaderOnly},
 };
 
 // clang-format on
@@ -496,6 +533,18 @@ const CapabilityName* Find(const CapabilityName (&table)[N], int id) {
 }  // namespace
 
 std::span<const RegisterName> CommonHeader() { return kCommon; }
+
+std::span<const FieldName> BarFields(BarKind kind) {
+  switch (kind) {
+    case BarKind::kIo:
+      return kIoBar;
+    case BarKind::kUpperHalf:
+      return kUpperBar;
+    case BarKind::kMemory:
+      break;
+  }
+  return kBar;
+}
 
 std::span<const RegisterName> TypeHeader(int header_type) {
   switch (header_type) {

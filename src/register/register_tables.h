@@ -29,6 +29,11 @@ struct RegisterName {
 
 // Bytes 0x00 to 0x0F, the same for every header type.
 std::span<const RegisterName> CommonHeader();
+// What a BAR holds, from its bit 0 and memory type: a memory BAR, an I/O BAR, or the upper half
+// of the 64-bit memory BAR before it. Each has its own fields.
+enum class BarKind { kMemory, kIo, kUpperHalf };
+std::span<const FieldName> BarFields(BarKind kind);
+
 // Bytes 0x10 to 0x3F for header type 0 (devices), 1 (PCI bridges) and 2 (CardBus bridges, whose
 // header runs to 0x47); empty for any other type.
 std::span<const RegisterName> TypeHeader(int header_type);
@@ -39,6 +44,9 @@ struct CapabilityName {
   int id;
   const char* name;
   std::span<const RegisterName> registers;  // empty: named only
+  // Bytes from its first byte to its end; 0 where one of its own fields gives the length (MSI,
+  // PCI Express, PCI-X, vendor-specific) or where it has no fixed length.
+  uint32_t length = 0;
 };
 
 // The capability with `id`, or null when it has no name here.

@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QPushButton>
 
+#include "ui/described_accessible.h"
 #include "ui/fitted_widgets.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
@@ -26,10 +27,11 @@ void Place(QWidget* widget, int x, int y, int width, int height) {
 
 }  // namespace
 
-// A description is needed when the pointer rests on a control or the keyboard takes the focus
-// to it (where a screen reader reads it); a click that focuses a control needs none.
+// A description is needed when the pointer rests on a control, when the keyboard takes the
+// focus to it, or when an assistive technology asks for it; a click that focuses a control
+// needs none.
 bool DescriptionNeeded(const QEvent* event) {
-  if (event->type() == QEvent::ToolTip) return true;
+  if (event->type() == QEvent::ToolTip || event->type() == kDescribeEvent) return true;
   if (event->type() != QEvent::FocusIn) return false;
   const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
   return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "ui/described_accessible.h"
 #include "ui/layer_impl.h"
 #include "ui/window_metrics.h"
 
@@ -15,6 +16,7 @@ namespace qbus::ui {
 
 WindowLayer::WindowLayer(LayerOptions options) : impl_(std::make_unique<Impl>()) {
   impl_->options = std::move(options);
+  InstallDescribedAccessibility();
 }
 
 WindowLayer::~WindowLayer() {

@@ -3,6 +3,7 @@
 // faster ways to a register: a device line's double-click or Enter, the selectors' keys, copy.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -61,6 +62,48 @@ TEST_F(NamesAndShortcuts, RegisterNamesAreReadOnlyWhenFirstAskedForAndLinesCopy)
                                "DeinitializeOls",
                            }))
       << "the layout is read once, after READ, and nothing is written";
+}
+
+// What a screen reader gets through the controls' accessible interfaces, with no hover and no
+// focus: each description (reading the layout once, when first asked), a check box's role and
+// state, and its toggle action, which edits the register as a click does.
+TEST_F(NamesAndShortcuts, AssistiveTechnologiesGetDescriptionsAndToggleBits) {
+  user_.Then("offset 4", [this] { PressInSelector(kOffsetSelector, Qt::Key_Up, 1); });
+  user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  user_.Then("ask as a screen reader", [this] {
+    EXPECT_EQ(AccessLines().size(), 2u) << "nothing read for names before they are asked for";
+    const auto ask = [this](ControlId id) {
+      return QAccessible::queryAccessibleInterface(Widget(layer(), id));
+    };
+    const struct {
+      ControlId id;
+      const char* description;
+    } kRows[] = {
+        {kReadLine, "Command (0x04) and Status (0x06)"},
+        {kWriteLine, "Command (0x04) and Status (0x06)"},
+        {kReadRowFirst + 29, "Command (0x04), bit 2: Bus Master Enable"},
+        {kEditRowFirst, "Status (0x06), bit 15: Detected Parity Error (write 1 to clear)"},
+    };
+    for (const auto& [id, description] : kRows) {
+      SCOPED_TRACE(id);
+      EXPECT_EQ(ask(id)->text(QAccessible::Description).toStdString(), description);
+    }
+    QAccessibleInterface* bit = ask(kEditRowFirst + 31);
+    EXPECT_EQ(bit->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(bit->state().checkable);
+    EXPECT_FALSE(bit->state().checked);
+    EXPECT_TRUE(ask(kReadRowFirst)->state().disabled);
+    bit->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  });
+  user_.Then("the bit is set", [this] {
+    EXPECT_EQ(layer().GetControlState(kEditRowFirst + 31), 1);
+    EXPECT_NE(Text(kWriteLine).find("Hex: 20900007"), std::string::npos) << Text(kWriteLine);
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+  const auto lines = AccessLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "ReadPciConfigByteEx 0x0 0xE -> 0x1 0x0"), 1)
+      << "the layout is read once";
 }
 
 TEST_F(NamesAndShortcuts, ADeviceLineSelectsItsFunctionAndTheSelectorsTakeTheirKeys) {

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/described_accessible.h"
+
+#include <QAccessibleWidget>
+#include <QCoreApplication>
+
+#include "ui/fitted_widgets.h"
+
+namespace qbus::ui {
+namespace {
+
+QString Described(QWidget* widget) {
+  if (widget->accessibleDescription().isEmpty()) {
+    QEvent ask(kDescribeEvent);
+    QCoreApplication::sendEvent(widget, &ask);
+  }
+  return widget->accessibleDescription();
+}
+
+class DescribedLabel : public QAccessibleWidget {
+ public:
+  explicit DescribedLabel(TextLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Description) return Described(widget());
+    if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+      return static_cast<const TextLabel*>(widget())->text();
+    }
+    return QAccessibleWidget::text(kind);
+  }
+};
+
+class DescribedCheckBox : public QAccessibleWidget {
+ public:
+  explicit DescribedCheckBox(CheckBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Description) return Described(widget());
+    if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) return Box()->text();
+    return QAccessibleWidget::text(kind);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.checkable = true;
+    state.checked = Box()->isChecked();
+    return state;
+  }
+
+  QStringList actionNames() const override {
+    return QStringList(toggleAction()) + QAccessibleWidget::actionNames();
+  }
+
+  void doAction(const QString& name) override {
+    if (name == toggleAction() || name == pressAction()) {
+      if (Box()->isEnabled()) Box()->click();
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+
+ private:
+  CheckBox* Box() const { return static_cast<CheckBox*>(widget()); }
+};
+
+// Asked with each class name of an object's class chain, most derived first, before Qt's own
+// factory would answer for QLabel or QCheckBox.
+QAccessibleInterface* DescribedFactory(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String(TextLabel::staticMetaObject.className())) {
+    return new DescribedLabel(static_cast<TextLabel*>(object));
+  }
+  if (class_name == QLatin1String(CheckBox::staticMetaObject.className())) {
+    return new DescribedCheckBox(static_cast<CheckBox*>(object));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void InstallDescribedAccessibility() { QAccessible::installFactory(DescribedFactory); }
+
+}  // namespace qbus::ui

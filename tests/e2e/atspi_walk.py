@@ -1,0 +1,30 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Walks the accessibility tree of every application on the AT-SPI bus, as a screen reader does,
+# and prints one line per control that has a description, or is a check box or a label:
+# ROLE|NAME|DESCRIPTION.
+import dbus
+
+session = dbus.SessionBus()
+address = session.get_object("org.a11y.Bus", "/org/a11y/bus").GetAddress(
+    dbus_interface="org.a11y.Bus")
+bus = dbus.bus.BusConnection(address)
+
+
+def node(name, path):
+    remote = bus.get_object(name, path)
+    properties = dbus.Interface(remote, "org.freedesktop.DBus.Properties")
+    return (str(properties.Get("org.a11y.atspi.Accessible", "Name")),
+            str(properties.Get("org.a11y.atspi.Accessible", "Description")),
+            str(remote.GetRoleName(dbus_interface="org.a11y.atspi.Accessible")),
+            remote.GetChildren(dbus_interface="org.a11y.atspi.Accessible"))
+
+
+for application in node("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")[3]:
+    name, _, role, children = node(*application)
+    print(f"{role}|{name}|")
+    pending = list(children)
+    while pending:
+        name, description, role, children = node(*pending.pop(0))
+        if description or role in ("check box", "label"):
+            print(f"{role}|{name}|{description}")
+        pending.extend(children)

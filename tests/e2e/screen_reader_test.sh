@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The window as a screen reader meets it: run as a user (in a user namespace when root) with its
+# own D-Bus session and accessibility bus on a private X server, READ the Command register with
+# the real pointer, then walk the tree over AT-SPI with no hover and no focus. Every bit box and
+# result line has its description, the names were read only when the walk asked, and nothing
+# was written.
+#   screen_reader_test.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+source=$1 build=$2
+work=$(mktemp -d)
+chmod 755 "$work"
+exec {xfd}<> <(:)
+Xvfb -displayfd "$xfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+read -r -t 10 -u "$xfd" display || { echo "Xvfb did not start" >&2; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Inside the session: the accessibility bus, the window, a READ, the walk.
+cat >"$work/session.sh" <<SESSION
+#!/usr/bin/env bash
+set -euo pipefail
+export HOME="$work" XDG_RUNTIME_DIR="$work/run" DISPLAY=":$display"
+mkdir -m 700 "$work/run"
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/launcher.log" 2>&1 &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH="$build/sim" QUORILBUS_SIM_TRACE="$work/trace" \
+  "$build/bin/quoril-bus" >"$work/program.log" 2>&1 &
+program=\$!
+window=\$(timeout 20 xdotool search --sync --name "Quoril Bus" | head -n 1)
+for _ in \$(seq 200); do [ "\$(wc -l <"$work/trace")" -ge 131073 ] && break; sleep 0.1; done
+sleep 1  # the form is built after the scan
+eval "\$(xdotool getwindowgeometry --shell "\$window")"
+xdotool mousemove \$((X + 941)) \$((Y + 36)) click 1  # offset up: 0x0004
+sleep 0.3
+xdotool mousemove \$((X + 500)) \$((Y + 102)) click 1  # READ
+for _ in \$(seq 50); do [ "\$(wc -l <"$work/trace")" -ge 131074 ] && break; sleep 0.1; done
+wc -l <"$work/trace" >"$work/before-walk"
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/walk.txt"
+kill \$program
+SESSION
+chmod +x "$work/session.sh"
+map=()
+[ "$(id -u)" -eq 0 ] && map=(unshare --user --map-user=1000 --map-group=1000 --)
+"${map[@]}" dbus-run-session -- "$work/session.sh" >"$work/session.log" 2>&1 ||
+  fail "the session: $(tail -5 "$work/session.log")"
+
+walk=$work/walk.txt
+grep -qx 'application|quoril-bus|' "$walk" || fail "the window is not on the bus: $(head -3 "$walk")"
+[ "$(cat "$work/before-walk")" -eq 131074 ] || fail "names were read before anyone asked"
+[ "$(grep -c '^check box|.*|.\+' "$walk")" -eq 64 ] ||
+  fail "$(grep -c '^check box|.*|.\+' "$walk") of 64 bit boxes have a description"
+grep -qx 'check box|2|Command (0x04), bit 2: Bus Master Enable' "$walk" ||
+  fail "bit 2: $(grep '^check box|2|' "$walk")"
+grep -q '^label|Read-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
+  fail "the Read line: $(grep '^label|Read-' "$walk")"
+grep -q '^label|Write-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
+  fail "the Write line: $(grep '^label|Write-' "$walk")"
+if grep -q '^WritePciConfig' "$work/trace"; then fail "the walk wrote"; fi
+[ "$(wc -l <"$work/trace")" -gt 131074 ] || fail "the walk read no names"
+echo "1 passed, 0 failed"

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Includes follow the layering: app -> scan/register -> controls -> ui, with hw and text below
-# and beside; only src/ui sees Qt; the access libraries include nothing of the program, and the
-# program only the entry points' one declaration (from src/hw).
+# Includes follow the layering: app -> scan/register -> controls -> ui, with hw, text and
+# config_space (register knowledge) below and beside; only src/ui sees Qt; the access libraries
+# include nothing of the program but config_space, which depends on nothing, and the program
+# only the entry points' one declaration (from src/hw).
 #   layering_test.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
-  [text]="text" [hw]="hw" [names]="names" [ui]="ui" [controls]="controls ui"
-  [scan]="scan controls ui hw names text" [register]="register controls ui hw text"
-  [app]="app scan register controls ui hw names text"
+  [text]="text" [hw]="hw" [names]="names" [config_space]="config_space" [ui]="ui"
+  [controls]="controls ui" [scan]="scan controls ui hw names text"
+  [register]="register controls ui hw text config_space"
+  [app]="app scan register controls ui hw names text config_space"
 )
 failures=0
 checked=0

@@ -39,6 +39,17 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
   return false;
 }
 
+cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location) {
+  return [&access, location](uint32_t offset, uint32_t width) -> std::optional<uint32_t> {
+    const AccessWidth widths[] = {AccessWidth::kByte, AccessWidth::kWord, AccessWidth::kByte,
+                                  AccessWidth::kDWord};
+    const RegisterTarget target{widths[(width - 1) & 3], location, offset, {}};
+    uint32_t value = 0;
+    if (!ReadRegister(access, target, &value)) return std::nullopt;
+    return value;
+  };
+}
+
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size) {
   uint16_t vendor = 0;

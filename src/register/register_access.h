@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "config_space/capability_walk.h"
 #include "hw/hardware_access.h"
 #include "register/captions.h"
 #include "register/result_line.h"
@@ -33,6 +34,10 @@ bool ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target
 // Writes the width's low bits of `value` through the width's write entry; true when the library
 // reports success.
 bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t value);
+
+// Reads one function's configuration space through `access`'s read entries (for the
+// capability walk); `access` must outlive the reader.
+cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location);
 
 // Why an access to `target` just failed, found by reading the function (never writing): a word
 // at 0x00 (does any function answer?), a dword at 0x40 (does the library reach past the first

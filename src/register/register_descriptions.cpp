@@ -4,14 +4,14 @@
 #include <memory>
 #include <optional>
 
+#include "config_space/register_names.h"
 #include "controls/control_table.h"
-#include "register/register_map.h"
 
 namespace qbus::regs {
 
 void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                                const RegisterTarget& target) {
-  auto layout = std::make_shared<std::optional<ConfigLayout>>();
+  auto layout = std::make_shared<std::optional<cfgspace::ConfigLayout>>();
   layer.SetDescriptionSource([&access, target, layout](ui::ControlId id) -> std::string {
     using namespace controls;
     const int bits = WidthBits(target.width);
@@ -21,10 +21,12 @@ void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess&
       if (id >= row && id < row + bits) first = row;
     }
     if (!line && first < 0) return {};
-    if (!*layout) *layout = ReadConfigLayout(access, target.location);
-    if (line) return DescribeRegisters(**layout, target.offset, WidthBytes(target.width));
+    if (!*layout) *layout = cfgspace::ReadConfigLayout(FunctionReader(access, target.location));
+    if (line) {
+      return cfgspace::DescribeRegisters(**layout, target.offset, WidthBytes(target.width));
+    }
     const int bit = bits - 1 - (id - first);  // the leftmost box holds the highest bit
-    return DescribeBit(**layout, target.offset + static_cast<uint32_t>(bit / 8), bit % 8);
+    return cfgspace::DescribeBit(**layout, target.offset + static_cast<uint32_t>(bit / 8), bit % 8);
   });
 }
 

@@ -8,9 +8,10 @@
 namespace qbus::regs {
 
 // Makes the result lines and bit boxes of the cycle that read `target` describe themselves:
-// a line names the registers it shows, a box its register and bit field (register_map.h). The
-// function's layout is read through `access` the first time a description is needed, never
-// before, and only once per READ. `access` must outlive the cycle's controls.
+// a line names the registers it shows, a box its register and bit field
+// (config_space/register_names.h). The function's layout is read through `access` the first time a
+// description is needed, never before, and only once per READ. `access` must outlive the cycle's
+// controls.
 void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                                const RegisterTarget& target);
 

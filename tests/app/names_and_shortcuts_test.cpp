@@ -57,7 +57,7 @@ TEST_F(NamesAndShortcuts, RegisterNamesAreReadOnlyWhenFirstAskedForAndLinesCopy)
                                "ReadPciConfigWordEx 0x0 0x6 -> 0x1 0x2090",
                                "ReadPciConfigByteEx 0x0 0x34 -> 0x1 0xE0",
                                "ReadPciConfigWordEx 0x0 0xE0 -> 0x1 0x9",
-                               "ReadPciConfigWordEx 0x0 0xE2 -> 0x1 0x110",
+                               "ReadPciConfigByteEx 0x0 0xE2 -> 0x1 0x10",
                                "ReadPciConfigDwordEx 0x0 0x100 -> 0x0 0xFFFFFFFF",
                                "DeinitializeOls",
                            }))

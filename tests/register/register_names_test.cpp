@@ -2,15 +2,17 @@
 // The names of registers and bits, found through the simulated machine's built-in functions (a
 // host bridge, a device, a PCI Express root port and a PCI Express device with AER), and the
 // capability walk on chains that loop or point out of range.
+#include "config_space/register_names.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include "hw/library_binding.h"
-#include "register/register_map.h"
+#include "register/register_access.h"
 #include "tests/support/temp_dir.h"
 
-namespace qbus::regs {
+namespace qbus::cfgspace {
 namespace {
 
 void NoMessage(const std::string& title, const std::string&) { ADD_FAILURE() << title; }
@@ -65,9 +67,11 @@ TEST_F(RegisterNames, NameEachBitAfterItsHeaderAndCapabilities) {
   };
   for (const auto& [location, offset, bit, name] : kBits) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(DescribeBit(ReadConfigLayout(library_.access, location), offset, bit), name);
+    EXPECT_EQ(
+        DescribeBit(ReadConfigLayout(regs::FunctionReader(library_.access, location)), offset, bit),
+        name);
   }
-  const ConfigLayout host = ReadConfigLayout(library_.access, 0x0000);
+  const ConfigLayout host = ReadConfigLayout(regs::FunctionReader(library_.access, 0x0000));
   EXPECT_EQ(DescribeRegisters(host, 0x04, 4), "Command (0x04) and Status (0x06)");
   EXPECT_EQ(DescribeRegisters(host, 0x0C, 4),
             "Cache Line Size (0x0C), Latency Timer (0x0D), Header Type (0x0E) and BIST (0x0F)");
@@ -112,9 +116,11 @@ TEST_F(RegisterNames, NameBarKindsCapabilityExtentsAndEveryHeaderType) {
   };
   for (const auto& [location, offset, bit, name] : kBits) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(DescribeBit(ReadConfigLayout(library_.access, location), offset, bit), name);
+    EXPECT_EQ(
+        DescribeBit(ReadConfigLayout(regs::FunctionReader(library_.access, location)), offset, bit),
+        name);
   }
-  const ConfigLayout bridge = ReadConfigLayout(library_.access, 0x00E0);
+  const ConfigLayout bridge = ReadConfigLayout(regs::FunctionReader(library_.access, 0x00E0));
   EXPECT_EQ(DescribeRegisters(bridge, 0x50, 4),
             "Device-specific registers 0x50-0x53 (outside every capability)");
   EXPECT_EQ(DescribeRegisters(bridge, 0x44, 4),
@@ -129,7 +135,7 @@ TEST_F(RegisterNames, WithoutRootRegistersPastTheHeaderSayTheirNameNeedsRoot) {
   setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
   ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
   unsetenv("QUORILBUS_SIM_UNPRIVILEGED");
-  const ConfigLayout bridge = ReadConfigLayout(library_.access, 0x00E0);
+  const ConfigLayout bridge = ReadConfigLayout(regs::FunctionReader(library_.access, 0x00E0));
   EXPECT_EQ(DescribeBit(bridge, 0x3E, 6), "Bridge Control (0x3E), bit 6: Secondary Bus Reset");
   EXPECT_EQ(DescribeBit(bridge, 0x60, 0), "Register 0x60 (name unknown without root), bit 0");
   EXPECT_EQ(DescribeRegisters(bridge, 0x60, 4), "Registers 0x60-0x63 (name unknown without root)");
@@ -152,15 +158,15 @@ TEST_F(RegisterNames, TheCapabilityWalkEndsOnEveryBrokenChain) {
   hw::Unbind(&library_);
   setenv("QUORILBUS_SIM_DUMP", dump.c_str(), 1);
   ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
-  const ConfigLayout looping = ReadConfigLayout(library_.access, 0x0008);
+  const ConfigLayout looping = ReadConfigLayout(regs::FunctionReader(library_.access, 0x0008));
   ASSERT_EQ(looping.capabilities.size(), 3u);
   EXPECT_EQ(looping.capabilities[1].offset, 0x50u);
   EXPECT_EQ(looping.capabilities[2].offset, 0x100u);
-  EXPECT_TRUE(ReadConfigLayout(library_.access, 0x0010).capabilities.empty());
-  EXPECT_EQ(DescribeBit(ReadConfigLayout(library_.access, 0x0030), 0x04, 0),
+  EXPECT_TRUE(ReadConfigLayout(regs::FunctionReader(library_.access, 0x0010)).capabilities.empty());
+  EXPECT_EQ(DescribeBit(ReadConfigLayout(regs::FunctionReader(library_.access, 0x0030)), 0x04, 0),
             "Command (0x04), bit 0: I/O Space Enable")
       << "an absent function has the common header's names";
 }
 
 }  // namespace
-}  // namespace qbus::regs
+}  // namespace qbus::cfgspace

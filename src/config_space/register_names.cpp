@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "register/register_map.h"
+#include "config_space/register_names.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
 
-namespace qbus::regs {
+namespace qbus::cfgspace {
 namespace {
-
-constexpr uint32_t kStandardCapabilityLimit = 48;
-constexpr uint32_t kExtendedCapabilityLimit = 960;
 
 std::string Hex(uint32_t value, int digits) {
   char text[16];
@@ -143,108 +139,7 @@ const char* AccessNote(Access access) {
                                               : nullptr;
 }
 
-// The length of a standard capability whose own fields decide it; 0 when unknown.
-uint32_t StandardLength(const hw::HardwareAccess& access, uint32_t location, int header_type,
-                        const CapabilityAt& capability) {
-  if (const CapabilityName* name = FindCapability(capability.id); name && name->length != 0) {
-    return name->length;
-  }
-  uint16_t word = 0;
-  const uint32_t at = capability.offset;
-  switch (capability.id) {
-    case 0x05:  // MSI: 64-bit addresses (bit 7) and per-vector masking (bit 8) add registers
-      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
-      return 0x0A + ((word & 0x80) != 0 ? 4 : 0) + ((word & 0x100) != 0 ? 0x0A : 0);
-    case 0x07:  // PCI-X: a bridge's registers are twice a device's
-      return header_type == 1 ? 16 : 8;
-    case 0x09:  // vendor-specific: its own length byte
-      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
-      return std::max<uint32_t>(word & 0xFF, 3);
-    case 0x10:  // PCI Express: version 2 and later add the second set of registers
-      if (access.ReadPciConfigWordEx(location, at + 2, &word) == 0) return 0;
-      return (word & 0xF) >= 2 ? 0x3C : 0x24;
-    default:
-      return 0;
-  }
-}
-
-uint32_t ExtendedLength(const hw::HardwareAccess& access, uint32_t location,
-                        const CapabilityAt& capability) {
-  if (const CapabilityName* name = FindExtendedCapability(capability.id);
-      name && name->length != 0) {
-    return name->length;
-  }
-  // Vendor-specific and designated vendor-specific: the length in their second dword.
-  uint32_t dword = 0;
-  if ((capability.id == 0x0B || capability.id == 0x23) &&
-      access.ReadPciConfigDwordEx(location, capability.offset + 4, &dword) != 0) {
-    return std::max<uint32_t>(dword >> 20, 8);
-  }
-  return 0;
-}
-
-void ReadBars(const hw::HardwareAccess& access, uint32_t location, ConfigLayout* layout) {
-  const int count = layout->header_type == 0 ? 6 : layout->header_type == 1 ? 2 : 0;
-  bool upper_next = false;
-  for (int i = 0; i < count; ++i) {
-    uint32_t bar = 0;
-    if (access.ReadPciConfigDwordEx(location, 0x10 + 4 * static_cast<uint32_t>(i), &bar) == 0) {
-      upper_next = false;
-      continue;
-    }
-    const BarKind kind = upper_next       ? BarKind::kUpperHalf
-                         : (bar & 1) != 0 ? BarKind::kIo
-                                          : BarKind::kMemory;
-    layout->bars[static_cast<size_t>(i)] = kind;
-    upper_next = kind == BarKind::kMemory && (bar & 0x6) == 0x4;
-  }
-}
-
 }  // namespace
-
-ConfigLayout ReadConfigLayout(const hw::HardwareAccess& access, uint32_t location) {
-  ConfigLayout layout;
-  uint8_t byte = 0;
-  if (access.ReadPciConfigByteEx(location, 0x0E, &byte) == 0) return layout;
-  layout.header_type = byte & 0x7F;
-  ReadBars(access, location, &layout);
-
-  uint16_t status = 0;
-  uint8_t pointer = 0;
-  const uint32_t list_start = layout.header_type == 2 ? 0x14 : 0x34;
-  std::set<uint32_t> seen;
-  if (access.ReadPciConfigWordEx(location, 0x06, &status) != 0 && (status & 0x10) != 0 &&
-      access.ReadPciConfigByteEx(location, list_start, &pointer) != 0) {
-    uint32_t at = pointer & 0xFCu;
-    uint16_t header = 0;
-    while (at >= 0x40 && at <= 0xFC && seen.insert(at).second &&
-           seen.size() <= kStandardCapabilityLimit) {
-      if (access.ReadPciConfigWordEx(location, at, &header) == 0) {
-        layout.names_need_root = layout.capabilities.empty();
-        break;
-      }
-      CapabilityAt capability{at, header & 0xFF, false};
-      capability.length = StandardLength(access, location, layout.header_type, capability);
-      layout.capabilities.push_back(capability);
-      at = (header >> 8) & 0xFCu;
-    }
-  }
-  if (layout.names_need_root) return layout;
-
-  uint32_t at = 0x100;
-  uint32_t header = 0;
-  seen.clear();
-  while (at >= 0x100 && at <= 0xFFC && seen.insert(at).second &&
-         seen.size() <= kExtendedCapabilityLimit &&
-         access.ReadPciConfigDwordEx(location, at, &header) != 0 && header != 0 &&
-         header != 0xFFFFFFFF) {
-    CapabilityAt capability{at, static_cast<int>(header & 0xFFFF), true};
-    capability.length = ExtendedLength(access, location, capability);
-    layout.capabilities.push_back(capability);
-    at = (header >> 20) & 0xFFCu;
-  }
-  return layout;
-}
 
 std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
   const Place place = PlaceOf(layout, offset);
@@ -295,4 +190,4 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
   return text;
 }
 
-}  // namespace qbus::regs
+}  // namespace qbus::cfgspace

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "register/register_tables.h"
+#include "config_space/register_tables.h"
 
 #include <algorithm>
 
-namespace qbus::regs {
+namespace qbus::cfgspace {
 namespace {
 
 // The tables keep one register or field a line.
@@ -562,4 +562,4 @@ std::span<const RegisterName> TypeHeader(int header_type) {
 const CapabilityName* FindCapability(int id) { return Find(kCapabilities, id); }
 const CapabilityName* FindExtendedCapability(int id) { return Find(kExtendedCapabilities, id); }
 
-}  // namespace qbus::regs
+}  // namespace qbus::cfgspace

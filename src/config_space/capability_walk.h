@@ -3,17 +3,20 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
+#include <functional>
+#include <optional>
 #include <vector>
 
-#include "hw/hardware_access.h"
-#include "register/register_tables.h"
+#include "config_space/register_tables.h"
 
-// Names for what a register's bits mean: which header, capability or extended capability holds
-// a byte of a function's configuration space, found by reading the function's header type and
-// following its capability lists through the access library (reads only), and the names of the
-// register and bit field there (register_tables.h).
-namespace qbus::regs {
+// Where a function's registers lie: its header type, what its BARs hold, and its capabilities
+// with their extents, found by reading (never writing) its configuration space.
+namespace qbus::cfgspace {
+
+// Reads `width` bytes (1, 2 or 4) at byte `offset` of one function's configuration space;
+// nothing when the read fails. The program reads through its access library, the simulated
+// machine through its own bytes.
+using ConfigReader = std::function<std::optional<uint32_t>(uint32_t offset, uint32_t width)>;
 
 struct CapabilityAt {
   uint32_t offset;  // of its first byte
@@ -39,18 +42,7 @@ struct ConfigLayout {
 // reading the fields that give a capability's length (MSI's Message Control, PCI Express's
 // version, a vendor-specific length); then follows the extended list from 0x100. A pointer
 // outside its list's range, a capability met before, 48 standard or 960 extended capabilities,
-// or a failed read ends a list. Never writes.
-ConfigLayout ReadConfigLayout(const hw::HardwareAccess& access, uint32_t location);
+// or a failed read ends a list. Only reads.
+ConfigLayout ReadConfigLayout(const ConfigReader& read);
 
-// What bit `bit` (0 to 7) of byte `offset` means, for example
-//   "Command (0x04), bit 2: Bus Master Enable"
-//   "Status (0x06), bit 10: DEVSEL Timing (bits 10-9, read-only)"
-//   "PCI Express Device Status (0x7A), bit 0: Correctable Error Detected (write 1 to clear)"
-// with the bit numbered within its register.
-std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit);
-
-// The registers that `width` bytes at `offset` cover, for example "Command (0x04) and Status
-// (0x06)".
-std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width);
-
-}  // namespace qbus::regs
+}  // namespace qbus::cfgspace

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config_space/capability_walk.h"
+
+// Names for what a register's bits mean: which header, capability or extended capability holds
+// a byte of a function's configuration space (capability_walk.h), and the names of the register
+// and bit field there (register_tables.h).
+namespace qbus::cfgspace {
+
+// What bit `bit` (0 to 7) of byte `offset` means, for example
+//   "Command (0x04), bit 2: Bus Master Enable"
+//   "Status (0x06), bit 10: DEVSEL Timing (bits 10-9, read-only)"
+//   "PCI Express Device Status (0x7A), bit 0: Correctable Error Detected (write 1 to clear)"
+// with the bit numbered within its register.
+std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit);
+
+// The registers that `width` bytes at `offset` cover, for example "Command (0x04) and Status
+// (0x06)".
+std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width);
+
+}  // namespace qbus::cfgspace

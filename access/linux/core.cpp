@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <dirent.h>
 
+#include "access/common/pci_location.h"
+
 extern "C" {
 #include <pci/pci.h>
 }
@@ -135,8 +137,7 @@ bool Core::TryMethod(unsigned method) {
 void Core::Enumerate() {
   for (pci_dev* device = access_->devices; device != nullptr; device = device->next) {
     if (device->domain != 0) continue;
-    const uint32_t location =
-        uint32_t{device->bus} << 8 | uint32_t{device->dev} << 3 | device->func;
+    const uint32_t location = PciLocation{device->bus, device->dev, device->func}.Packed();
     // Extended space exists where its first dword can be read.
     uint8_t probe[4];
     const uint32_t size = ReadBlock(device, 0x100, probe, 4) ? 4096 : 256;

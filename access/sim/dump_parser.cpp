@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "access/common/pci_location.h"
+
 namespace qbus::access::sim {
 namespace {
 
@@ -92,7 +94,7 @@ bool DumpParser::TakeLine(std::string_view line) {
     if (header.function > 7) {
       return Refuse("function " + std::to_string(header.function) + " above 7");
     }
-    const uint32_t location = header.bus << 8 | header.device << 3 | header.function;
+    const uint32_t location = PciLocation{header.bus, header.device, header.function}.Packed();
     auto [it, fresh] = result_.functions.try_emplace(location);
     if (!fresh) return Refuse("function given twice");
     current_ = &it->second;

@@ -2,23 +2,18 @@
 #include "config_space/register_names.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "text/register_texts.h"
 
 namespace qbus::cfgspace {
 namespace {
 
-std::string Hex(uint32_t value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-  return text;
-}
-
-std::string OffsetText(uint32_t offset) { return Hex(offset, offset < 0x100 ? 2 : 3); }
+std::string OffsetText(uint32_t offset) { return text::HexLiteral(offset, offset < 0x100 ? 2 : 3); }
 
 // What a byte belongs to. A named register has its label ("Command (0x04)"), fields and access;
 // a byte without a name belongs to an area ("Device-specific register"), which names one byte
 // as `head` + offset + `tail` and a run of them as `heads` + first-last + `tail`.
-struct Place {
+struct ByteOwner {
   std::string label;
   const RegisterName* table = nullptr;
   std::span<const FieldName> fields;
@@ -26,8 +21,8 @@ struct Place {
   std::string head, heads, tail;
 };
 
-Place Area(std::string head, std::string heads, uint32_t offset, std::string tail = {}) {
-  Place place;
+ByteOwner Area(std::string head, std::string heads, uint32_t offset, std::string tail = {}) {
+  ByteOwner place;
   place.label = head + " " + OffsetText(offset) + tail;
   place.head = std::move(head);
   place.heads = std::move(heads);
@@ -45,12 +40,12 @@ const RegisterName* FindIn(std::span<const RegisterName> table, uint32_t relativ
   return nullptr;
 }
 
-Place InTable(std::span<const RegisterName> table, uint32_t base, uint32_t offset,
-              const std::string& prefix) {
+ByteOwner InTable(std::span<const RegisterName> table, uint32_t base, uint32_t offset,
+                  const std::string& prefix) {
   const RegisterName* entry = FindIn(table, offset - base);
   if (entry == nullptr) return {};
   const uint32_t start = base + static_cast<uint32_t>(entry->offset);
-  Place place;
+  ByteOwner place;
   place.label = prefix + entry->name + " (" + OffsetText(start) + ")";
   place.table = entry;
   place.fields = entry->fields;
@@ -90,26 +85,26 @@ bool HasCapabilities(const ConfigLayout& layout, bool extended) {
                      [extended](const CapabilityAt& c) { return c.extended == extended; });
 }
 
-Place InCapability(const CapabilityAt& capability, uint32_t offset) {
+ByteOwner InCapability(const CapabilityAt& capability, uint32_t offset) {
   const CapabilityName* name =
       capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);
   const std::string capability_name =
       name != nullptr ? name->name
                       : (capability.extended ? "Extended capability " : "Capability ") +
-                            Hex(static_cast<uint32_t>(capability.id), 2);
+                            text::HexLiteral(capability.id, 2);
   if (name != nullptr) {
-    Place place = InTable(name->registers, capability.offset, offset, capability_name + " ");
+    ByteOwner place = InTable(name->registers, capability.offset, offset, capability_name + " ");
     if (place.table != nullptr) return place;
   }
   const std::string area = capability_name + " capability at " + OffsetText(capability.offset);
   return Area(area + ", byte", area + ", bytes", offset);
 }
 
-Place PlaceOf(const ConfigLayout& layout, uint32_t offset) {
+ByteOwner OwnerOf(const ConfigLayout& layout, uint32_t offset) {
   if (offset < 0x10) return InTable(CommonHeader(), 0, offset, "");
   const uint32_t header_end = layout.header_type == 2 ? 0x48 : 0x40;
   if (offset < header_end) {
-    Place place = InTable(TypeHeader(layout.header_type), 0, offset, "");
+    ByteOwner place = InTable(TypeHeader(layout.header_type), 0, offset, "");
     const uint32_t bars_end = layout.header_type == 0 ? 0x28 : layout.header_type == 1 ? 0x18 : 0;
     const bool bar = place.table != nullptr && place.start >= 0x10 && place.start < bars_end;
     if (bar) place.fields = BarFields(layout.bars[(place.start - 0x10) / 4]);
@@ -142,7 +137,7 @@ const char* AccessNote(Access access) {
 }  // namespace
 
 std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
-  const Place place = PlaceOf(layout, offset);
+  const ByteOwner place = OwnerOf(layout, offset);
   if (place.table == nullptr) return place.label + ", bit " + std::to_string(bit);
   const int number = static_cast<int>(offset - place.start) * 8 + bit;
   std::string text = place.label + ", bit " + std::to_string(number);
@@ -168,11 +163,11 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
   std::vector<std::string> labels;
   const uint32_t end = offset + static_cast<uint32_t>(width);
   for (uint32_t byte = offset; byte < end;) {
-    const Place place = PlaceOf(layout, byte);
+    const ByteOwner place = OwnerOf(layout, byte);
     uint32_t last = byte;
     if (place.table == nullptr && !place.head.empty()) {
       while (last + 1 < end) {
-        const Place next = PlaceOf(layout, last + 1);
+        const ByteOwner next = OwnerOf(layout, last + 1);
         if (next.table != nullptr || next.head != place.head || next.tail != place.tail) break;
         ++last;
       }

@@ -7,6 +7,8 @@ extern "C" {
 #include <pci/pci.h>
 }
 
+#include "text/register_texts.h"
+
 namespace qbus::names {
 namespace {
 
@@ -14,11 +16,7 @@ namespace {
 // fail with the flags used here.
 void Quiet(char*, ...) {}
 
-std::string Hex(uint16_t value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04X", value);
-  return text;
-}
+std::string Hex(uint16_t value) { return text::HexLiteral(value, 4); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/register_read.h"
 
+#include "access/common/pci_location.h"
 #include "controls/control_table.h"
 #include "register/bit_row.h"
 #include "register/register_descriptions.h"
@@ -28,7 +29,7 @@ ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& acc
   const auto position = static_cast<uint32_t>(layer.GetControlState(kOffsetSelector));
   target.offset = static_cast<uint32_t>(text::ShiftLeft64(position, static_cast<int>(width)));
   target.captions.address = OffsetCaption(target.offset);
-  target.location = bus << 8 | device << 3 | function;
+  target.location = PciLocation{bus, device, function}.Packed();
 
   result.read = ReadRegister(access, target, &result.value);
   std::string line;

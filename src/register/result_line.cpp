@@ -7,17 +7,14 @@ namespace qbus::regs {
 namespace {
 
 std::string Prefix(LineKind kind, AccessWidth width) {
-  const char* name = width == AccessWidth::kDWord  ? "DWord"
-                     : width == AccessWidth::kWord ? "Word"
-                                                   : "Byte";
   const char* action = kind == LineKind::kWrite  ? "Write-"
                        : kind == LineKind::kTest ? "Test: Read-"
                                                  : "Read-";
-  return std::string(action) + name + " (Bus=";
+  return std::string(action) + WidthName(width) + " (Bus=";
 }
 
 // The prefix and the location, up to the blanks before the value.
-std::string Place(LineKind kind, AccessWidth width, const LocationCaptions& captions) {
+std::string LinePrefix(LineKind kind, AccessWidth width, const LocationCaptions& captions) {
   return Prefix(kind, width) + captions.bus + ", Device=" + captions.device +
          ", Function=" + captions.function + ", Address=" + captions.address + ") :  ";
 }
@@ -29,13 +26,13 @@ constexpr uint32_t kConfigSpaceBytes = 0x1000;
 std::string FormatResultLine(LineKind kind, AccessWidth width, uint32_t value,
                              const LocationCaptions& captions) {
   const text::ValueTexts texts = text::RegisterValueTexts(value, width);
-  return Place(kind, width, captions) + "Hex: " + texts.hex + "    Bin: " + texts.binary +
+  return LinePrefix(kind, width, captions) + "Hex: " + texts.hex + "    Bin: " + texts.binary +
          "    Dec: " + texts.decimal;
 }
 
 std::string FormatFailureLine(LineKind kind, AccessWidth width, const LocationCaptions& captions,
                               const std::string& failure) {
-  return Place(kind, width, captions) + failure;
+  return LinePrefix(kind, width, captions) + failure;
 }
 
 std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size) {

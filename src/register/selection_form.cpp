@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/selection_form.h"
 
+#include "access/common/pci_location.h"
 #include "controls/control_table.h"
 #include "register/captions.h"
 #include "text/number_text.h"
@@ -108,13 +109,14 @@ std::string SelectorText(const ui::WindowLayer& layer, ControlId id, AccessWidth
 // A device line activated (double-click or Enter) moves the bus, device and function selectors
 // to its function, as if the user had stepped them there.
 void SelectListedFunction(ui::WindowLayer& layer, AccessWidth width) {
-  const int location = layer.CurrentListValue(kDeviceList);
-  if (location < 0) return;
-  const std::pair<ControlId, int> kPositions[] = {{kBusSelector, location >> 8},
-                                                  {kDeviceSelector, location >> 3 & 0x1F},
-                                                  {kFunctionSelector, location & 7}};
+  const int packed = layer.CurrentListValue(kDeviceList);
+  if (packed < 0) return;
+  const PciLocation location = PciLocation::Unpack(static_cast<uint32_t>(packed));
+  const std::pair<ControlId, uint32_t> kPositions[] = {{kBusSelector, location.bus},
+                                                       {kDeviceSelector, location.device},
+                                                       {kFunctionSelector, location.function}};
   for (const auto& [selector, position] : kPositions) {
-    layer.SetControlState(selector, position);
+    layer.SetControlState(selector, static_cast<int>(position));
     layer.SetControlText(selector, SelectorText(layer, selector, width));
   }
 }

@@ -1,26 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/write_record.h"
 
+#include "access/common/pci_location.h"
 #include "text/register_texts.h"
 
 namespace qbus::regs {
 namespace {
 
-const char* WidthName(AccessWidth width) {
-  return width == AccessWidth::kDWord ? "DWord" : width == AccessWidth::kWord ? "Word" : "Byte";
-}
-
 std::string Hex(uint32_t value, AccessWidth width) {
-  return "0x" + text::HexField(value, 2 * WidthBytes(width));
+  return text::HexLiteral(value, 2 * WidthBytes(width));
 }
 
 }  // namespace
 
 std::string FormatWriteIntent(const RegisterTarget& target, uint32_t before, uint32_t value) {
-  const uint32_t location = target.location;
-  return "write " + text::HexField(location >> 8, 2) + ":" +
-         text::HexField(location >> 3 & 0x1F, 2) + "." + text::HexField(location & 7, 1) +
-         " offset=0x" + text::HexField(target.offset, 4) + " width=" + WidthName(target.width) +
+  const PciLocation location = PciLocation::Unpack(target.location);
+  return "write " + text::HexField(location.bus, 2) + ":" + text::HexField(location.device, 2) +
+         "." + text::HexField(location.function, 1) + " offset=0x" +
+         text::HexField(target.offset, 4) + " width=" + WidthName(target.width) +
          " before=" + Hex(before, target.width) + " value=" + Hex(value, target.width);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "access/common/pci_location.h"
 #include "controls/control_table.h"
 #include "names/device_names.h"
 #include "scan/device_line.h"
@@ -68,7 +69,10 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
         if (value != 0xFFFFFFFF) {
           layer.AddListItem(kDeviceList, -1, FormatDeviceLine(bus, device, function, value));
           layer.SetListItemValue(kDeviceList, static_cast<int>(identifiers->size()),
-                                 bus << 8 | device << 3 | function);
+                                 static_cast<int>(PciLocation{static_cast<uint32_t>(bus),
+                                                              static_cast<uint32_t>(device),
+                                                              static_cast<uint32_t>(function)}
+                                                      .Packed()));
           identifiers->push_back(value);
         }
         address += 0x100;

@@ -15,6 +15,11 @@ constexpr int WidthBits(AccessWidth width) { return 8 << static_cast<int>(width)
 // Bytes of a register of this width: 1, 2 or 4.
 constexpr int WidthBytes(AccessWidth width) { return 1 << static_cast<int>(width); }
 
+// The width's name as the window and the write records show it: "DWord", "Word" or "Byte".
+constexpr const char* WidthName(AccessWidth width) {
+  return width == AccessWidth::kDWord ? "DWord" : width == AccessWidth::kWord ? "Word" : "Byte";
+}
+
 // Mask of the bits a value of this width keeps: 0xFF, 0xFFFF or 0xFFFFFFFF.
 constexpr uint32_t WidthMask(AccessWidth width) {
   return width == AccessWidth::kDWord ? 0xFFFFFFFFu : (1u << WidthBits(width)) - 1;

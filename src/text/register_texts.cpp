@@ -6,6 +6,8 @@
 
 namespace qbus::text {
 
+std::string HexLiteral(int64_t value, int digits) { return "0x" + HexField(value, digits); }
+
 std::string HexField(int64_t value, int digits) {
   return RightJustify(HexText(value), digits, '0');
 }

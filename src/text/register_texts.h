@@ -13,6 +13,9 @@ namespace qbus::text {
 // keeps its first `digits` ones (HexField(0x1234, 2) gives "12").
 std::string HexField(int64_t value, int digits);
 
+// HexField with the "0x" in front: HexLiteral(0x1F, 2) gives "0x1F".
+std::string HexLiteral(int64_t value, int digits);
+
 // `bits` (8, 16 or 32) binary digits, most significant first, zero-filled, cut into groups of
 // eight with one blank between groups: 8 gives 8 characters, 16 gives 17, 32 gives 35.
 std::string BinaryField(int64_t value, int bits);

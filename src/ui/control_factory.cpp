@@ -19,7 +19,7 @@ namespace {
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 // Places a freshly made widget, gives it the default font and shows it.
-void Place(QWidget* widget, int x, int y, int width, int height) {
+void PlaceWidget(QWidget* widget, int x, int y, int width, int height) {
   widget->setGeometry(x, y, width, height);
   widget->setFont(QApplication::font());
   widget->show();
@@ -58,7 +58,7 @@ int WindowLayer::CreateTextControl(ControlId id, int x, int y, int width, int he
   auto* label = new TextLabel(ToQt(text), impl_->window.get());
   label->installEventFilter(&impl_->description_filter);
   label->setAlignment(Qt::AlignTop | (flags == kTextCentred ? Qt::AlignHCenter : Qt::AlignLeft));
-  Place(label, x, y, width, height);
+  PlaceWidget(label, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kText, label, nullptr, nullptr});
   return 1;
@@ -76,7 +76,7 @@ int WindowLayer::CreateListControl(ControlId id, int x, int y, int width, int he
     QObject::connect(list, activated, list,
                      [this, id] { RaiseEvent(kControlEvent, id, 0, kListLineActivated); });
   }
-  Place(list, x, y, width, height);
+  PlaceWidget(list, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kList, list, nullptr, nullptr});
   return 1;
@@ -92,8 +92,8 @@ int WindowLayer::CreateSpinControl(ControlId id, int x, int y, int width, int he
   auto* arrows = new SpinArrows(impl_->window.get(), step);
   const int arrow_width = std::max(height / 2, 18);
   // The field reaches one pixel under the arrows, which stand on top of it.
-  Place(field, x, y, width - arrow_width + 1, height);
-  Place(arrows, x + width - arrow_width, y, arrow_width, height);
+  PlaceWidget(field, x, y, width - arrow_width + 1, height);
+  PlaceWidget(arrows, x + width - arrow_width, y, arrow_width, height);
   arrows->raise();
   FreeControl(id);
   Control control{ControlKind::kSpin, field, arrows, nullptr};
@@ -111,7 +111,7 @@ int WindowLayer::CreateButtonControl(ControlId id, int x, int y, int width, int 
   button->setAutoDefault(false);
   QObject::connect(button, &QPushButton::clicked, button,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
-  Place(button, x, y, width, height);
+  PlaceWidget(button, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kButton, button, nullptr, nullptr});
   return 1;
@@ -125,7 +125,7 @@ int WindowLayer::CreateOptionControl(ControlId id, int x, int y, int width, int 
   // exclusivity); left auto-exclusive, the option tells screen readers it is a radio button.
   QObject::connect(option, &OptionButton::clicked, option,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
-  Place(option, x, y, width, height);
+  PlaceWidget(option, x, y, width, height);
   FreeControl(id);
   QButtonGroup* group = impl_->controls.GroupForNewOption(impl_->window.get());
   group->addButton(option);
@@ -141,7 +141,7 @@ int WindowLayer::CreateCheckBoxControl(ControlId id, int x, int y, int width, in
   // Qt toggles the box before `clicked`, so the state is new when the event is taken.
   QObject::connect(box, &CheckBox::clicked, box,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
-  Place(box, x, y, width, height);
+  PlaceWidget(box, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kCheckBox, box, nullptr, nullptr});
   return 1;

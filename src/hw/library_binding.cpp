@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <type_traits>
+#include <utility>
 
 #include "access/common/entry_points.h"
 
@@ -92,7 +93,7 @@ bool Bind(const ShowMessageFn& show_message, LoadedLibrary* library) {
 
 bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
               LoadedLibrary* library) {
-  *library = {};
+  *library = LoadedLibrary();
   void* handle = dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
   HardwareAccess access{};
   if (handle != nullptr && !LookUpEntryPoints(handle, &access)) {
@@ -108,15 +109,26 @@ bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
     show_message(kErrorTitle, kCannotInitialize);
     return false;
   }
-  *library = {handle, access};
+  *library = LoadedLibrary(handle, access);
   return true;
 }
 
-void Unbind(LoadedLibrary* library) {
-  if (library->handle == nullptr) return;
-  library->access.DeinitializeOls();
-  dlclose(library->handle);
-  *library = {};
+LoadedLibrary& LoadedLibrary::operator=(LoadedLibrary&& other) noexcept {
+  if (this != &other) {
+    Release();
+    handle_ = std::exchange(other.handle_, nullptr);
+    access = std::exchange(other.access, HardwareAccess{});
+  }
+  return *this;
 }
+
+void LoadedLibrary::Release() {
+  if (handle_ == nullptr) return;
+  access.DeinitializeOls();
+  dlclose(std::exchange(handle_, nullptr));
+  access = {};
+}
+
+void Unbind(LoadedLibrary* library) { library->Release(); }
 
 }  // namespace qbus::hw

@@ -15,9 +15,30 @@ namespace qbus::hw {
 // layer provides it, so this module stays free of any toolkit.
 using ShowMessageFn = std::function<void(const std::string& title, const std::string& text)>;
 
-// The loaded library: the handle and its table. Empty (null handle) when nothing is loaded.
-struct LoadedLibrary {
-  void* handle = nullptr;
+// A loaded library and its table of entry points. It owns the handle: when it goes (or on
+// Release) it calls DeinitializeOls and unloads the library. Move-only; empty when nothing is
+// loaded.
+class LoadedLibrary {
+ public:
+  LoadedLibrary() = default;
+  // Takes over `handle` (from dlopen) with the entry points looked up in it.
+  LoadedLibrary(void* handle, const HardwareAccess& entry_points)
+      : handle_(handle), access(entry_points) {}
+  ~LoadedLibrary() { Release(); }
+  LoadedLibrary(LoadedLibrary&& other) noexcept { *this = std::move(other); }
+  LoadedLibrary& operator=(LoadedLibrary&& other) noexcept;
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  bool loaded() const { return handle_ != nullptr; }
+  // Calls DeinitializeOls, then unloads the library; does nothing when nothing is loaded.
+  void Release();
+
+ private:
+  void* handle_ = nullptr;
+
+ public:
+  // The entry points; all null when nothing is loaded. Valid while the library is loaded.
   HardwareAccess access{};
 };
 
@@ -44,7 +65,7 @@ bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
 // name is missing (its entry is then null). Calls none of them.
 bool LookUpEntryPoints(void* handle, HardwareAccess* access);
 
-// Calls DeinitializeOls, then unloads the library. Does nothing when nothing is loaded.
+// library->Release().
 void Unbind(LoadedLibrary* library);
 
 }  // namespace qbus::hw

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "names/device_names.h"
 
-#include <cstdio>
+#include <csetjmp>
+#include <cstdlib>
 
 extern "C" {
 #include <pci/pci.h>
@@ -12,15 +13,25 @@ extern "C" {
 namespace qbus::names {
 namespace {
 
-// The name lookup reports a damaged database as a warning and skips it; nothing else of it can
-// fail with the flags used here.
+// The name lookup reports a damaged database as a warning and skips it.
 void Quiet(char*, ...) {}
+
+// libpci treats its error hook as one that never returns, and its default ends the process. A
+// lookup that fails that way (out of memory) leaves here by longjmp instead and has no name; the
+// window goes on. The one lookup in progress is reached through this pointer.
+thread_local std::jmp_buf* active_lookup = nullptr;
+
+[[noreturn]] void LeaveLookup(char*, ...) {
+  if (active_lookup == nullptr) std::abort();  // every call that can fail this way is guarded
+  std::longjmp(*active_lookup, 1);
+}
 
 std::string Hex(uint16_t value) { return text::HexLiteral(value, 4); }
 
 }  // namespace
 
 DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), access_(pci_alloc()) {
+  access_->error = LeaveLookup;
   access_->warning = Quiet;
   access_->debug = Quiet;
   if (!id_file_.empty()) pci_set_name_list_path(access_, id_file_.data(), 0);
@@ -30,9 +41,15 @@ DeviceNames::~DeviceNames() { pci_cleanup(access_); }
 
 std::string DeviceNames::Lookup(int flags, uint16_t vendor, uint16_t device) {
   char name[256];
-  const char* found =
-      pci_lookup_name(access_, name, sizeof name,
-                      flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, vendor, device);
+  const char* volatile found = nullptr;
+  std::jmp_buf jump;
+  active_lookup = &jump;
+  // Only trivial locals live between setjmp and the lookup, so the longjmp skips no destructor.
+  if (setjmp(jump) == 0) {
+    found = pci_lookup_name(access_, name, sizeof name,
+                            flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, vendor, device);
+  }
+  active_lookup = nullptr;
   return found == nullptr ? std::string() : std::string(found);
 }
 

@@ -119,11 +119,6 @@ void WindowLayer::ShowMessage(const std::string& title, const std::string& text)
   box.exec();
 }
 
-void* WindowLayer::ControlWidget(ControlId id) const {
-  const Control* control = impl_->controls.Find(id);
-  return control == nullptr ? nullptr : control->widget.data();
-}
 
-void* WindowLayer::MainWindowWidget() const { return impl_->window.get(); }
 
 }  // namespace qbus::ui

@@ -149,12 +149,9 @@ class WindowLayer {
   // The same for the lines of list `id`, asked with the line's row.
   void SetListDescriptionSource(ControlId id, std::function<std::string(int row)> source);
 
-  // For tests and screenshots only: the widget behind `id` (a spin's field), as a QWidget*.
-  void* ControlWidget(ControlId id) const;
-  // The main window as a QWidget*, or null.
-  void* MainWindowWidget() const;
-
  private:
+  friend struct LayerTestAccess;  // layer_test_access.h
+
   struct Impl;
   // Moves the keyboard focus to the next (or previous) tab-stop control in creation order,
   // wrapping around; false when there is none.

@@ -19,11 +19,11 @@ namespace qbus {
 namespace {
 
 hw::LoadedLibrary OpenUninitialised(const char* path) {
-  hw::LoadedLibrary library;
-  library.handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  EXPECT_NE(library.handle, nullptr) << dlerror();
-  EXPECT_TRUE(hw::LookUpEntryPoints(library.handle, &library.access));
-  return library;
+  void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  EXPECT_NE(handle, nullptr) << dlerror();
+  hw::HardwareAccess access{};
+  EXPECT_TRUE(hw::LookUpEntryPoints(handle, &access));
+  return hw::LoadedLibrary(handle, access);
 }
 
 void NoMessage(const std::string& title, const std::string& text) {
@@ -60,7 +60,7 @@ TEST(EntryPoints, EveryAccessFailsWhileNotInitialised) {
       EXPECT_EQ(a.ReadPciConfigByteEx(0, 0, &byte), 0u);
       EXPECT_EQ(byte, 0xFFu);
       a.DeinitializeOls();  // harmless without InitializeOls
-      dlclose(library.handle);
+      library.Release();    // and again
     }
   }
 }
@@ -193,7 +193,6 @@ TEST(SimInitialise, FailsOnRequestAndOnUnusableDumps) {
     EXPECT_EQ(library.access.ReadPciConfigByteEx(0, 0, &byte), 0u) << "no half-loaded machine";
   }
   unsetenv("QUORILBUS_SIM_DUMP");
-  dlclose(library.handle);
 }
 
 // A trace path that is a symbolic link is not followed: the file it points to stays as it was.

@@ -51,7 +51,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Runs the program to its end; the script's steps run while it waits.
-  int Run(int dots_per_inch = 96, const std::string& library = QBUS_ACCESS_FILE) {
+  int Run(int dots_per_inch = 96, const std::string& library = QBUS_SIM_LIBRARY) {
     layer_ = std::make_unique<ui::WindowLayer>(user_.Options(dots_per_inch));
     user_.Attach(layer_.get());
     const int code = app::RunProgram(*layer_, library, environment_);
@@ -119,7 +119,7 @@ class ProgramTest : public ::testing::Test {
   // Saves the main window as build/screenshots/NAME.png, for people to look at.
   void SaveScreenshot(const std::string& name) {
     QDir().mkpath(QBUS_SCREENSHOT_DIR);
-    auto* window = static_cast<QWidget*>(layer().MainWindowWidget());
+    auto* window = ui::LayerTestAccess::MainWindow(layer());
     EXPECT_TRUE(window->grab().save(QString(QBUS_SCREENSHOT_DIR "/") + name.c_str() + ".png"));
   }
 

@@ -70,7 +70,7 @@ TEST_F(RegisterCycle, ReadsEachWidthAndShowsTheValueUnsigned) {
     EXPECT_EQ(Text(kOffsetSelector), "0x0040 (64) ") << "the field keeps its blank";
     EXPECT_EQ(Text(kBusLabel), "Bus-Nr. (0x00-0xFF)");
     EXPECT_TRUE(Enabled(kNewSelectionButton));
-    auto* window = static_cast<QWidget*>(layer().MainWindowWidget());
+    auto* window = ui::LayerTestAccess::MainWindow(layer());
     EXPECT_TRUE(window->findChildren<QRadioButton*>().isEmpty()) << "the width options are gone";
     EXPECT_EQ(Text(kWriteButton), "W R I T E") << "READ made way for WRITE";
   });
@@ -248,7 +248,7 @@ TEST_F(RegisterCycle, NewSelectionWhileEditingWritesNothingAndKeepsTheDeviceList
 // many objects as after the first (option groups included).
 TEST_F(RegisterCycle, ObjectsStayFlatOverAHundredCycles) {
   const auto objects = [this] {
-    return static_cast<QWidget*>(layer().MainWindowWidget())->findChildren<QObject*>().size();
+    return ui::LayerTestAccess::MainWindow(layer())->findChildren<QObject*>().size();
   };
   qsizetype after_first = 0;
   for (int cycle = 1; cycle <= 100; ++cycle) {

@@ -15,7 +15,7 @@ using Startup = ProgramTest;
 
 TEST_F(Startup, OpensTheTitledWindowWithFontsForTheDisplayAndEndsOnExit) {
   user_.Then("look at the window", [this] {
-    auto* window = static_cast<QWidget*>(layer().MainWindowWidget());
+    auto* window = ui::LayerTestAccess::MainWindow(layer());
     EXPECT_EQ(window->windowTitle().toStdString(), app::kWindowTitle);
     EXPECT_EQ(window->windowTitle().left(28), "Quoril Bus - Read / Write  (");
     EXPECT_EQ(window->size(), QSize(1000, 430));
@@ -45,7 +45,7 @@ TEST_F(Startup, TheFontSizesMakeUpForTheReportedResolution) {
     const int reported = layer().DisplayResolution();
     const bool scaled = qEnvironmentVariableIsSet("QT_FONT_DPI") &&
                         !qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING");
-    auto* window = static_cast<QWidget*>(layer().MainWindowWidget());
+    auto* window = ui::LayerTestAccess::MainWindow(layer());
     EXPECT_EQ(reported, scaled || !qEnvironmentVariableIsSet("QT_FONT_DPI") ? 96 : 120);
     EXPECT_EQ(window->devicePixelRatio(), scaled ? 1.25 : 1.0);
     EXPECT_EQ(window->size(), QSize(1000, 430));
@@ -86,7 +86,7 @@ TEST_P(WaysOut, EndWithOneDeinitialiseAndNoAccessAfterIt) {
   if (way.phase >= 2) user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
   user_.Then("leave", [this, way] {
     if (way.close_box) {
-      static_cast<QWidget*>(layer().MainWindowWidget())->close();
+      ui::LayerTestAccess::MainWindow(layer())->close();
     } else {
       Click(layer(), kExitButton);
     }

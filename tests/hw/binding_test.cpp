@@ -59,21 +59,34 @@ class Binding : public ::testing::Test {
 TEST_F(Binding, SucceedsWithOneInitialiseAndOneDeinitialiseAtUnbind) {
   LoadedLibrary library;
   ASSERT_TRUE(Bind(Recorder(), &library));
-  EXPECT_NE(library.handle, nullptr);
+  EXPECT_TRUE(library.loaded());
   EXPECT_NE(library.access.WritePciConfigByteEx, nullptr);
   EXPECT_EQ(Trace(), "InitializeOls -> 0x1\n");
   Unbind(&library);
-  EXPECT_EQ(library.handle, nullptr);
+  EXPECT_FALSE(library.loaded());
   Unbind(&library);  // a second unbind does nothing
   EXPECT_EQ(Trace(), "InitializeOls -> 0x1\nDeinitializeOls\n");
   EXPECT_TRUE(messages_.empty());
+}
+
+// The library releases itself when it goes, and a move hands it over without releasing it.
+TEST_F(Binding, ALoadedLibraryIsReleasedOnceWhenItGoes) {
+  {
+    LoadedLibrary first;
+    ASSERT_TRUE(Bind(Recorder(), &first));
+    LoadedLibrary second = std::move(first);
+    EXPECT_FALSE(first.loaded());
+    EXPECT_TRUE(second.loaded());
+    EXPECT_EQ(Trace(), "InitializeOls -> 0x1\n") << "the move released it";
+  }
+  EXPECT_EQ(Trace(), "InitializeOls -> 0x1\nDeinitializeOls\n");
 }
 
 TEST_F(Binding, AMissingFileShowsExactlyTheOpenMessage) {
   LoadedLibrary library;
   EXPECT_FALSE(BindFile("libQuorilBusNoSuchLibrary.so", Recorder(), &library));
   EXPECT_EQ(messages_, std::vector<std::string>{"Fehler !|Kann WinRing0 nicht öffnen !|unloaded"});
-  EXPECT_EQ(library.handle, nullptr);
+  EXPECT_FALSE(library.loaded());
   EXPECT_EQ(Trace(), "");
 }
 
@@ -83,7 +96,7 @@ TEST_F(Binding, AFailingInitialiseUnloadsBeforeItsMessageAndNeverDeinitialises) 
   EXPECT_FALSE(Bind(Recorder(), &library));
   EXPECT_EQ(messages_,
             std::vector<std::string>{"Fehler !|Kann WinRing0 nicht initialisieren !|unloaded"});
-  EXPECT_EQ(library.handle, nullptr);
+  EXPECT_FALSE(library.loaded());
   Unbind(&library);
   EXPECT_EQ(Trace(), "InitializeOls -> 0x0\n");
 }

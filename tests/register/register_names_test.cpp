@@ -21,7 +21,7 @@ class RegisterNames : public ::testing::Test {
  protected:
   void SetUp() override {
     unsetenv("QUORILBUS_SIM_TRACE");
-    ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
+    ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
   }
   void TearDown() override {
     hw::Unbind(&library_);
@@ -85,7 +85,7 @@ TEST_F(RegisterNames, NameEachBitAfterItsHeaderAndCapabilities) {
 TEST_F(RegisterNames, NameBarKindsCapabilityExtentsAndEveryHeaderType) {
   hw::Unbind(&library_);
   setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/names.dump", 1);
-  ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
+  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
   const struct {
     uint32_t location, offset;
     int bit;
@@ -133,7 +133,7 @@ TEST_F(RegisterNames, WithoutRootRegistersPastTheHeaderSayTheirNameNeedsRoot) {
   hw::Unbind(&library_);
   setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/names.dump", 1);
   setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
-  ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
+  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
   unsetenv("QUORILBUS_SIM_UNPRIVILEGED");
   const ConfigLayout bridge = ReadConfigLayout(regs::FunctionReader(library_.access, 0x00E0));
   EXPECT_EQ(DescribeBit(bridge, 0x3E, 6), "Bridge Control (0x3E), bit 6: Secondary Bus Reset");
@@ -157,7 +157,7 @@ TEST_F(RegisterNames, TheCapabilityWalkEndsOnEveryBrokenChain) {
                          "30: 00 00 00 00 20 00 00 00 00 00 00 00 00 00 00 00\n";
   hw::Unbind(&library_);
   setenv("QUORILBUS_SIM_DUMP", dump.c_str(), 1);
-  ASSERT_TRUE(hw::BindFile(QBUS_ACCESS_FILE, NoMessage, &library_));
+  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library_));
   const ConfigLayout looping = ReadConfigLayout(regs::FunctionReader(library_.access, 0x0008));
   ASSERT_EQ(looping.capabilities.size(), 3u);
   EXPECT_EQ(looping.capabilities[1].offset, 0x50u);

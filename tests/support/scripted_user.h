@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include "ui/layer_test_access.h"
 #include "ui/window_layer.h"
 
 namespace qbus::test {
@@ -58,7 +59,7 @@ class ScriptedUser {
 
 // The widget behind control `id`.
 inline QWidget* Widget(ui::WindowLayer& layer, ui::ControlId id) {
-  return static_cast<QWidget*>(layer.ControlWidget(id));
+  return ui::LayerTestAccess::Control(layer, id);
 }
 
 // Clicks the middle of control `id` with the left button.

@@ -37,7 +37,7 @@ class LayerTest : public ::testing::Test {
   }
 
   ui::WindowLayer& layer() { return *layer_; }
-  QWidget* window() { return static_cast<QWidget*>(layer_->MainWindowWidget()); }
+  QWidget* window() { return ui::LayerTestAccess::MainWindow(*layer_); }
 
   ScriptedUser user_;
   std::unique_ptr<ui::WindowLayer> layer_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/bit_editor.h"
 
+#include <optional>
+
 #include "controls/control_table.h"
 #include "register/bit_row.h"
 #include "register/result_line.h"
@@ -35,11 +37,16 @@ void Record(const AccessEnvironment& environment, const std::string& line) {
   if (environment.record_write) environment.record_write(line);
 }
 
-}  // namespace
+// What editing ended with: WRITE with the composed value, or a way out (NEW SELECTION, EXIT, the
+// close box) with nothing to write.
+struct EditResult {
+  std::optional<Outcome> left;
+  uint32_t value = 0;
+};
 
-Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                     const AccessEnvironment& environment, const ReadResult& read) {
-  if (!read.read) return FinalWait(layer);  // nothing was read, so nothing may be written
+// Shows the Write line, the Edit row and WRITE, and keeps the Write line in step with the row's
+// boxes until WRITE or a way out.
+EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
   const RegisterTarget& target = read.target;
   const AccessWidth width = target.width;
   uint32_t edit_value = read.value;
@@ -50,34 +57,40 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                             kWriteButtonBox.width, kWriteButtonBox.height, "W R I T E");
   layer.SetControlFont(kWriteButton, layer.FontHandleOf(kLargeFont));
 
-  bool restart_requested = false;
-  for (bool editing = true; editing;) {
+  for (;;) {
     const int code = layer.WaitEvent();
-    if (code == ui::kCloseEvent) return Outcome::kExit;
+    if (code == ui::kCloseEvent) return {Outcome::kExit};
     if (code != ui::kControlEvent) continue;
     const ControlId id = layer.EventControl();
     if (id == kWriteButton) {
-      editing = false;
-    } else if (InEditRow(id, width)) {
+      layer.FreeControl(kWriteButton);
+      return {std::nullopt, edit_value};
+    }
+    if (InEditRow(id, width)) {
       edit_value = BitRowValue(layer, BitRow::kEdit, width);
       layer.SetControlText(kWriteLine,
                            FormatResultLine(LineKind::kWrite, width, edit_value, target.captions));
     } else if (id == kNewSelectionButton) {
-      restart_requested = true;
-      editing = false;
+      layer.FreeControl(kWriteButton);
+      return {Outcome::kNewSelection};
     } else if (id == kExitButton) {
-      return Outcome::kExit;
+      return {Outcome::kExit};
     }
   }
-  layer.FreeControl(kWriteButton);
-  if (restart_requested) return Outcome::kNewSelection;
+}
 
-  Record(environment, FormatWriteIntent(target, read.value, edit_value));
-  const bool written = WriteRegister(access, target, edit_value);
+// Records the write, writes `value`, reads the register back, records what it holds, and shows
+// the outcome: the Write line's reason if the write failed, the Test line and the Verify row.
+void WriteAndVerify(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                    const AccessEnvironment& environment, const ReadResult& read, uint32_t value) {
+  const RegisterTarget& target = read.target;
+  const AccessWidth width = target.width;
+  Record(environment, FormatWriteIntent(target, read.value, value));
+  const bool written = WriteRegister(access, target, value);
   for (int k = 0; k < WidthBits(width); ++k) layer.DisableControl(kEditRowFirst + k, 1);
   uint32_t verify_value = 0;
   const bool read_back = ReadRegister(access, target, &verify_value);
-  Record(environment, FormatWriteOutcome(target, read.value, edit_value, written,
+  Record(environment, FormatWriteOutcome(target, read.value, value, written,
                                          read_back ? std::optional(verify_value) : std::nullopt));
   uint32_t space_size = 0;
   if (!written) {
@@ -95,6 +108,16 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                FormatFailureLine(LineKind::kTest, width, target.captions,
                                  ReadFailure(cause, target.offset, space_size)));
   }
+}
+
+}  // namespace
+
+Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                     const AccessEnvironment& environment, const ReadResult& read) {
+  if (!read.read) return FinalWait(layer);  // nothing was read, so nothing may be written
+  const EditResult edit = RunEditing(layer, read);
+  if (edit.left) return *edit.left;
+  WriteAndVerify(layer, access, environment, read, edit.value);
   return FinalWait(layer);
 }
 

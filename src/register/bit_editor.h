@@ -18,7 +18,7 @@ namespace qbus::regs {
 // A failure is shown, never passed off as data: after a failed read there is nothing to edit or
 // write (no Write line, Edit row or WRITE; only NEW SELECTION and EXIT); a refused write turns
 // the Write line into the reason, and a failed read-back shows its reason in the Test line and
-// no bit as set in the Verify row. Each write is recorded through `environment.record_write`
+// no Verify row. Each write is recorded through `environment.record_write`
 // before it is issued and after the read-back (write_record.h).
 Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                      const AccessEnvironment& environment, const ReadResult& read);

@@ -195,23 +195,64 @@ TEST(SimInitialise, FailsOnRequestAndOnUnusableDumps) {
   unsetenv("QUORILBUS_SIM_DUMP");
 }
 
-// A trace path that is a symbolic link is not followed: the file it points to stays as it was.
-TEST(SimTrace, DoesNotFollowASymbolicLink) {
+// A trace path that is not a plain file is refused, and nothing is written through it: a
+// symbolic link is not followed (the file it points to stays as it was), a device is no file,
+// and a FIFO with no reader does not block the library.
+TEST(SimTrace, TracesOnlyToARegularFile) {
   test::TempDir dir;
   const auto target = dir.path() / "precious";
   std::ofstream(target) << "keep\n";
-  const auto link = dir.path() / "trace.txt";
+  const auto link = dir.path() / "link";
   std::filesystem::create_symlink(target, link);
-  setenv("QUORILBUS_SIM_TRACE", link.c_str(), 1);
-  hw::LoadedLibrary library;
-  testing::internal::CaptureStderr();
-  ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library));
-  hw::Unbind(&library);
-  const std::string error = testing::internal::GetCapturedStderr();
+  const auto fifo = dir.path() / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    std::string reason;
+  } kRows[] = {
+      {link.string(), "Too many levels of symbolic links"},
+      {"/dev/null", "not a regular file"},
+      {fifo.string(), "No such device or address"},
+  };
+  for (const auto& [path, reason] : kRows) {
+    SCOPED_TRACE(path);
+    setenv("QUORILBUS_SIM_TRACE", path.c_str(), 1);
+    hw::LoadedLibrary library;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library));
+    library.Release();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quoril-bus simulator: cannot trace to " + path + ": " + reason + "\n");
+  }
   unsetenv("QUORILBUS_SIM_TRACE");
   EXPECT_EQ(ReadFile(target), "keep\n");
-  EXPECT_EQ(error, "quoril-bus simulator: cannot trace to " + link.string() +
-                       ": Too many levels of symbolic links\n");
+}
+
+// Every library: DeinitializeOls after an InitializeOls that failed is harmless, traces nothing
+// and leaves every access failing cleanly.
+TEST(EntryPoints, DeinitializeAfterAFailedInitialiseIsHarmless) {
+  test::TempDir dir;
+  const auto trace = dir.path() / "trace";
+  setenv("QUORILBUS_SIM_INIT", "fail", 1);
+  setenv("QUORILBUS_SIM_TRACE", trace.c_str(), 1);
+  for (const char* path : {QBUS_SIM_LIBRARY, QBUS_ELEVATED_LIBRARY}) {
+    SCOPED_TRACE(path);
+    // The elevated library fails here only where there is no pkexec to start its helper.
+    if (path == std::string(QBUS_ELEVATED_LIBRARY) && std::filesystem::exists("/usr/bin/pkexec")) {
+      continue;
+    }
+    hw::LoadedLibrary library = OpenUninitialised(path);
+    const hw::HardwareAccess& a = library.access;
+    ASSERT_EQ(a.InitializeOls(), 0u);
+    a.DeinitializeOls();
+    uint32_t dword = 0;
+    EXPECT_EQ(a.ReadPciConfigDwordEx(0, 0, &dword), 0u);
+    EXPECT_EQ(dword, 0xFFFFFFFFu);
+    EXPECT_EQ(a.WritePciConfigDwordEx(0, 0x40, 0), 0u);
+  }
+  unsetenv("QUORILBUS_SIM_INIT");
+  unsetenv("QUORILBUS_SIM_TRACE");
+  EXPECT_EQ(ReadFile(trace), "InitializeOls -> 0x0\n");
 }
 
 // Unprivileged, the library answers as the kernel answers a user without root: the first 64

@@ -173,5 +173,18 @@ TEST(EntryShim, ExceptionsBecomeFailures) {
   EXPECT_EQ(WritePortEntry(&core, 0xCF8, 0), 0u);
 }
 
+// A write the kernel refuses is a failed write, never reported as done: here the function's
+// config file is /dev/full, which reads as zeros and takes no write.
+TEST(LinuxCore, AWriteTheKernelRefusesFails) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "devices/0000:00:00.0");
+  std::filesystem::create_symlink("/dev/full", dir.path() / "devices/0000:00:00.0/config");
+  Core core(dir.path().string());
+  ASSERT_TRUE(core.Init()) << core.error();
+  EXPECT_EQ(core.ReadConfig(0, 0x40, 4), 0u);
+  EXPECT_FALSE(core.WriteConfig(0, 0x40, 4, 1));
+  EXPECT_FALSE(core.WriteConfig(0, 0x41, 1, 1));
+}
+
 }  // namespace
 }  // namespace qbus::access::linux_pci

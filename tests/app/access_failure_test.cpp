@@ -148,7 +148,11 @@ TEST_F(ProgramTest, ARefusedWriteSaysSoAndIsRecorded) {
 TEST_F(ProgramTest, AnAcceptedWriteIsRecordedWithWhatTheRegisterTook) {
   UseDump(kDump);
   std::vector<std::string> log;
-  environment_.record_write = [&log](const std::string& line) { log.push_back(line); };
+  std::vector<size_t> calls_before;  // library calls made when each record was taken
+  environment_.record_write = [&](const std::string& line) {
+    log.push_back(line);
+    calls_before.push_back(AccessLines().size());
+  };
   SelectAndRead(kWordOption, 0);  // the vendor identifier: read-only
   user_.Then("bit 0", [this] { Click(layer(), kEditRowFirst + 15); });
   user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
@@ -160,6 +164,8 @@ TEST_F(ProgramTest, AnAcceptedWriteIsRecordedWithWhatTheRegisterTook) {
   EXPECT_EQ(Run(), 0);
   const std::string intent = "write 00:03.1 offset=0x0000 width=Word before=0x8086 value=0x8087";
   EXPECT_EQ(log, (std::vector<std::string>{intent, intent + " after=0x8086 result=ok"}));
+  // The first record before the write (after the read), the second after the read-back.
+  EXPECT_EQ(calls_before, (std::vector<size_t>{2, 4}));
 }
 
 // A library that takes the write but cannot read the register (0x48) back, while the function

@@ -54,5 +54,18 @@ TEST_F(ResultLineFit, TheWidestLineOfEveryKindFitsOnOneLine) {
   }
 }
 
+// A line that would not fit even with its blanks narrowed as far as they go keeps its spacing
+// and wraps: squeezed further it could not be read.
+TEST_F(ResultLineFit, ALineThatCannotFitKeepsItsSpacingAndWraps) {
+  const ui::FontHandle large = layer().MakeFont(1, "Arial", 9);
+  std::string line;
+  for (int i = 0; i < 40; ++i) line += "Register ";
+  layer().CreateTextControl(8, 10, 170, 980, 20, line, ui::kTextCentred);
+  layer().SetControlFont(8, large);
+  auto* label = static_cast<QLabel*>(Widget(layer(), 8));
+  EXPECT_EQ(label->font().wordSpacing(), 0);
+  EXPECT_GT(label->heightForWidth(980), QFontMetrics(label->font()).height());
+}
+
 }  // namespace
 }  // namespace qbus::test

@@ -22,15 +22,37 @@ std::string Environment(const char* name) {
 Options OptionsFromEnvironment() {
   return {Environment("QUORILBUS_SIM_DUMP"), Environment("QUORILBUS_SIM_TRACE"),
           Environment("QUORILBUS_SIM_INIT") == "fail",
-          Environment("QUORILBUS_SIM_UNPRIVILEGED") == "1"};
+          Environment("QUORILBUS_SIM_UNPRIVILEGED") == "1", Environment("QUORILBUS_SIM_DOMAIN")};
+}
+
+std::optional<uint32_t> ParseDomain(const std::string& text) {
+  if (text.empty()) return 0;
+  if (text.size() > 5) return std::nullopt;
+  uint32_t domain = 0;
+  for (char c : text) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return std::nullopt;
+    domain = domain << 4 | static_cast<uint32_t>(digit);
+  }
+  return domain;
 }
 
 Core::Core(Options options) : options_(std::move(options)), trace_(options_.trace_path) {}
 
 bool Core::Init() {
   if (options_.fail_init) return false;
-  ParsedDump dump = options_.dump_path.empty() ? ParseDump(kDefaultMachineDump, "built-in machine")
-                                               : LoadDumpFile(options_.dump_path);
+  const std::optional<uint32_t> domain = ParseDomain(options_.domain_text);
+  if (!domain) {
+    std::fprintf(stderr, "quoril-bus simulator: QUORILBUS_SIM_DOMAIN is no hex domain: %s\n",
+                 options_.domain_text.c_str());
+    return false;
+  }
+  ParsedDump dump = options_.dump_path.empty()
+                        ? ParseDump(kDefaultMachineDump, "built-in machine", *domain)
+                        : LoadDumpFile(options_.dump_path, *domain);
   if (!dump.error.empty()) {
     std::fprintf(stderr, "quoril-bus simulator: %s\n", dump.error.c_str());
     return false;

@@ -18,14 +18,19 @@ struct Options {
   std::string trace_path;     // empty: no trace
   bool fail_init = false;     // Init refuses
   bool unprivileged = false;  // as the kernel treats a user without root (below)
+  std::string domain_text;    // the PCI domain to present, in hex; empty: domain 0
 };
 
 // What an unprivileged user may read of each function: the kernel's first 64 bytes.
 constexpr uint32_t kUnprivilegedBytes = 0x40;
 
-// Options from QUORILBUS_SIM_DUMP, QUORILBUS_SIM_TRACE, QUORILBUS_SIM_INIT=fail and
-// QUORILBUS_SIM_UNPRIVILEGED=1, read with secure_getenv.
+// Options from QUORILBUS_SIM_DUMP, QUORILBUS_SIM_TRACE, QUORILBUS_SIM_INIT=fail,
+// QUORILBUS_SIM_UNPRIVILEGED=1 and QUORILBUS_SIM_DOMAIN, read with secure_getenv.
 Options OptionsFromEnvironment();
+
+// A domain as QUORILBUS_SIM_DOMAIN gives it: up to five hex digits; empty is domain 0. Nothing
+// for anything else (Init then refuses).
+std::optional<uint32_t> ParseDomain(const std::string& text);
 
 class Core {
  public:

@@ -32,7 +32,7 @@ ParsedDump Failure(const std::string& what) { return {{}, what}; }
 
 }  // namespace
 
-ParsedDump LoadDumpFile(const std::string& path) {
+ParsedDump LoadDumpFile(const std::string& path, uint32_t domain) {
   const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.get() < 0) return Failure("cannot open " + path + ": " + std::strerror(errno));
   struct stat info;
@@ -45,7 +45,7 @@ ParsedDump LoadDumpFile(const std::string& path) {
   }
 
   // A block holds the unfinished line of the block before it, then what read() brings.
-  DumpParser parser(path);
+  DumpParser parser(path, domain);
   std::vector<char> block(kBlockBytes);
   size_t kept = 0;
   for (;;) {

@@ -16,6 +16,6 @@ namespace qbus::access::sim {
 constexpr uint64_t kMaxDumpBytes = uint64_t{1} << 30;
 
 // The functions, or one line naming the file and the reason it could not be used.
-ParsedDump LoadDumpFile(const std::string& path);
+ParsedDump LoadDumpFile(const std::string& path, uint32_t domain = 0);
 
 }  // namespace qbus::access::sim

@@ -73,7 +73,8 @@ int64_t HexLineOffset(std::string_view line) {
 
 }  // namespace
 
-DumpParser::DumpParser(std::string name) : name_(std::move(name)) {}
+DumpParser::DumpParser(std::string name, uint32_t domain)
+    : name_(std::move(name)), domain_(domain) {}
 
 bool DumpParser::Refuse(const std::string& reason) {
   result_.error = name_ + ":" + std::to_string(line_number_) + ": " + reason;
@@ -89,7 +90,8 @@ bool DumpParser::TakeLine(std::string_view line) {
   if (ParseHeader(line, &header)) {
     scratch_ = {};
     current_ = &scratch_;
-    if (header.domain != 0) return true;
+    domains_seen_.insert(header.domain);
+    if (header.domain != domain_) return true;
     if (header.device > 31) return Refuse("device 0x" + HexDigits(header.device) + " above 0x1F");
     if (header.function > 7) {
       return Refuse("function " + std::to_string(header.function) + " above 7");
@@ -136,14 +138,17 @@ bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
 
 ParsedDump DumpParser::Finish() {
   if (result_.error.empty() && result_.functions.empty()) {
-    result_.error = name_ + ": no PCI function of domain 0";
+    std::string held;
+    for (uint32_t domain : domains_seen_) held += (held.empty() ? "" : ", ") + HexDigits(domain);
+    result_.error = name_ + ": no PCI function of domain " + HexDigits(domain_) +
+                    (held.empty() ? "" : " (the dump holds domain " + held + ")");
   }
   current_ = nullptr;
   return std::move(result_);
 }
 
-ParsedDump ParseDump(std::string_view text, const std::string& name) {
-  DumpParser parser(name);
+ParsedDump ParseDump(std::string_view text, const std::string& name, uint32_t domain) {
+  DumpParser parser(name, domain);
   while (!text.empty()) {
     const size_t end = text.find('\n');
     if (!parser.TakeLine(text.substr(0, end))) break;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ struct FunctionImage {
   std::vector<bool> held;      // which bytes the dump gives
 };
 
-// Functions of domain 0 by location (bus << 8 | device << 3 | function).
+// Functions of the presented domain by location (bus << 8 | device << 3 | function).
 using MachineImage = std::map<uint32_t, FunctionImage>;
 
 struct ParsedDump {
@@ -28,13 +29,14 @@ struct ParsedDump {
   std::string error;  // empty on success; otherwise one line naming the source and the line
 };
 
-// Takes a dump line by line. It refuses the whole dump on a malformed hex line, an offset
-// beyond 4096 bytes, a domain-0 header with a device above 0x1F or a function above 7, a
-// domain-0 function given twice, or no domain-0 function at all.
+// Takes a dump line by line, keeping the functions of one domain (a header without a domain is
+// in domain 0). It refuses the whole dump on a malformed hex line, an offset beyond 4096 bytes,
+// a header of that domain with a device above 0x1F or a function above 7, a function of it given
+// twice, or no function of it at all (naming the domains the dump holds).
 class DumpParser {
  public:
-  // `name` names the source in error messages.
-  explicit DumpParser(std::string name);
+  // `name` names the source in error messages; `domain` is the domain to keep.
+  explicit DumpParser(std::string name, uint32_t domain = 0);
 
   // One line, without its line feed (a trailing carriage return is dropped). False once the
   // dump has been refused; later lines are then ignored.
@@ -48,13 +50,15 @@ class DumpParser {
   bool TakeHexLine(std::string_view line, uint32_t offset);
 
   std::string name_;
+  uint32_t domain_;
+  std::set<uint32_t> domains_seen_;
   ParsedDump result_;
-  FunctionImage scratch_;  // takes the bytes of functions outside domain 0
+  FunctionImage scratch_;  // takes the bytes of functions of other domains
   FunctionImage* current_ = nullptr;
   int line_number_ = 0;
 };
 
-// Parses a whole dump held in memory.
-ParsedDump ParseDump(std::string_view text, const std::string& name);
+// Parses a whole dump held in memory, keeping `domain`.
+ParsedDump ParseDump(std::string_view text, const std::string& name, uint32_t domain = 0);
 
 }  // namespace qbus::access::sim

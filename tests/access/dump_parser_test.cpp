@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "access/sim/core.h"
 #include "access/sim/dump_file.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
@@ -87,7 +88,8 @@ struct BadDump {
 constexpr BadDump kBadDumps[] = {
     {"function twice", "00:00.0 A: B\n00: 00\n00:00.0 A: B\n", "test.dump:3: function given twice"},
     {"no function", "just text\n", "test.dump: no PCI function of domain 0"},
-    {"only other domains", "0001:00:00.0 A: B\n00: 00\n", "test.dump: no PCI function of domain 0"},
+    {"only other domains", "0001:00:00.0 A: B\n00: 00\n\n0a000:01:00.0 A: B\n00: 00\n",
+     "test.dump: no PCI function of domain 0 (the dump holds domain 1, A000)"},
     {"malformed hex", "00:00.0 A: B\n00: 86 80 zz\n", "test.dump:2: malformed line"},
     {"past extended space", "00:00.0 A: B\n1000: 00\n", "test.dump:2: offset beyond 4096 bytes"},
     {"device 0x20", "00:00.0 A: B\n00: 00\n\n00:20.0 A: B\n",
@@ -101,6 +103,31 @@ TEST(DumpParser, RefusesWholeDumpsItCannotUse) {
     const ParsedDump dump = Parse(bad.text);
     EXPECT_EQ(dump.error, bad.error);
     EXPECT_TRUE(dump.functions.empty());
+  }
+}
+
+// A server's dump: the domain to present is chosen, each function keeps its place, and a
+// domain's own checks apply to it alone.
+TEST(DumpParser, PresentsTheChosenDomain) {
+  const char* text =
+      "0000:00:00.0 A: B\n00: 86 80 01 00\n\n"
+      "0001:02:03.4 A: B\n00: 86 80 02 00\n\n"
+      "0002:00:20.0 A: B\n00: 00\n";
+  const ParsedDump one = ParseDump(text, "test.dump", 1);
+  ASSERT_EQ(one.error, "");
+  ASSERT_EQ(one.functions.size(), 1u);
+  EXPECT_EQ(one.functions.begin()->first, 0x021Cu);
+  EXPECT_EQ(one.functions.begin()->second.bytes[2], 0x02);
+  EXPECT_EQ(ParseDump(text, "test.dump", 2).error, "test.dump:7: device 0x20 above 0x1F");
+  EXPECT_EQ(ParseDump(text, "test.dump", 3).error,
+            "test.dump: no PCI function of domain 3 (the dump holds domain 0, 1, 2)");
+  const struct {
+    const char* text;
+    std::optional<uint32_t> domain;
+  } kDomains[] = {{"", 0},        {"1", 1},    {"a000", 0xA000}, {"FFFFF", 0xFFFFF},
+                  {"100000", {}}, {"0x1", {}}, {"-1", {}},       {"1 ", {}}};
+  for (const auto& [domain_text, domain] : kDomains) {
+    EXPECT_EQ(ParseDomain(domain_text), domain) << domain_text;
   }
 }
 

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/sim/write_model.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "access/common/config_access.h"
+#include "config_space/capability_walk.h"
+#include "config_space/register_tables.h"
 
 namespace qbus::access::sim {
 namespace {
@@ -61,6 +66,68 @@ void ProtectCapabilityHeaders(const FunctionImage& image, std::vector<uint8_t>& 
   }
 }
 
+// Reads the bytes the dump holds, for the capability walk.
+std::optional<uint32_t> ReadHeld(const FunctionImage& image, uint32_t offset, uint32_t width) {
+  if (offset + width > image.bytes.size()) return std::nullopt;
+  for (uint32_t i = 0; i < width; ++i) {
+    if (!image.held[offset + i]) return std::nullopt;
+  }
+  return FromLittleEndian(&image.bytes[offset], width);
+}
+
+// How bit `bit` of `reg` takes a write: its field's own kind, or the register's for a plain
+// read-write field; a bit no field names is reserved.
+cfgspace::Access BitAccess(const cfgspace::RegisterName& reg, int bit) {
+  if (reg.fields.empty()) return reg.access;
+  for (const cfgspace::FieldName& field : reg.fields) {
+    if (bit >= field.low && bit <= field.high) {
+      return field.access != cfgspace::Access::kReadWrite ? field.access : reg.access;
+    }
+  }
+  return cfgspace::Access::kReadOnly;
+}
+
+void ApplyRegister(const cfgspace::RegisterName& reg, uint32_t start, cfgspace::Access forced,
+                   WriteMasks& masks) {
+  for (int bit = 0; bit < reg.size * 8; ++bit) {
+    const cfgspace::Access access =
+        forced == cfgspace::Access::kReadOnly ? forced : BitAccess(reg, bit);
+    const uint32_t byte = start + static_cast<uint32_t>(bit / 8);
+    const auto mask = static_cast<uint8_t>(1u << (bit % 8));
+    masks.writable[byte] &= static_cast<uint8_t>(~mask);
+    masks.clear_on_one[byte] &= static_cast<uint8_t>(~mask);
+    if (access == cfgspace::Access::kReadWrite) masks.writable[byte] |= mask;
+    if (access == cfgspace::Access::kWriteOneToClear) masks.clear_on_one[byte] |= mask;
+  }
+}
+
+// Every register the tables name in a capability the function has takes its fields' kinds.
+// A register the capability does not reach (past its length: MSI without 64-bit addresses or
+// masking, PCI Express version 1) is left as the rest of the space.
+void ApplyCapabilityTables(const FunctionImage& image, WriteMasks& masks) {
+  const cfgspace::ConfigLayout layout = cfgspace::ReadConfigLayout(
+      [&image](uint32_t offset, uint32_t width) { return ReadHeld(image, offset, width); });
+  for (const cfgspace::CapabilityAt& capability : layout.capabilities) {
+    const cfgspace::CapabilityName* name = capability.extended
+                                               ? cfgspace::FindExtendedCapability(capability.id)
+                                               : cfgspace::FindCapability(capability.id);
+    if (name == nullptr) continue;
+    const uint32_t end = cfgspace::CapabilityEnd(layout, capability);
+    // MSI with masking but 32-bit addresses: its last dword holds the pending bits.
+    const bool msi_pending_at_0x10 =
+        !capability.extended && capability.id == 0x05 && capability.length == 0x14;
+    for (const cfgspace::RegisterName& reg : name->registers) {
+      const uint32_t start = capability.offset + static_cast<uint32_t>(reg.offset);
+      if (start + static_cast<uint32_t>(reg.size) > std::min<size_t>(end, image.bytes.size())) {
+        continue;
+      }
+      const bool pending = msi_pending_at_0x10 && reg.offset == 0x10;
+      ApplyRegister(reg, start,
+                    pending ? cfgspace::Access::kReadOnly : cfgspace::Access::kReadWrite, masks);
+    }
+  }
+}
+
 }  // namespace
 
 WriteMasks BuildWriteMasks(const FunctionImage& image) {
@@ -69,6 +136,7 @@ WriteMasks BuildWriteMasks(const FunctionImage& image) {
   std::vector<uint8_t>& writable = masks.writable;
 
   for (size_t offset = 0x40; offset < size; ++offset) writable[offset] = 0xFF;
+  ApplyCapabilityTables(image, masks);
   ProtectCapabilityHeaders(image, writable);
 
   writable[0x04] = 0x57;  // I/O, memory, bus master, MWI, parity response

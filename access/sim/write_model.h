@@ -18,6 +18,10 @@
 //     BAR of 0 is not implemented and reads 0; the upper half of a 64-bit BAR is writable;
 //   - bridges (header type 1): bus numbers, I/O, memory and prefetchable windows (their low
 //     type nibbles read-only) and bridge control writable;
+//   - every register the register tables (src/config_space) name in a capability or extended
+//     capability the function has, within the capability's length: each field as the tables
+//     give it (read-only and reserved, read-write, write-one-to-clear); MSI's pending bits
+//     read-only where 32-bit addresses put them at 0x10;
 //   - the rest of the device-specific space (0x40 up) and of extended space (0x100 up):
 //     writable, so tests have scratch registers;
 //   - bytes the dump does not give stay all-ones.

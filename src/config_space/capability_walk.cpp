@@ -107,4 +107,15 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
   return layout;
 }
 
+uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capability) {
+  if (capability.length != 0) return capability.offset + capability.length;
+  uint32_t end = capability.extended ? 0x1000 : 0x100;
+  for (const CapabilityAt& other : layout.capabilities) {
+    if (other.extended == capability.extended && other.offset > capability.offset) {
+      end = std::min(end, other.offset);
+    }
+  }
+  return end;
+}
+
 }  // namespace qbus::cfgspace

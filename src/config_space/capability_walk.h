@@ -45,4 +45,8 @@ struct ConfigLayout {
 // or a failed read ends a list. Only reads.
 ConfigLayout ReadConfigLayout(const ConfigReader& read);
 
+// The byte after `capability`'s last: its own length, or else the next capability of its list,
+// or the end of the list's range (0x100 or 0x1000).
+uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capability);
+
 }  // namespace qbus::cfgspace

@@ -53,19 +53,6 @@ ByteOwner InTable(std::span<const RegisterName> table, uint32_t base, uint32_t o
   return place;
 }
 
-// Where a capability ends: its own length, or else the next capability of its list, or the end
-// of the list's range.
-uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capability) {
-  if (capability.length != 0) return capability.offset + capability.length;
-  uint32_t end = capability.extended ? 0x1000 : 0x100;
-  for (const CapabilityAt& other : layout.capabilities) {
-    if (other.extended == capability.extended && other.offset > capability.offset) {
-      end = std::min(end, other.offset);
-    }
-  }
-  return end;
-}
-
 // The capability that holds `offset`, if any.
 const CapabilityAt* CapabilityHolding(const ConfigLayout& layout, uint32_t offset) {
   const bool extended = offset >= 0x100;

@@ -341,6 +341,57 @@ constexpr FieldName kLinkStatus[] = {
     {14, 14, "Link Bandwidth Management Status", W1C},
     {15, 15, "Link Autonomous Bandwidth Status", W1C},
 };
+constexpr FieldName kSlotControl[] = {
+    {0, 0, "Attention Button Pressed Enable"},
+    {1, 1, "Power Fault Detected Enable"},
+    {2, 2, "MRL Sensor Changed Enable"},
+    {3, 3, "Presence Detect Changed Enable"},
+    {4, 4, "Command Completed Interrupt Enable"},
+    {5, 5, "Hot-Plug Interrupt Enable"},
+    {6, 7, "Attention Indicator Control"},
+    {8, 9, "Power Indicator Control"},
+    {10, 10, "Power Controller Control"},
+    {11, 11, "Electromechanical Interlock Control"},
+    {12, 12, "Data Link Layer State Changed Enable"},
+    {13, 13, "Auto Slot Power Limit Disable"},
+    {14, 15, "Reserved", RO},
+};
+constexpr FieldName kSlotStatus[] = {
+    {0, 0, "Attention Button Pressed", W1C},
+    {1, 1, "Power Fault Detected", W1C},
+    {2, 2, "MRL Sensor Changed", W1C},
+    {3, 3, "Presence Detect Changed", W1C},
+    {4, 4, "Command Completed", W1C},
+    {5, 5, "MRL Sensor State", RO},
+    {6, 6, "Presence Detect State", RO},
+    {7, 7, "Electromechanical Interlock Status", RO},
+    {8, 8, "Data Link Layer State Changed", W1C},
+    {9, 15, "Reserved", RO},
+};
+constexpr FieldName kRootControl[] = {
+    {0, 0, "System Error on Correctable Error Enable"},
+    {1, 1, "System Error on Non-Fatal Error Enable"},
+    {2, 2, "System Error on Fatal Error Enable"},
+    {3, 3, "PME Interrupt Enable"},
+    {4, 4, "CRS Software Visibility Enable"},
+    {5, 15, "Reserved", RO},
+};
+constexpr FieldName kRootStatus[] = {
+    {0, 15, "PME Requester ID", RO},
+    {16, 16, "PME Status", W1C},
+    {17, 17, "PME Pending", RO},
+    {18, 31, "Reserved", RO},
+};
+constexpr FieldName kReservedStatus2[] = {
+    {0, 15, "Reserved", RO},
+};
+constexpr FieldName kLinkStatus2[] = {
+    {0, 0, "Current De-emphasis Level", RO},
+    {1, 1, "Equalization 8.0 GT/s Complete", RO},
+    {2, 4, "Equalization 8.0 GT/s Phase 1-3 Successful", RO},
+    {5, 5, "Link Equalization Request 8.0 GT/s", W1C},
+    {6, 15, "Later link status", RO},
+};
 constexpr RegisterName kExpress[] = {
     {0x00, 1, "Capability ID", {}, RO},
     {0x01, 1, "Next Capability Pointer", {}, RO},
@@ -352,20 +403,20 @@ constexpr RegisterName kExpress[] = {
     {0x10, 2, "Link Control", kLinkControl},
     {0x12, 2, "Link Status", kLinkStatus},
     {0x14, 4, "Slot Capabilities", {}, RO},
-    {0x18, 2, "Slot Control"},
-    {0x1A, 2, "Slot Status"},
-    {0x1C, 2, "Root Control"},
+    {0x18, 2, "Slot Control", kSlotControl},
+    {0x1A, 2, "Slot Status", kSlotStatus},
+    {0x1C, 2, "Root Control", kRootControl},
     {0x1E, 2, "Root Capabilities", {}, RO},
-    {0x20, 4, "Root Status"},
+    {0x20, 4, "Root Status", kRootStatus},
     {0x24, 4, "Device Capabilities 2", {}, RO},
     {0x28, 2, "Device Control 2"},
-    {0x2A, 2, "Device Status 2"},
+    {0x2A, 2, "Device Status 2", kReservedStatus2},
     {0x2C, 4, "Link Capabilities 2", {}, RO},
     {0x30, 2, "Link Control 2"},
-    {0x32, 2, "Link Status 2"},
+    {0x32, 2, "Link Status 2", kLinkStatus2},
     {0x34, 4, "Slot Capabilities 2", {}, RO},
     {0x38, 2, "Slot Control 2"},
-    {0x3A, 2, "Slot Status 2"},
+    {0x3A, 2, "Slot Status 2", kReservedStatus2},
 };
 
 constexpr RegisterName kVendorSpecific[] = {

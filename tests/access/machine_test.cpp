@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "access/sim/dump_file.h"
+
 namespace qbus::access::sim {
 namespace {
 
@@ -39,6 +41,37 @@ uint32_t WriteAndRead(Machine& m, uint32_t location, uint32_t offset, uint32_t w
   return m.Read(location, offset, width).value_or(0xDEADBEEF);
 }
 
+// Registers of the capabilities take each field's kind from the register tables, on a PCI
+// Express graphics card (tests/dumps/express.dump): a write, and what reads back.
+TEST(SimMachine, CapabilityRegistersKeepReadOnlyAndClearWriteOneBits) {
+  ParsedDump dump = LoadDumpFile(QBUS_TEST_DUMPS "/express.dump");
+  ASSERT_EQ(dump.error, "");
+  Machine m(std::move(dump.functions));
+  constexpr uint32_t kCard = 0x0100;  // 01:00.0
+  const struct {
+    const char* name;
+    uint32_t offset, width, value, expected;
+  } kRows[] = {
+      {"Link Status: read-only", 0x8A, 2, 0x1180, 0x1101},
+      {"Link Status: write 1 to clear", 0x8A, 2, 0xC000, 0x1101},
+      {"Device Control: read-write", 0x80, 2, 0x2830, 0x2830},
+      {"Device Status: write 1 to clear, Aux Power read-only", 0x82, 2, 0x0001, 0x0018},
+      {"PM Control/Status: only the state and PME fields take a write", 0x64, 2, 0xFFFF, 0x1F0B},
+      {"PCI Express capabilities register: read-only", 0x7A, 2, 0xFFFF, 0x0002},
+      {"MSI Message Control: only MSI Enable and the enabled vectors", 0x6A, 2, 0xFFFF, 0x00F1},
+      {"capability ID and next pointer", 0x68, 2, 0x0000, 0x7805},
+      {"AER Uncorrectable Error Status: write 1 to clear", 0x104, 4, 0x00100000, 0x00000000},
+      {"AER Uncorrectable Error Mask: reserved bits stay 0", 0x108, 4, 0xFFFFFFFF, 0xFFFFF030},
+      {"AER header", 0x100, 4, 0, 0x00010001},
+      {"Device Status 2: reserved", 0xA2, 2, 0xFFFF, 0x0000},
+      {"past the capabilities: device-specific scratch", 0xC0, 4, 0x12345678, 0x12345678},
+  };
+  for (const auto& [name, offset, width, value, expected] : kRows) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(WriteAndRead(m, kCard, offset, width, value), expected);
+  }
+}
+
 TEST(SimMachine, ReadsLittleEndianAtEachWidth) {
   Machine m = MakeMachine();
   EXPECT_EQ(m.Read(kVga, 0, 4), 0x3E928086u);
@@ -70,7 +103,8 @@ TEST(SimMachine, IdentifiersClassHeaderAndCapabilityHeadersAreReadOnly) {
   EXPECT_EQ(WriteAndRead(m, kVga, 0x2C, 4, 0), 0x86941043u);
   EXPECT_EQ(WriteAndRead(m, kVga, 0x34, 1, 0x80), 0x40u);
   EXPECT_EQ(WriteAndRead(m, kVga, 0x40, 2, 0), 0x7009u) << "capability ID and next pointer";
-  EXPECT_EQ(WriteAndRead(m, kVga, 0x42, 2, 0xBEEF), 0xBEEFu) << "capability body";
+  EXPECT_EQ(WriteAndRead(m, kVga, 0x42, 2, 0xBEEF), 0xBE0Cu)
+      << "a vendor-specific length is read-only; the body past it takes writes";
   EXPECT_EQ(WriteAndRead(m, kVga, 0x70, 2, 0), 0x0010u);
   EXPECT_EQ(WriteAndRead(m, kVga, 0x48, 4, 0x12345678), 0x12345678u) << "device-specific";
 }

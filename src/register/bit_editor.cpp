@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/bit_editor.h"
 
+#include <functional>
 #include <optional>
 
 #include "controls/control_table.h"
@@ -22,14 +23,24 @@ bool InEditRow(ControlId id, AccessWidth width) {
   return id >= kEditRowFirst && id < kEditRowFirst + WidthBits(width);
 }
 
-// Waits after the write until NEW SELECTION, EXIT or the close box; ignores everything else.
-Outcome FinalWait(ui::WindowLayer& layer) {
+// Waits after the write until NEW SELECTION, EXIT or the close box. `undo`, when given, is
+// offered on the Test line (its menu and Ctrl+Z) and taken at most once; everything else is
+// ignored.
+Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}) {
+  bool undo_offered = static_cast<bool>(undo);
+  layer.OfferUndo(kTestLine, undo_offered);
   for (;;) {
     const int code = layer.WaitEvent();
     if (code == ui::kCloseEvent) return Outcome::kExit;
     if (code != ui::kControlEvent) continue;
     if (layer.EventControl() == kExitButton) return Outcome::kExit;
     if (layer.EventControl() == kNewSelectionButton) return Outcome::kNewSelection;
+    if (undo_offered && layer.EventControl() == kTestLine &&
+        layer.CurrentEvent().type == ui::kUndoRequested) {
+      undo_offered = false;
+      layer.OfferUndo(kTestLine, false);
+      undo();
+    }
   }
 }
 
@@ -79,35 +90,45 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
   }
 }
 
-// Records the write, writes `value`, reads the register back, records what it holds, and shows
-// the outcome: the Write line's reason if the write failed, the Test line and the Verify row.
-void WriteAndVerify(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                    const AccessEnvironment& environment, const ReadResult& read, uint32_t value) {
-  const RegisterTarget& target = read.target;
+// What a write left: whether the library took it, and what the register held afterwards.
+struct WriteOutcome {
+  bool written = false;
+  std::optional<uint32_t> read_back;
+};
+
+// Records the write of `value` over `before`, writes it, reads the register back, records what
+// it holds, and shows the outcome: the Write line's reason if the write failed, the Test line
+// and the Verify row.
+WriteOutcome WriteAndVerify(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                            const AccessEnvironment& environment, const RegisterTarget& target,
+                            uint32_t before, uint32_t value) {
   const AccessWidth width = target.width;
-  Record(environment, FormatWriteIntent(target, read.value, value));
-  const bool written = WriteRegister(access, target, value);
+  Record(environment, FormatWriteIntent(target, before, value));
+  WriteOutcome outcome;
+  outcome.written = WriteRegister(access, target, value);
   for (int k = 0; k < WidthBits(width); ++k) layer.DisableControl(kEditRowFirst + k, 1);
   uint32_t verify_value = 0;
-  const bool read_back = ReadRegister(access, target, &verify_value);
-  Record(environment, FormatWriteOutcome(target, read.value, value, written,
-                                         read_back ? std::optional(verify_value) : std::nullopt));
+  if (ReadRegister(access, target, &verify_value)) outcome.read_back = verify_value;
+  Record(environment,
+         FormatWriteOutcome(target, before, value, outcome.written, outcome.read_back));
   uint32_t space_size = 0;
-  if (!written) {
+  if (!outcome.written) {
     const FailureCause cause = DiagnoseFailure(access, target, true, &space_size);
     layer.SetControlText(kWriteLine, FormatFailureLine(LineKind::kWrite, width, target.captions,
                                                        WriteFailure(cause, space_size)));
   }
-  if (read_back) {
+  if (outcome.read_back) {
     CreateLine(layer, kTestLine, kTestLineBox,
                FormatResultLine(LineKind::kTest, width, verify_value, target.captions));
     BuildBitRow(layer, BitRow::kVerify, width, verify_value);
   } else {
+    for (int k = 0; k < WidthBits(width); ++k) layer.FreeControl(kVerifyRowFirst + k);
     const FailureCause cause = DiagnoseFailure(access, target, false, &space_size);
     CreateLine(layer, kTestLine, kTestLineBox,
                FormatFailureLine(LineKind::kTest, width, target.captions,
                                  ReadFailure(cause, target.offset, space_size)));
   }
+  return outcome;
 }
 
 }  // namespace
@@ -117,8 +138,17 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   if (!read.read) return FinalWait(layer);  // nothing was read, so nothing may be written
   const EditResult edit = RunEditing(layer, read);
   if (edit.left) return *edit.left;
-  WriteAndVerify(layer, access, environment, read, edit.value);
-  return FinalWait(layer);
+  const RegisterTarget& target = read.target;
+  const WriteOutcome wrote =
+      WriteAndVerify(layer, access, environment, target, read.value, edit.value);
+  if (!wrote.written) return FinalWait(layer);
+  // Undo writes back the value READ showed, through the same records, write and read-back.
+  return FinalWait(layer, [&] {
+    layer.SetControlText(
+        kWriteLine, FormatResultLine(LineKind::kWrite, target.width, read.value, target.captions));
+    WriteAndVerify(layer, access, environment, target, wrote.read_back.value_or(edit.value),
+                   read.value);
+  });
 }
 
 }  // namespace qbus::regs

@@ -121,6 +121,14 @@ void WindowLayer::ClearListSelection(ControlId id) {
   list->setCurrentItem(nullptr);
 }
 
+void WindowLayer::OfferUndo(ControlId id, bool offered) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kText) return;
+  auto* label = static_cast<TextLabel*>(control->widget.data());
+  if (!offered) return label->SetUndo({});
+  label->SetUndo([this, id] { RaiseEvent(kControlEvent, id, 0, kUndoRequested); });
+}
+
 void WindowLayer::SetDescriptionSource(std::function<std::string(ControlId)> source) {
   impl_->describe = std::move(source);
 }

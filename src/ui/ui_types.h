@@ -16,6 +16,7 @@ using FontHandle = uint32_t;
 constexpr int kControlEvent = 13100;   // a user action on a control; carries the control's number
 constexpr int kCloseEvent = 13116;     // the close box or the window manager's close; carries 0
 constexpr int kListLineActivated = 2;  // a list's event type for a double-clicked (or Enter) line
+constexpr int kUndoRequested = 3;      // a text control's event type: undo the write it shows
 
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin
 // raises 4 for a step up, 5 for a step down); the program never reads it.

@@ -119,6 +119,4 @@ void WindowLayer::ShowMessage(const std::string& title, const std::string& text)
   box.exec();
 }
 
-
-
 }  // namespace qbus::ui

@@ -140,6 +140,9 @@ class WindowLayer {
   int CurrentListValue(ControlId id) const;
   // Leaves no line of list `id` selected or current (no event is raised).
   void ClearListSelection(ControlId id);
+  // Offers (or withdraws) undo on text control `id`: its context menu's "Undo the write" and
+  // Ctrl+Z in the window raise a control event of `id` with type kUndoRequested.
+  void OfferUndo(ControlId id, bool offered);
 
   // Where descriptions come from: a control's tooltip and accessible description are asked for
   // the first time one is needed (the pointer rests on the control, or it takes the focus),

@@ -30,9 +30,12 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   };
   if (!hw::BindFile(library_file, show_message, &library)) return 0;
 
-  scan::RunBusScan(layer, library.access);
+  scan::DeviceFinder finder(scan::RunBusScan(layer, library.access));
+  const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
+    return finder.Find(typed);
+  };
   for (;;) {
-    const regs::Selection selection = regs::RunSelectionForm(layer);
+    const regs::Selection selection = regs::RunSelectionForm(layer, library.access, find_device);
     if (selection.outcome == regs::Outcome::kExit) break;
     const regs::ReadResult read = regs::RunRegisterRead(layer, library.access, selection.width);
     // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.

@@ -172,4 +172,31 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
   return text;
 }
 
+std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout) {
+  std::vector<RegisterEntry> entries;
+  const auto add = [&entries](std::span<const RegisterName> table, uint32_t base, uint32_t end,
+                              const std::string& prefix) {
+    for (const RegisterName& reg : table) {
+      const uint32_t start = base + static_cast<uint32_t>(reg.offset);
+      if (start + static_cast<uint32_t>(reg.size) <= end) {
+        entries.push_back({prefix + reg.name, start, reg.size});
+      }
+    }
+  };
+  add(CommonHeader(), 0, 0x10, "");
+  add(TypeHeader(layout.header_type), 0, layout.header_type == 2 ? 0x48 : 0x40, "");
+  for (const CapabilityAt& capability : layout.capabilities) {
+    const CapabilityName* name =
+        capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);
+    if (name != nullptr) {
+      add(name->registers, capability.offset, CapabilityEnd(layout, capability),
+          std::string(name->name) + " ");
+    }
+  }
+  std::stable_sort(
+      entries.begin(), entries.end(),
+      [](const RegisterEntry& a, const RegisterEntry& b) { return a.offset < b.offset; });
+  return entries;
+}
+
 }  // namespace qbus::cfgspace

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config_space/capability_walk.h"
 
@@ -21,5 +22,17 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit);
 // The registers that `width` bytes at `offset` cover, for example "Command (0x04) and Status
 // (0x06)".
 std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width);
+
+// A register the tables name in a function, for lists: its label ("PCI Express Link Status"),
+// its first byte and its size in bytes.
+struct RegisterEntry {
+  std::string label;
+  uint32_t offset;
+  int size;
+};
+
+// Every register the function's header and its capabilities name (a capability's only within
+// its length), by offset.
+std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout);
 
 }  // namespace qbus::cfgspace

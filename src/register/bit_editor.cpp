@@ -7,7 +7,9 @@
 #include "controls/control_table.h"
 #include "register/bit_row.h"
 #include "register/result_line.h"
+#include "register/set_value.h"
 #include "register/write_record.h"
+#include "text/register_texts.h"
 
 namespace qbus::regs {
 namespace {
@@ -28,7 +30,7 @@ bool InEditRow(ControlId id, AccessWidth width) {
 // ignored.
 Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}) {
   bool undo_offered = static_cast<bool>(undo);
-  layer.OfferUndo(kTestLine, undo_offered);
+  if (undo_offered) layer.OfferAction(kTestLine, ui::kUndoRequested, "Undo the write", "Ctrl+Z");
   for (;;) {
     const int code = layer.WaitEvent();
     if (code == ui::kCloseEvent) return Outcome::kExit;
@@ -38,7 +40,7 @@ Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}
     if (undo_offered && layer.EventControl() == kTestLine &&
         layer.CurrentEvent().type == ui::kUndoRequested) {
       undo_offered = false;
-      layer.OfferUndo(kTestLine, false);
+      layer.OfferAction(kTestLine, ui::kUndoRequested, "");
       undo();
     }
   }
@@ -46,6 +48,30 @@ Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}
 
 void Record(const AccessEnvironment& environment, const std::string& line) {
   if (environment.record_write) environment.record_write(line);
+}
+
+// Set value: Ctrl+E anywhere and the Edit row's (and Write line's) context menu while editing.
+void OfferSetValue(ui::WindowLayer& layer, AccessWidth width, bool offered) {
+  const std::string text = offered ? "Set value..." : "";
+  layer.OfferAction(kWriteLine, ui::kSetValueRequested, text, "Ctrl+E");
+  for (int k = 0; k < WidthBits(width); ++k) {
+    layer.OfferAction(kEditRowFirst + k, ui::kSetValueRequested, text);
+  }
+}
+
+// Asks for a value of the width; nothing when the user cancels. Bad input is refused in the
+// dialog, which then stays open.
+std::optional<uint32_t> AskForValue(ui::WindowLayer& layer, AccessWidth width, uint32_t current) {
+  const auto refusal = [width](const std::string& typed) {
+    std::string why;
+    ParseTypedValue(typed, width, &why);
+    return why;
+  };
+  const std::optional<std::string> typed = layer.AskForText(
+      "Set value", std::string("Hex value of the ") + WidthName(width) + " register:",
+      text::HexField(current, 2 * WidthBytes(width)), refusal);
+  std::string why;
+  return typed ? ParseTypedValue(*typed, width, &why) : std::nullopt;
 }
 
 // What editing ended with: WRITE with the composed value, or a way out (NEW SELECTION, EXIT, the
@@ -67,6 +93,7 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
   layer.CreateButtonControl(kWriteButton, kWriteButtonBox.x, kWriteButtonBox.y,
                             kWriteButtonBox.width, kWriteButtonBox.height, "W R I T E");
   layer.SetControlFont(kWriteButton, layer.FontHandleOf(kLargeFont));
+  OfferSetValue(layer, width, true);
 
   for (;;) {
     const int code = layer.WaitEvent();
@@ -75,14 +102,25 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
     const ControlId id = layer.EventControl();
     if (id == kWriteButton) {
       layer.FreeControl(kWriteButton);
+      OfferSetValue(layer, width, false);
       return {std::nullopt, edit_value};
     }
-    if (InEditRow(id, width)) {
+    if (layer.CurrentEvent().type == ui::kSetValueRequested) {
+      if (const std::optional<uint32_t> value = AskForValue(layer, width, edit_value)) {
+        edit_value = *value;
+        for (int k = 0; k < WidthBits(width); ++k) {
+          layer.SetControlState(kEditRowFirst + k, (edit_value >> (WidthBits(width) - 1 - k)) & 1);
+        }
+        layer.SetControlText(
+            kWriteLine, FormatResultLine(LineKind::kWrite, width, edit_value, target.captions));
+      }
+    } else if (InEditRow(id, width)) {
       edit_value = BitRowValue(layer, BitRow::kEdit, width);
       layer.SetControlText(kWriteLine,
                            FormatResultLine(LineKind::kWrite, width, edit_value, target.captions));
     } else if (id == kNewSelectionButton) {
       layer.FreeControl(kWriteButton);
+      OfferSetValue(layer, width, false);
       return {Outcome::kNewSelection};
     } else if (id == kExitButton) {
       return {Outcome::kExit};

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/selection_form.h"
 
+#include <map>
+
 #include "access/common/pci_location.h"
+#include "config_space/register_names.h"
 #include "controls/control_table.h"
 #include "register/captions.h"
+#include "register/go_to_register.h"
+#include "register/register_access.h"
 #include "text/number_text.h"
 
 namespace qbus::regs {
@@ -81,12 +86,23 @@ bool ChosenWidth(const ui::WindowLayer& layer, AccessWidth* width) {
   return false;
 }
 
+void OfferGoTo(ui::WindowLayer& layer) {
+  layer.OfferAction(kOffsetSelector, ui::kGoToRequested, "Go to register...", "Ctrl+G");
+}
+
 void RebuildOffsetSelector(ui::WindowLayer& layer, AccessWidth width) {
   layer.SetControlText(kOffsetLabel, OffsetLabel(width));
   layer.FreeControl(kOffsetSelector);
   CreateSelector(layer, kOffsetSelector, kOffsetSelectorBox, HighestOffsetPosition(width),
                  "0x0000 (0) ");
   layer.SetControlFont(kOffsetSelector, layer.FontHandleOf(kLargeFont));
+  OfferGoTo(layer);
+}
+
+ControlId OptionOf(AccessWidth width) {
+  return width == AccessWidth::kDWord  ? kDWordOption
+         : width == AccessWidth::kWord ? kWordOption
+                                       : kByteOption;
 }
 
 // The caption of a selector's current position, with the trailing blank of the field.
@@ -135,8 +151,54 @@ const char* OffsetLabel(AccessWidth width) {
   return "Address (0x0000-0xFFFF)";
 }
 
-Selection RunSelectionForm(ui::WindowLayer& layer) {
+namespace {
+
+// The function the bus, device and function selectors point at.
+uint32_t SelectedLocation(const ui::WindowLayer& layer) {
+  return PciLocation{static_cast<uint32_t>(layer.GetControlState(kBusSelector)),
+                     static_cast<uint32_t>(layer.GetControlState(kDeviceSelector)),
+                     static_cast<uint32_t>(layer.GetControlState(kFunctionSelector))}
+      .Packed();
+}
+
+// Go to register: the chosen register's width option and offset, set as the user's clicks set
+// them. `registers` keeps each function's list, so its layout is read once.
+void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                  std::map<uint32_t, std::vector<cfgspace::RegisterEntry>>& registers,
+                  AccessWidth* width) {
+  const uint32_t location = SelectedLocation(layer);
+  auto found = registers.find(location);
+  if (found == registers.end()) {
+    const auto layout = cfgspace::ReadConfigLayout(FunctionReader(access, location));
+    found = registers.emplace(location, cfgspace::ListRegisters(layout)).first;
+  }
+  const auto& entries = found->second;
+  const std::optional<int> key = layer.ChooseFromList(
+      "Go to register", "Register name or hex offset:", [&entries](const std::string& typed) {
+        return GoToChoices(entries, typed);
+      });
+  if (!key) return;
+  const GoToTarget target = DecodeGoTo(*key);
+  if (target.width != *width) {
+    layer.SetControlState(OptionOf(target.width), 1);
+    *width = target.width;
+    RebuildOffsetSelector(layer, *width);
+  }
+  layer.SetControlState(kOffsetSelector,
+                        static_cast<int>(target.offset >> static_cast<int>(*width)));
+  layer.SetControlText(kOffsetSelector, SelectorText(layer, kOffsetSelector, *width));
+}
+
+}  // namespace
+
+Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                           const ui::ChoiceFilter& find_device) {
   BuildForm(layer);
+  OfferGoTo(layer);
+  if (find_device) {
+    layer.OfferAction(kDeviceList, ui::kFindRequested, "Find device...", "Ctrl+F");
+  }
+  std::map<uint32_t, std::vector<cfgspace::RegisterEntry>> registers;
   AccessWidth width = AccessWidth::kDWord;
   for (;;) {
     AccessWidth chosen;
@@ -148,8 +210,18 @@ Selection RunSelectionForm(ui::WindowLayer& layer) {
     if (code == ui::kCloseEvent) return {Outcome::kExit, width};
     if (code != ui::kControlEvent) continue;
     const ControlId id = layer.EventControl();
-    if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
-        id == kOffsetSelector) {
+    const int type = layer.CurrentEvent().type;
+    if (id == kOffsetSelector && type == ui::kGoToRequested) {
+      GoToRegister(layer, access, registers, &width);
+    } else if (id == kDeviceList && type == ui::kFindRequested) {
+      const std::optional<int> row =
+          layer.ChooseFromList("Find device", "Name, identifiers or location:", find_device);
+      if (row) {
+        layer.SelectListLine(kDeviceList, *row);
+        SelectListedFunction(layer, width);
+      }
+    } else if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
+               id == kOffsetSelector) {
       layer.SetControlText(id, SelectorText(layer, id, width));
     } else if (id == kDeviceList && layer.CurrentEvent().type == ui::kListLineActivated) {
       SelectListedFunction(layer, width);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "hw/hardware_access.h"
 #include "register/phase_outcome.h"
 #include "text/access_width.h"
 #include "ui/window_layer.h"
@@ -17,7 +18,15 @@ struct Selection {
 // and EXIT, and the DWord/Word/Byte options with DWord chosen. Then waits: a selector step
 // rewrites its caption; choosing another width relabels the offset and rebuilds its selector at 0;
 // READ returns kRead with every form control in place; EXIT or the close box returns kExit.
-Selection RunSelectionForm(ui::WindowLayer& layer);
+//
+// Two shortcuts help: Go to register (Ctrl+G, or the address selector's context menu) lists the
+// selected function's registers by name and offset, reading its header type, BARs and capability
+// lists through `access` once per function (reads only); taking one sets the width option and
+// the address selector as the user's own clicks would. Find device (Ctrl+F, or the device
+// list's context menu) lists what `find_device` offers (when given); taking one selects its line
+// and sets bus, device and function as a double-click does.
+Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                           const ui::ChoiceFilter& find_device = {});
 
 // The offset selector's label for a width: "Address (0x0000-0xFFFC)", "-0xFFFE)" or "-0xFFFF)".
 const char* OffsetLabel(AccessWidth width);

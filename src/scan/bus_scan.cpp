@@ -39,7 +39,7 @@ constexpr std::array<LegendLine, 12> kLegend{{
 
 }  // namespace
 
-void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
+std::vector<ListedFunction> RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
   using namespace controls;
   layer.CreateListControl(kDeviceList, kDeviceListBox.x, kDeviceListBox.y, kDeviceListBox.width,
                           kDeviceListBox.height);
@@ -58,6 +58,7 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
   // stored. Each line keeps its function's location (for a double-click) and identifiers (for
   // its names, looked up when first asked for).
   auto identifiers = std::make_shared<std::vector<uint32_t>>();
+  std::vector<ListedFunction> listed;
   uint32_t address = 0x80000000;
   uint32_t value = 0;
   for (int bus = 0; bus < 256; ++bus) {
@@ -68,12 +69,14 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
         access.ReadIoPortDwordEx(kDataPort, &value);
         if (value != 0xFFFFFFFF) {
           layer.AddListItem(kDeviceList, -1, FormatDeviceLine(bus, device, function, value));
+          const uint32_t location =
+              PciLocation{static_cast<uint32_t>(bus), static_cast<uint32_t>(device),
+                          static_cast<uint32_t>(function)}
+                  .Packed();
           layer.SetListItemValue(kDeviceList, static_cast<int>(identifiers->size()),
-                                 static_cast<int>(PciLocation{static_cast<uint32_t>(bus),
-                                                              static_cast<uint32_t>(device),
-                                                              static_cast<uint32_t>(function)}
-                                                      .Packed()));
+                                 static_cast<int>(location));
           identifiers->push_back(value);
+          listed.push_back({location, value});
         }
         address += 0x100;
       }
@@ -86,6 +89,7 @@ void RunBusScan(ui::WindowLayer& layer, const hw::HardwareAccess& access) {
     const uint32_t ids = (*identifiers)[static_cast<size_t>(row)];
     return (*names)->Describe(static_cast<uint16_t>(ids), static_cast<uint16_t>(ids >> 16));
   });
+  return listed;
 }
 
 }  // namespace qbus::scan

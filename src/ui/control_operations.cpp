@@ -3,11 +3,14 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "ui/choice_dialogs.h"
 #include "ui/fitted_widgets.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
@@ -121,12 +124,42 @@ void WindowLayer::ClearListSelection(ControlId id) {
   list->setCurrentItem(nullptr);
 }
 
-void WindowLayer::OfferUndo(ControlId id, bool offered) {
+void WindowLayer::OfferAction(ControlId id, int type, const std::string& text,
+                              const std::string& shortcut) {
   Control* control = impl_->controls.Find(id);
-  if (control == nullptr || control->kind != ControlKind::kText) return;
-  auto* label = static_cast<TextLabel*>(control->widget.data());
-  if (!offered) return label->SetUndo({});
-  label->SetUndo([this, id] { RaiseEvent(kControlEvent, id, 0, kUndoRequested); });
+  if (control == nullptr) return;
+  QWidget* widget = control->widget.data();
+  for (QAction* action : widget->actions()) {
+    if (action->property("qbus_event_type").toInt() == type) delete action;
+  }
+  if (text.empty()) return;
+  auto* action = new QAction(QString::fromStdString(text), widget);
+  action->setProperty("qbus_event_type", type);
+  if (!shortcut.empty()) {
+    action->setShortcut(QKeySequence(QString::fromStdString(shortcut)));
+    action->setShortcutContext(Qt::WindowShortcut);
+  }
+  QObject::connect(action, &QAction::triggered, action,
+                   [this, id, type] { RaiseEvent(kControlEvent, id, 0, type); });
+  widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+  widget->addAction(action);
+}
+
+void WindowLayer::SelectListLine(ControlId id, int row) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || control->kind != ControlKind::kList) return;
+  static_cast<ListWidget*>(control->widget.data())->setCurrentRow(row);
+}
+
+std::optional<int> WindowLayer::ChooseFromList(const std::string& title, const std::string& prompt,
+                                               const ChoiceFilter& filter) {
+  return RunChooserDialog(impl_->window.get(), title, prompt, filter);
+}
+
+std::optional<std::string> WindowLayer::AskForText(
+    const std::string& title, const std::string& prompt, const std::string& initial,
+    const std::function<std::string(const std::string&)>& refusal) {
+  return RunTextDialog(impl_->window.get(), title, prompt, initial, refusal);
 }
 
 void WindowLayer::SetDescriptionSource(std::function<std::string(ControlId)> source) {

@@ -35,17 +35,6 @@ void TextLabel::SetText(const QString& text) {
 
 void TextLabel::Copy() { QGuiApplication::clipboard()->setText(text()); }
 
-void TextLabel::SetUndo(std::function<void()> undo) {
-  delete undo_;
-  undo_ = nullptr;
-  if (!undo) return;
-  undo_ = new QAction(tr("Undo the write"), this);
-  undo_->setShortcut(QKeySequence::Undo);
-  undo_->setShortcutContext(Qt::WindowShortcut);
-  connect(undo_, &QAction::triggered, this, std::move(undo));
-  addAction(undo_);
-}
-
 void TextLabel::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) return Copy();
   QLabel::keyPressEvent(event);

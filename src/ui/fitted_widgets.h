@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <functional>
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -22,10 +20,6 @@ class TextLabel : public QLabel {
   // Sets the text and fits it; use this instead of QLabel::setText.
   void SetText(const QString& text);
 
-  // Offers "Undo the write" in the context menu and as Ctrl+Z anywhere in the window, calling
-  // `undo` when taken; an empty function withdraws the offer.
-  void SetUndo(std::function<void()> undo);
-
  protected:
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -35,8 +29,6 @@ class TextLabel : public QLabel {
  private:
   void Fit();
   void Copy();
-
-  QAction* undo_ = nullptr;
 };
 
 // An option (radio button) whose whole box takes a click, not just its mark and caption.

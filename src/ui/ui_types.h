@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 // Plain types of the window layer, shared by the layer and the program's phases.
 namespace qbus::ui {
@@ -17,6 +20,19 @@ constexpr int kControlEvent = 13100;   // a user action on a control; carries th
 constexpr int kCloseEvent = 13116;     // the close box or the window manager's close; carries 0
 constexpr int kListLineActivated = 2;  // a list's event type for a double-clicked (or Enter) line
 constexpr int kUndoRequested = 3;      // a text control's event type: undo the write it shows
+// Event types of the actions offered on controls (OfferAction): go to a register, find a
+// device, set a value. Spins use 4 and 5.
+constexpr int kGoToRequested = 10;
+constexpr int kFindRequested = 11;
+constexpr int kSetValueRequested = 12;
+
+// One line of a chooser dialog, and the number the program knows it by.
+struct ListChoice {
+  std::string text;
+  int key = 0;
+};
+// The lines a chooser shows for what the user has typed.
+using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& typed)>;
 
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin
 // raises 4 for a step up, 5 for a step down); the program never reads it.

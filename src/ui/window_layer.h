@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/event_queue.h"
@@ -140,9 +141,23 @@ class WindowLayer {
   int CurrentListValue(ControlId id) const;
   // Leaves no line of list `id` selected or current (no event is raised).
   void ClearListSelection(ControlId id);
-  // Offers (or withdraws) undo on text control `id`: its context menu's "Undo the write" and
-  // Ctrl+Z in the window raise a control event of `id` with type kUndoRequested.
-  void OfferUndo(ControlId id, bool offered);
+  // Offers an action on control `id`: `text` in its context menu and, when `shortcut` is given
+  // ("Ctrl+G"), that key anywhere in the window; taking it raises a control event of `id` with
+  // event type `type`. An empty `text` withdraws the action of that type.
+  void OfferAction(ControlId id, int type, const std::string& text,
+                   const std::string& shortcut = {});
+  // Makes line `row` of list `id` the selected, current one (no event is raised).
+  void SelectListLine(ControlId id, int row);
+
+  // A modal chooser over the main window: a filter field and the lines `filter` gives for its
+  // text (see choice_dialogs.h). The key of the line taken, or nothing.
+  std::optional<int> ChooseFromList(const std::string& title, const std::string& prompt,
+                                    const ChoiceFilter& filter);
+  // A modal dialog asking for one line of text; `refusal` says why a text cannot be taken
+  // (empty: it can). The text taken, or nothing when the user cancels.
+  std::optional<std::string> AskForText(
+      const std::string& title, const std::string& prompt, const std::string& initial,
+      const std::function<std::string(const std::string&)>& refusal);
 
   // Where descriptions come from: a control's tooltip and accessible description are asked for
   // the first time one is needed (the pointer rests on the control, or it takes the focus),

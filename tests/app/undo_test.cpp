@@ -33,6 +33,7 @@ class Undo : public ProgramTest {
   void PressCtrlZ() {
     QWidget* window = ui::LayerTestAccess::MainWindow(layer());
     window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // a window shortcut needs it active
     QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
   }
   std::vector<std::string> AfterRead() {

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/choice_dialogs.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qbus::ui {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// The filter field passes the keys that move in the list on to it.
+class FilterField : public QLineEdit {
+ public:
+  FilterField(QListWidget* list, QWidget* parent) : QLineEdit(parent), list_(list) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        QCoreApplication::sendEvent(list_, event);
+        return;
+      default:
+        QLineEdit::keyPressEvent(event);
+    }
+  }
+
+ private:
+  QListWidget* list_;
+};
+
+}  // namespace
+
+std::optional<int> RunChooserDialog(QWidget* parent, const std::string& title,
+                                    const std::string& prompt, const ChoiceFilter& filter) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(ToQt(title));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(ToQt(prompt), &dialog);
+  auto* list = new QListWidget(&dialog);
+  auto* field = new FilterField(list, &dialog);
+  label->setBuddy(field);
+  field->setAccessibleName(ToQt(prompt));
+  list->setAccessibleName(ToQt(title));
+  list->setUniformItemSizes(true);
+  layout->addWidget(label);
+  layout->addWidget(field);
+  layout->addWidget(list);
+  dialog.resize(480, 360);
+
+  std::vector<ListChoice> shown;
+  const auto refill = [&](const QString& text) {
+    shown = filter(text.toStdString());
+    list->clear();
+    for (const ListChoice& choice : shown) list->addItem(ToQt(choice.text));
+    if (!shown.empty()) list->setCurrentRow(0);
+  };
+  QObject::connect(field, &QLineEdit::textChanged, &dialog, refill);
+  QObject::connect(field, &QLineEdit::returnPressed, &dialog, [&] {
+    if (list->currentRow() >= 0) dialog.accept();
+  });
+  QObject::connect(list, &QListWidget::itemActivated, &dialog, [&] { dialog.accept(); });
+  refill(QString());
+  field->setFocus();
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return std::nullopt;
+  return shown[static_cast<size_t>(list->currentRow())].key;
+}
+
+std::optional<std::string> RunTextDialog(
+    QWidget* parent, const std::string& title, const std::string& prompt,
+    const std::string& initial, const std::function<std::string(const std::string&)>& refusal) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(ToQt(title));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(ToQt(prompt), &dialog);
+  auto* field = new QLineEdit(ToQt(initial), &dialog);
+  auto* reason = new QLabel(&dialog);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  label->setBuddy(field);
+  field->setAccessibleName(ToQt(prompt));
+  reason->setAccessibleName(QStringLiteral("Reason"));
+  layout->addWidget(label);
+  layout->addWidget(field);
+  layout->addWidget(reason);
+  layout->addWidget(buttons);
+  field->selectAll();
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+    const std::string why = refusal(field->text().toStdString());
+    reason->setText(ToQt(why));
+    if (why.empty()) dialog.accept();
+  });
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return field->text().toStdString();
+}
+
+}  // namespace qbus::ui

@@ -45,6 +45,7 @@ bench: build
 	@$(BUILD)/bin/quoril-bus-bench
 	@echo
 	@bench/whole_process.sh $(BUILD)
+	@bench/dialog_open.sh $(BUILD)
 
 # The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s.
 check: bootstrap

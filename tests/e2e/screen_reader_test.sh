@@ -4,7 +4,7 @@
 # own D-Bus session and accessibility bus on a private X server, READ the Command register with
 # the real pointer, then walk the tree over AT-SPI with no hover and no focus. Every bit box and
 # result line has its description, the names were read only when the walk asked, and nothing
-# was written.
+# was written. Go to register, opened from the keyboard, shows its field and list on the bus too.
 #   screen_reader_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -37,6 +37,13 @@ xdotool mousemove \$((X + 500)) \$((Y + 102)) click 1  # READ
 for _ in \$(seq 50); do [ "\$(wc -l <"$work/trace")" -ge 131074 ] && break; sleep 0.1; done
 wc -l <"$work/trace" >"$work/before-walk"
 timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/walk.txt"
+# NEW SELECTION, then Go to register from the keyboard, walked while it is open.
+xdotool mousemove \$((X + 300)) \$((Y + 412)) click 1
+sleep 0.5
+xdotool key ctrl+g
+for _ in \$(seq 50); do xdotool search --onlyvisible --name "Go to register" >/dev/null && break; sleep 0.1; done
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/dialog.txt"
+xdotool key Escape
 kill \$program
 SESSION
 chmod +x "$work/session.sh"
@@ -58,4 +65,8 @@ grep -q '^label|Write-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
   fail "the Write line: $(grep '^label|Write-' "$walk")"
 if grep -q '^WritePciConfig' "$work/trace"; then fail "the walk wrote"; fi
 [ "$(wc -l <"$work/trace")" -gt 131074 ] || fail "the walk read no names"
-echo "1 passed, 0 failed"
+dialog=$work/dialog.txt
+grep -q '^dialog|Go to register|' "$dialog" || fail "no Go to register dialog on the bus"
+grep -qx 'text|Register name or hex offset:|' "$dialog" || fail "the dialog's field has no name"
+grep -qx 'list item|Command  0x04|' "$dialog" || fail "the dialog's list: $(grep -c '^list item' "$dialog") items"
+echo "2 passed, 0 failed"

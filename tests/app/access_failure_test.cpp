@@ -14,12 +14,7 @@ namespace {
 
 using namespace controls;
 
-// 00:03.1 with 256 bytes of configuration space: 0x3C holds 0x00, 0x40 holds 0x12345678.
-constexpr char kDump[] =
-    "00:03.1 Test device: one function\n"
-    "00: 86 80 34 12 00 00 10 00 01 00 00 ff 00 00 00 00\n"
-    "30: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
-    "40: 78 56 34 12\n";
+constexpr const char* kDump = kScratchFunctionDump;
 
 const std::string kPlace = " (Bus=0x00 (0), Device=0x03 (3), Function=0x1 (1), Address=";
 

@@ -34,12 +34,6 @@ class Dialogs : public ProgramTest {
     });
     timer->start(10);
   }
-  void PressKeys(const char* keys) {
-    QWidget* window = ui::LayerTestAccess::MainWindow(layer());
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // a window shortcut needs it active
-    QTest::keyClick(window, keys[0], Qt::ControlModifier);
-  }
   std::vector<std::string> Writes() {
     std::vector<std::string> writes;
     for (const std::string& line : AccessLines()) {
@@ -77,7 +71,7 @@ TEST_P(GoTo, SetsTheWidthAndAddressAsTheUsersClicksWould) {
           }
         },
         row.name == std::string("by name") ? "go-to-register" : "");
-    PressKeys("G");
+    PressShortcut(Qt::Key_G);
   });
   user_.Then("the form", [this, &row] {
     EXPECT_EQ(layer().GetControlState(row.option), 1);
@@ -118,11 +112,11 @@ TEST_F(Dialogs, GoToReadsEachFunctionsLayoutOnce) {
   user_.Then("bus 1, Ctrl+G", [&] {
     PressInSelector(kBusSelector, Qt::Key_Up, 1);
     OnNextDialog(escape);
-    PressKeys("G");
+    PressShortcut(Qt::Key_G);
   });
   user_.Then("again", [&] {
     OnNextDialog(escape);
-    PressKeys("G");
+    PressShortcut(Qt::Key_G);
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);
@@ -140,7 +134,7 @@ TEST_F(Dialogs, FindDeviceSelectsTheLineAndTheFunction) {
           QTest::keyClick(field, Qt::Key_Return);
         },
         "find-device");
-    PressKeys("F");
+    PressShortcut(Qt::Key_F);
   });
   user_.Then("02:00.0", [this] {
     EXPECT_EQ(Text(kBusSelector), "0x02 (2) ");
@@ -153,7 +147,7 @@ TEST_F(Dialogs, FindDeviceSelectsTheLineAndTheFunction) {
       EXPECT_EQ(dialog->findChild<QListWidget*>()->count(), 1);
       QTest::keyClick(field, Qt::Key_Escape);
     });
-    PressKeys("F");
+    PressShortcut(Qt::Key_F);
   });
   user_.Then("Escape leaves it", [this] {
     EXPECT_EQ(Text(kBusSelector), "0x02 (2) ");
@@ -163,15 +157,8 @@ TEST_F(Dialogs, FindDeviceSelectsTheLineAndTheFunction) {
   EXPECT_EQ(AccessLines().size(), 2u) << "finding reads nothing";
 }
 
-// 00:03.1 of the failure tests' shape: 0x40 is scratch space.
-constexpr char kScratch[] =
-    "00:03.1 Test device: one function\n"
-    "00: 86 80 34 12 00 00 10 00 01 00 00 ff 00 00 00 00\n"
-    "30: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
-    "40: 78 56 34 12\n";
-
 TEST_F(Dialogs, SetValueTakesAHexValueOfTheWidthAndRefusesTheRest) {
-  UseDump(kScratch);
+  UseDump(kScratchFunctionDump);
   SelectAndRead(kWordOption, 0x20);  // 0x40 at Word width: 0x5678
   user_.Then("Ctrl+E", [this] {
     OnNextDialog(
@@ -196,7 +183,7 @@ TEST_F(Dialogs, SetValueTakesAHexValueOfTheWidthAndRefusesTheRest) {
           QTest::keyClick(field, Qt::Key_Return);
         },
         "set-value");
-    PressKeys("E");
+    PressShortcut(Qt::Key_E);
   });
   user_.Then("the value", [this] {
     EXPECT_NE(Text(kWriteLine).find("Hex: 00FF"), std::string::npos) << Text(kWriteLine);
@@ -205,7 +192,7 @@ TEST_F(Dialogs, SetValueTakesAHexValueOfTheWidthAndRefusesTheRest) {
       field->setText("1234");
       QTest::keyClick(field, Qt::Key_Escape);
     });
-    PressKeys("E");
+    PressShortcut(Qt::Key_E);
   });
   user_.Then("Escape changes nothing; WRITE", [this] {
     EXPECT_EQ(Row(kEditRowFirst, 16), "0000000011111111");

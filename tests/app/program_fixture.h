@@ -26,8 +26,16 @@
 
 namespace qbus::test {
 
-// Runs the whole program in-process against the simulated machine (CTest puts it on
-// LD_LIBRARY_PATH), played by a scripted user, with the library's trace in a temporary file.
+// 00:03.1 with 256 bytes of configuration space: 0x3C holds 0x00, 0x40 holds 0x12345678 in
+// device-specific space, which takes any write.
+constexpr char kScratchFunctionDump[] =
+    "00:03.1 Test device: one function\n"
+    "00: 86 80 34 12 00 00 10 00 01 00 00 ff 00 00 00 00\n"
+    "30: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "40: 78 56 34 12\n";
+
+// Runs the whole program in-process against the simulated machine (loaded by its absolute
+// path), played by a scripted user, with the library's trace in a temporary file.
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -70,6 +78,15 @@ class ProgramTest : public ::testing::Test {
     if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
     ADD_FAILURE() << "control " << id << " shows no text";
     return {};
+  }
+
+  // Presses Ctrl+`key` as the user would, in the active main window (a window shortcut needs
+  // it active).
+  void PressShortcut(Qt::Key key) {
+    QWidget* window = ui::LayerTestAccess::MainWindow(layer());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, key, Qt::ControlModifier);
   }
 
   bool Enabled(ui::ControlId id) { return Widget(layer(), id)->isEnabled(); }

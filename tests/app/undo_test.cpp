@@ -13,12 +13,7 @@ namespace {
 
 using namespace controls;
 
-// 00:03.1: 0x40 holds 0x12345678 in device-specific space, which takes any write.
-constexpr char kDump[] =
-    "00:03.1 Test device: one function\n"
-    "00: 86 80 34 12 00 00 10 00 01 00 00 ff 00 00 00 00\n"
-    "30: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
-    "40: 78 56 34 12\n";
+constexpr const char* kDump = kScratchFunctionDump;
 
 class Undo : public ProgramTest {
  protected:
@@ -30,12 +25,7 @@ class Undo : public ProgramTest {
     }
     return nullptr;
   }
-  void PressCtrlZ() {
-    QWidget* window = ui::LayerTestAccess::MainWindow(layer());
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // a window shortcut needs it active
-    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
-  }
+  void PressCtrlZ() { PressShortcut(Qt::Key_Z); }
   std::vector<std::string> AfterRead() {
     const auto lines = AccessLines();
     return {lines.begin() + 2, lines.end()};

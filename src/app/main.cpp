@@ -18,7 +18,7 @@ int main() {
   qbus::ui::WindowLayer layer;
   qbus::app::SystemLog log;
   const qbus::regs::AccessEnvironment environment{
-      [&log](const std::string& line) { log.Record(line); }};
+      [&log](const std::string& line) { log.Record(line); }, {}};
   return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()),
                                environment);
 }

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/program.h"
 
+#include <memory>
+
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
+#include "names/device_names.h"
 #include "register/bit_editor.h"
 #include "register/register_read.h"
 #include "register/selection_form.h"
@@ -18,8 +21,31 @@ int CompensatedFontSize(int nominal, int dots_per_inch) {
   return static_cast<int>(nominal / (dots_per_inch / 96.0));
 }
 
+namespace {
+
+// Class names come from the PCI ID database, loaded the first time a description asks.
+cfgspace::ClassNamer DatabaseClassNames() {
+  auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
+  return [names](cfgspace::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
+    if (!*names) *names = std::make_unique<names::DeviceNames>();
+    switch (part) {
+      case cfgspace::ClassPart::kClass:
+        return (*names)->ClassName(base);
+      case cfgspace::ClassPart::kSubclass:
+        return (*names)->SubclassName(base, sub);
+      case cfgspace::ClassPart::kProgrammingInterface:
+        break;
+    }
+    return (*names)->InterfaceName(base, sub, interface);
+  };
+}
+
+}  // namespace
+
 int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
-               const regs::AccessEnvironment& environment) {
+               const regs::AccessEnvironment& given_environment) {
+  regs::AccessEnvironment environment = given_environment;
+  if (!environment.class_names) environment.class_names = DatabaseClassNames();
   if (layer.OpenMainWindow(0, 0, 0, 1000, 430, kWindowTitle, ui::kMainWindowFlags) == 0) return 0;
   layer.MakeFont(controls::kSmallFont, "Arial", CompensatedFontSize(7, layer.DisplayResolution()));
   layer.MakeFont(controls::kLargeFont, "Arial", CompensatedFontSize(9, layer.DisplayResolution()));
@@ -37,7 +63,8 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   for (;;) {
     const regs::Selection selection = regs::RunSelectionForm(layer, library.access, find_device);
     if (selection.outcome == regs::Outcome::kExit) break;
-    const regs::ReadResult read = regs::RunRegisterRead(layer, library.access, selection.width);
+    const regs::ReadResult read =
+        regs::RunRegisterRead(layer, library.access, selection.width, environment.class_names);
     // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.
     if (regs::RunBitEditor(layer, library.access, environment, read) == regs::Outcome::kExit) {
       break;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "config_space/value_meanings.h"
 #include "text/register_texts.h"
 
 namespace qbus::cfgspace {
@@ -115,6 +116,23 @@ ByteOwner OwnerOf(const ConfigLayout& layout, uint32_t offset) {
              : Area("Device-specific register", "Device-specific registers", offset, outside);
 }
 
+// "Current Link Speed = 2.5 GT/s": what a field of `place` holds, when its meaning is known
+// and all its bits are shown. A register without fields is one field.
+std::string FieldMeaning(const ByteOwner& place, const FieldName* field, const ShownBytes* shown) {
+  if (shown == nullptr || place.table == nullptr) return {};
+  const FieldName whole{0, place.table->size * 8 - 1, place.table->name, place.table->access,
+                        place.table->meaning};
+  if (field == nullptr) {
+    if (!place.fields.empty()) return {};
+    field = &whole;
+  }
+  if (field->meaning == Meaning::kNone) return {};
+  const std::optional<uint32_t> value = shown->Field(place.start, field->low, field->high);
+  if (!value) return {};
+  const std::string meaning = MeaningOf(field->meaning, *value, place.start, *shown);
+  return meaning.empty() ? meaning : std::string(field->name) + " = " + meaning;
+}
+
 const char* AccessNote(Access access) {
   return access == Access::kReadOnly          ? "read-only"
          : access == Access::kWriteOneToClear ? "write 1 to clear"
@@ -123,7 +141,8 @@ const char* AccessNote(Access access) {
 
 }  // namespace
 
-std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
+std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit,
+                        const ShownBytes* shown) {
   const ByteOwner place = OwnerOf(layout, offset);
   if (place.table == nullptr) return place.label + ", bit " + std::to_string(bit);
   const int number = static_cast<int>(offset - place.start) * 8 + bit;
@@ -142,12 +161,17 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit) {
     }
   }
   if (access != nullptr) notes += (notes.empty() ? "" : ", ") + std::string(access);
-  return notes.empty() ? text : text + " (" + notes + ")";
+  if (!notes.empty()) text += " (" + notes + ")";
+  const std::string meaning = FieldMeaning(place, field, shown);
+  // The field's own name is already there: only its value's meaning follows.
+  if (!meaning.empty()) text += meaning.substr(meaning.find(" = "));
+  return text;
 }
 
-std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width) {
+std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width,
+                              const ShownBytes* shown) {
   // Each named register once; a run of unnamed bytes of one area as one range.
-  std::vector<std::string> labels;
+  std::vector<std::string> labels, meanings;
   const uint32_t end = offset + static_cast<uint32_t>(width);
   for (uint32_t byte = offset; byte < end;) {
     const ByteOwner place = OwnerOf(layout, byte);
@@ -162,13 +186,22 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
     const std::string label =
         last == byte ? place.label
                      : place.heads + " " + OffsetText(byte) + "-" + OffsetText(last) + place.tail;
-    if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) {
+      labels.push_back(label);
+      for (const FieldName& field : place.fields) {
+        const std::string meaning = FieldMeaning(place, &field, shown);
+        if (!meaning.empty()) meanings.push_back(meaning);
+      }
+      const std::string whole = FieldMeaning(place, nullptr, shown);
+      if (!whole.empty()) meanings.push_back(whole);
+    }
     byte = last + 1;
   }
   std::string text;
   for (size_t i = 0; i < labels.size(); ++i) {
     text += (i == 0 ? "" : i + 1 == labels.size() ? " and " : ", ") + labels[i];
   }
+  for (size_t i = 0; i < meanings.size(); ++i) text += (i == 0 ? ": " : ", ") + meanings[i];
   return text;
 }
 

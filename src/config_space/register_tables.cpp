@@ -11,6 +11,8 @@ namespace {
 
 constexpr Access RO = Access::kReadOnly;
 constexpr Access W1C = Access::kWriteOneToClear;
+constexpr Access RW = Access::kReadWrite;
+using enum Meaning;
 
 // The standard header, common part.
 constexpr FieldName kCommand[] = {
@@ -44,8 +46,8 @@ constexpr FieldName kStatus[] = {
     {15, 15, "Detected Parity Error", W1C},
 };
 constexpr FieldName kHeaderType[] = {
-    {0, 6, "Header Layout", RO},
-    {7, 7, "Multi-Function Device", RO},
+    {0, 6, "Header Layout", RO, kHeaderLayout},
+    {7, 7, "Multi-Function Device", RO, kMultiFunction},
 };
 constexpr FieldName kBist[] = {
     {0, 3, "Completion Code", RO},
@@ -59,9 +61,9 @@ constexpr RegisterName kCommon[] = {
     {0x04, 2, "Command", kCommand},
     {0x06, 2, "Status", kStatus},
     {0x08, 1, "Revision ID", {}, RO},
-    {0x09, 1, "Programming Interface", {}, RO},
-    {0x0A, 1, "Subclass", {}, RO},
-    {0x0B, 1, "Class Code", {}, RO},
+    {0x09, 1, "Programming Interface", {}, RO, kProgrammingInterface},
+    {0x0A, 1, "Subclass", {}, RO, kSubclass},
+    {0x0B, 1, "Class Code", {}, RO, kClass},
     {0x0C, 1, "Cache Line Size"},
     {0x0D, 1, "Latency Timer"},
     {0x0E, 1, "Header Type", kHeaderType},
@@ -70,18 +72,18 @@ constexpr RegisterName kCommon[] = {
 
 // Header type 0: a device.
 constexpr FieldName kBar[] = {
-    {0, 0, "I/O space indicator", RO},
-    {1, 2, "Memory type (32-bit, 64-bit)", RO},
-    {3, 3, "Prefetchable", RO},
-    {4, 31, "Base address"},
+    {0, 0, "I/O space indicator", RO, kSpaceIndicator},
+    {1, 2, "Memory type (32-bit, 64-bit)", RO, kMemoryType},
+    {3, 3, "Prefetchable", RO, kPrefetchable},
+    {4, 31, "Base address", RW, kMemoryBase},
 };
 constexpr FieldName kIoBar[] = {
-    {0, 0, "I/O space indicator", RO},
+    {0, 0, "I/O space indicator", RO, kSpaceIndicator},
     {1, 1, "Reserved", RO},
-    {2, 31, "Base address"},
+    {2, 31, "Base address", RW, kIoBase},
 };
 constexpr FieldName kUpperBar[] = {
-    {0, 31, "Upper half of a 64-bit base address"},
+    {0, 31, "Upper half of a 64-bit base address", RW, kUpperBase},
 };
 constexpr FieldName kRomBar[] = {
     {0, 0, "ROM Enable"},
@@ -103,7 +105,7 @@ constexpr RegisterName kType0[] = {
     {0x35, 3, "Reserved", {}, RO},
     {0x38, 4, "Reserved", {}, RO},
     {0x3C, 1, "Interrupt Line"},
-    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
     {0x3E, 1, "Min_Gnt", {}, RO},
     {0x3F, 1, "Max_Lat", {}, RO},
 };
@@ -171,7 +173,7 @@ constexpr RegisterName kType1[] = {
     {0x35, 3, "Reserved", {}, RO},
     {0x38, 4, "Expansion ROM Base Address", kRomBar},
     {0x3C, 1, "Interrupt Line"},
-    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
     {0x3E, 2, "Bridge Control", kBridgeControl},
 };
 
@@ -208,7 +210,7 @@ constexpr RegisterName kType2[] = {
     {0x34, 4, "I/O Base 1"},
     {0x38, 4, "I/O Limit 1"},
     {0x3C, 1, "Interrupt Line"},
-    {0x3D, 1, "Interrupt Pin", {}, RO},
+    {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
     {0x3E, 2, "Bridge Control", kCardBusControl},
     {0x40, 2, "Subsystem Vendor ID", {}, RO},
     {0x42, 2, "Subsystem ID", {}, RO},
@@ -217,7 +219,7 @@ constexpr RegisterName kType2[] = {
 
 // Capabilities. Every one starts with its ID and the pointer to the next.
 constexpr RegisterName kCapabilityHeader[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
 };
 
@@ -232,7 +234,7 @@ constexpr FieldName kPmCapabilities[] = {
     {11, 15, "PME Support (D0, D1, D2, D3hot, D3cold)", RO},
 };
 constexpr FieldName kPmControl[] = {
-    {0, 1, "Power State (D0 to D3hot)"},
+    {0, 1, "Power State (D0 to D3hot)", RW, kPowerState},
     {2, 2, "Reserved", RO},
     {3, 3, "No Soft Reset", RO},
     {4, 7, "Reserved", RO},
@@ -242,7 +244,7 @@ constexpr FieldName kPmControl[] = {
     {15, 15, "PME Status", W1C},
 };
 constexpr RegisterName kPowerManagement[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 2, "Capabilities", kPmCapabilities},
     {0x04, 2, "Control/Status", kPmControl},
@@ -259,7 +261,7 @@ constexpr FieldName kMsiControl[] = {
     {9, 15, "Reserved", RO},
 };
 constexpr RegisterName kMsi[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 2, "Message Control", kMsiControl},
     {0x04, 4, "Message Address"},
@@ -280,7 +282,7 @@ constexpr FieldName kMsixTable[] = {
     {3, 31, "Offset", RO},
 };
 constexpr RegisterName kMsix[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 2, "Message Control", kMsixControl},
     {0x04, 4, "Table Offset", kMsixTable},
@@ -289,7 +291,7 @@ constexpr RegisterName kMsix[] = {
 
 constexpr FieldName kExpressCapabilities[] = {
     {0, 3, "Capability Version", RO},
-    {4, 7, "Device/Port Type", RO},
+    {4, 7, "Device/Port Type", RO, kPortType},
     {8, 8, "Slot Implemented", RO},
     {9, 13, "Interrupt Message Number", RO},
     {14, 15, "Reserved", RO},
@@ -300,12 +302,12 @@ constexpr FieldName kDeviceControl[] = {
     {2, 2, "Fatal Error Reporting Enable"},
     {3, 3, "Unsupported Request Reporting Enable"},
     {4, 4, "Enable Relaxed Ordering"},
-    {5, 7, "Max Payload Size"},
+    {5, 7, "Max Payload Size", RW, kSize128},
     {8, 8, "Extended Tag Field Enable"},
     {9, 9, "Phantom Functions Enable"},
     {10, 10, "Aux Power PM Enable"},
     {11, 11, "Enable No Snoop"},
-    {12, 14, "Max Read Request Size"},
+    {12, 14, "Max Read Request Size", RW, kSize128},
     {15, 15, "Bridge Configuration Retry Enable / Initiate Function Level Reset"},
 };
 constexpr FieldName kDeviceStatus[] = {
@@ -318,7 +320,7 @@ constexpr FieldName kDeviceStatus[] = {
     {6, 15, "Reserved", RO},
 };
 constexpr FieldName kLinkControl[] = {
-    {0, 1, "ASPM Control"},
+    {0, 1, "ASPM Control", RW, kAspmControl},
     {2, 2, "Reserved", RO},
     {3, 3, "Read Completion Boundary"},
     {4, 4, "Link Disable"},
@@ -332,8 +334,8 @@ constexpr FieldName kLinkControl[] = {
     {12, 15, "Reserved", RO},
 };
 constexpr FieldName kLinkStatus[] = {
-    {0, 3, "Current Link Speed", RO},
-    {4, 9, "Negotiated Link Width", RO},
+    {0, 3, "Current Link Speed", RO, kLinkSpeed},
+    {4, 9, "Negotiated Link Width", RO, kLinkWidth},
     {10, 10, "Reserved", RO},
     {11, 11, "Link Training", RO},
     {12, 12, "Slot Clock Configuration", RO},
@@ -392,14 +394,46 @@ constexpr FieldName kLinkStatus2[] = {
     {5, 5, "Link Equalization Request 8.0 GT/s", W1C},
     {6, 15, "Later link status", RO},
 };
+constexpr FieldName kDeviceCapabilities[] = {
+    {0, 2, "Max Payload Size Supported", RO, kSize128},
+    {3, 4, "Phantom Functions Supported", RO},
+    {5, 5, "Extended Tag Field Supported", RO},
+    {6, 8, "Endpoint L0s Acceptable Latency", RO},
+    {9, 11, "Endpoint L1 Acceptable Latency", RO},
+    {12, 14, "Reserved", RO},
+    {15, 15, "Role-Based Error Reporting", RO},
+    {16, 17, "Reserved", RO},
+    {18, 25, "Captured Slot Power Limit Value", RO},
+    {26, 27, "Captured Slot Power Limit Scale", RO},
+    {28, 28, "Function Level Reset Capability", RO},
+    {29, 31, "Reserved", RO},
+};
+constexpr FieldName kLinkCapabilities[] = {
+    {0, 3, "Max Link Speed", RO, kLinkSpeed},
+    {4, 9, "Maximum Link Width", RO, kLinkWidth},
+    {10, 11, "ASPM Support", RO, kAspmSupport},
+    {12, 14, "L0s Exit Latency", RO},
+    {15, 17, "L1 Exit Latency", RO},
+    {18, 18, "Clock Power Management", RO},
+    {19, 19, "Surprise Down Error Reporting Capable", RO},
+    {20, 20, "Data Link Layer Link Active Reporting Capable", RO},
+    {21, 21, "Link Bandwidth Notification Capability", RO},
+    {22, 22, "ASPM Optionality Compliance", RO},
+    {23, 23, "Reserved", RO},
+    {24, 31, "Port Number", RO},
+};
+constexpr FieldName kLinkControl2[] = {
+    {0, 3, "Target Link Speed", RW, kLinkSpeed},
+    {4, 15, "Later link controls"},
+};
 constexpr RegisterName kExpress[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 2, "Capabilities", kExpressCapabilities},
-    {0x04, 4, "Device Capabilities", {}, RO},
+    {0x04, 4, "Device Capabilities", kDeviceCapabilities, RO},
     {0x08, 2, "Device Control", kDeviceControl},
     {0x0A, 2, "Device Status", kDeviceStatus},
-    {0x0C, 4, "Link Capabilities", {}, RO},
+    {0x0C, 4, "Link Capabilities", kLinkCapabilities, RO},
     {0x10, 2, "Link Control", kLinkControl},
     {0x12, 2, "Link Status", kLinkStatus},
     {0x14, 4, "Slot Capabilities", {}, RO},
@@ -412,7 +446,7 @@ constexpr RegisterName kExpress[] = {
     {0x28, 2, "Device Control 2"},
     {0x2A, 2, "Device Status 2", kReservedStatus2},
     {0x2C, 4, "Link Capabilities 2", {}, RO},
-    {0x30, 2, "Link Control 2"},
+    {0x30, 2, "Link Control 2", kLinkControl2},
     {0x32, 2, "Link Status 2", kLinkStatus2},
     {0x34, 4, "Slot Capabilities 2", {}, RO},
     {0x38, 2, "Slot Control 2"},
@@ -420,7 +454,7 @@ constexpr RegisterName kExpress[] = {
 };
 
 constexpr RegisterName kVendorSpecific[] = {
-    {0x00, 1, "Capability ID", {}, RO},
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 1, "Capability Length", {}, RO},
 };
@@ -454,7 +488,7 @@ constexpr CapabilityName kCapabilities[] = {
 
 // Extended capabilities start with one header dword: ID, version and next offset.
 constexpr FieldName kExtendedHeader[] = {
-    {0, 15, "Extended Capability ID", RO},
+    {0, 15, "Extended Capability ID", RO, kExtendedCapabilityId},
     {16, 19, "Capability Version", RO},
     {20, 31, "Next Capability Offset", RO},
 };

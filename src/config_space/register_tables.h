@@ -11,10 +11,37 @@ namespace qbus::cfgspace {
 
 enum class Access { kReadWrite, kReadOnly, kWriteOneToClear };
 
+// What a field's value means where the standard defines it (value_meanings.h).
+enum class Meaning {
+  kNone,
+  kLinkSpeed,      // 1: 2.5 GT/s ... 6: 64 GT/s
+  kLinkWidth,      // x1, x2, ...
+  kSize128,        // 128 << value bytes: payload and read-request sizes
+  kAspmControl,    // disabled, L0s, L1, L0s and L1
+  kAspmSupport,    // none, L0s, L1, L0s and L1
+  kPortType,       // PCI Express device/port type
+  kPowerState,     // D0 to D3hot
+  kInterruptPin,   // none, INTA# to INTD#
+  kHeaderLayout,   // header type 0, 1, 2
+  kMultiFunction,  // single- or multi-function device
+  kClass,          // names from the PCI ID database
+  kSubclass,
+  kProgrammingInterface,
+  kSpaceIndicator,  // BAR bit 0: memory or I/O
+  kMemoryType,      // BAR bits 2-1
+  kPrefetchable,    // BAR bit 3
+  kMemoryBase,      // BAR bits 31-4, with the upper half of a 64-bit BAR
+  kIoBase,          // I/O BAR bits 31-2
+  kUpperBase,       // the upper half: the 64-bit base with the lower half
+  kCapabilityId,
+  kExtendedCapabilityId,
+};
+
 struct FieldName {
   int low, high;  // bit range within the register
   const char* name;
   Access access = Access::kReadWrite;
+  Meaning meaning = Meaning::kNone;
 };
 
 struct RegisterName {
@@ -25,6 +52,7 @@ struct RegisterName {
   // Of the whole register when it has no fields; otherwise of those of its fields that are
   // read-write, so that a status register shares its mask register's fields.
   Access access = Access::kReadWrite;
+  Meaning meaning = Meaning::kNone;  // of the whole register, when it has no fields
 };
 
 // Bytes 0x00 to 0x0F, the same for every header type.

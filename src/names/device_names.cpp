@@ -28,6 +28,13 @@ thread_local std::jmp_buf* active_lookup = nullptr;
 
 std::string Hex(uint16_t value) { return text::HexLiteral(value, 4); }
 
+// Without a subclass's name, the class lookup falls back to the class's, marked " [0106]".
+bool IsClassFallback(const std::string& found) {
+  constexpr size_t kMark = 7;
+  return found.size() > kMark && found.compare(found.size() - kMark, 2, " [") == 0 &&
+         found.back() == ']';
+}
+
 }  // namespace
 
 DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), access_(pci_alloc()) {
@@ -39,7 +46,7 @@ DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), ac
 
 DeviceNames::~DeviceNames() { pci_cleanup(access_); }
 
-std::string DeviceNames::Lookup(int flags, uint16_t vendor, uint16_t device) {
+std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second) {
   char name[256];
   const char* volatile found = nullptr;
   std::jmp_buf jump;
@@ -47,7 +54,7 @@ std::string DeviceNames::Lookup(int flags, uint16_t vendor, uint16_t device) {
   // Only trivial locals live between setjmp and the lookup, so the longjmp skips no destructor.
   if (setjmp(jump) == 0) {
     found = pci_lookup_name(access_, name, sizeof name,
-                            flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, vendor, device);
+                            flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, first, second);
   }
   active_lookup = nullptr;
   return found == nullptr ? std::string() : std::string(found);
@@ -61,6 +68,25 @@ std::string DeviceNames::Describe(uint16_t vendor, uint16_t device) {
   }
   const std::string who = vendor_name.empty() ? "Vendor " + Hex(vendor) : vendor_name;
   return who + ", device " + Hex(device) + " (no name in the PCI ID database)";
+}
+
+std::string DeviceNames::LookupClass(uint8_t base, uint8_t sub) {
+  return Lookup(PCI_LOOKUP_CLASS, static_cast<uint16_t>(base << 8 | sub), 0);
+}
+
+std::string DeviceNames::ClassName(uint8_t base) {
+  // No class has a subclass 0xFF, so this finds the class itself.
+  const std::string found = LookupClass(base, 0xFF);
+  return IsClassFallback(found) ? found.substr(0, found.size() - 7) : std::string();
+}
+
+std::string DeviceNames::SubclassName(uint8_t base, uint8_t sub) {
+  const std::string found = LookupClass(base, sub);
+  return IsClassFallback(found) ? std::string() : found;
+}
+
+std::string DeviceNames::InterfaceName(uint8_t base, uint8_t sub, uint8_t interface) {
+  return Lookup(PCI_LOOKUP_PROGIF, static_cast<uint16_t>(base << 8 | sub), interface);
 }
 
 }  // namespace qbus::names

@@ -23,8 +23,16 @@ class DeviceNames {
   // database)", "Vendor 0x1D0F, device 0xEFA1 (no name in the PCI ID database)".
   std::string Describe(uint16_t vendor, uint16_t device);
 
+  // The names of a function's class bytes: its class ("Mass storage controller"), subclass
+  // ("SATA controller") and programming interface ("AHCI 1.0"); empty when unnamed.
+  std::string ClassName(uint8_t base);
+  std::string SubclassName(uint8_t base, uint8_t sub);
+  std::string InterfaceName(uint8_t base, uint8_t sub, uint8_t interface);
+
  private:
-  std::string Lookup(int flags, uint16_t vendor, uint16_t device);
+  std::string Lookup(int flags, uint16_t first, uint16_t second);
+  // A subclass lookup: the subclass's name, or else the class's own as "Name [0106]".
+  std::string LookupClass(uint8_t base, uint8_t sub);
 
   std::string id_file_;  // libpci keeps a pointer to it
   pci_access* access_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config_space/capability_walk.h"
+#include "config_space/value_meanings.h"
 #include "hw/hardware_access.h"
 #include "register/captions.h"
 #include "register/result_line.h"
@@ -25,6 +26,8 @@ struct RegisterTarget {
 struct AccessEnvironment {
   // Receives the lines that record each write (see write_record.h); empty: nothing is recorded.
   std::function<void(const std::string& line)> record_write;
+  // Names class bytes in descriptions; empty: the program's own lookup in the PCI ID database.
+  cfgspace::ClassNamer class_names;
 };
 
 // Reads the register through the width's read entry into `*value`, at the width. True when the

@@ -13,7 +13,7 @@ namespace qbus::regs {
 using namespace controls;
 
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width) {
+                           AccessWidth width, const cfgspace::ClassNamer& class_names) {
   for (ControlId id : {kReadButton, kDWordOption, kWordOption, kByteOption}) layer.FreeControl(id);
   layer.DisableControl(kNewSelectionButton, 0);
 
@@ -50,7 +50,7 @@ ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& acc
   }
   // A failed read has no bits: a row of clear boxes would read as a value of 0.
   if (result.read) BuildBitRow(layer, BitRow::kRead, width, result.value);
-  OfferRegisterDescriptions(layer, access, target);
+  OfferRegisterDescriptions(layer, access, target, class_names);
   return result;
 }
 

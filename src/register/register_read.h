@@ -20,7 +20,8 @@ struct ReadResult {
 // the four selectors (offset = position << width), reads the register once at `width`, shows
 // the Read line (9) and the disabled Read row, and disables the selectors. Waits for nothing.
 // A failed read shows why in the Read line (see DiagnoseFailure) and no Read row.
+// The descriptions name class bytes through `class_names`.
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width);
+                           AccessWidth width, const cfgspace::ClassNamer& class_names = {});
 
 }  // namespace qbus::regs

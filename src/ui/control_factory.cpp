@@ -38,6 +38,16 @@ bool DescriptionNeeded(const QEvent* event) {
          reason == Qt::ShortcutFocusReason;
 }
 
+void WindowLayer::Impl::ForgetDescriptions() {
+  if (!window) return;
+  const auto forget = [](QWidget* widget) {
+    widget->setToolTip({});
+    widget->setAccessibleDescription({});
+  };
+  for (TextLabel* label : window->findChildren<TextLabel*>()) forget(label);
+  for (CheckBox* box : window->findChildren<CheckBox*>()) forget(box);
+}
+
 bool WindowLayer::Impl::DescriptionFilter::eventFilter(QObject* watched, QEvent* event) {
   if (!impl_->describe || !DescriptionNeeded(event)) return false;
   auto* widget = static_cast<QWidget*>(watched);
@@ -141,6 +151,7 @@ int WindowLayer::CreateCheckBoxControl(ControlId id, int x, int y, int width, in
   // Qt toggles the box before `clicked`, so the state is new when the event is taken.
   QObject::connect(box, &CheckBox::clicked, box,
                    [this, id] { RaiseEvent(kControlEvent, id, 0, 0); });
+  QObject::connect(box, &CheckBox::toggled, box, [this] { impl_->ForgetDescriptions(); });
   PlaceWidget(box, x, y, width, height);
   FreeControl(id);
   impl_->controls.Insert(id, {ControlKind::kCheckBox, box, nullptr, nullptr});

@@ -78,6 +78,7 @@ void WindowLayer::SetControlText(ControlId id, const std::string& text) {
   switch (control->kind) {
     case ControlKind::kText:
       static_cast<TextLabel*>(control->widget.data())->SetText(qtext);
+      impl_->ForgetDescriptions();
       break;
     case ControlKind::kSpin:
       static_cast<QLineEdit*>(control->widget.data())->setText(qtext);

@@ -41,6 +41,10 @@ struct WindowLayer::Impl {
   };
   DescriptionFilter description_filter{this};
 
+  // Descriptions may say what a row of boxes holds: a changed box or text makes them all stale,
+  // and they are found afresh when next needed.
+  void ForgetDescriptions();
+
   const QFont* FindFont(FontHandle handle) const {
     for (const auto& [number, font] : fonts) {
       if (font.handle == handle) return &font.font;

@@ -106,6 +106,33 @@ TEST_F(NamesAndShortcuts, AssistiveTechnologiesGetDescriptionsAndToggleBits) {
       << "the layout is read once";
 }
 
+// A row's description decodes the value that row shows: the Edit row and the Write line follow
+// each click, the Read line keeps what was read.
+TEST_F(NamesAndShortcuts, DescriptionsDecodeTheValueTheirRowShows) {
+  user_.Then("00:02.0, Word", [this] {
+    PressInSelector(kDeviceSelector, Qt::Key_Up, 2);
+    Click(layer(), kWordOption);
+  });
+  user_.Then("offset 0xD4", [this] { PressInSelector(kOffsetSelector, Qt::Key_Up, 0xD4 / 2); });
+  user_.Then("caption", [] {});
+  user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  user_.Then("ask, then set bit 0", [this] {
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kWriteLine)),
+              "Power Management Control/Status (0xD4): Power State (D0 to D3hot) = D0");
+    Click(layer(), kEditRowFirst + 15);
+  });
+  user_.Then("ask again", [this] {
+    const std::string state = "Power Management Control/Status (0xD4): Power State (D0 to D3hot)";
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kWriteLine)), state + " = D1");
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)), state + " = D0");
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kEditRowFirst + 14)),
+              "Power Management Control/Status (0xD4), bit 1: Power State (D0 to D3hot) "
+              "(bits 1-0) = D1");
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+}
+
 TEST_F(NamesAndShortcuts, ADeviceLineSelectsItsFunctionAndTheSelectorsTakeTheirKeys) {
   auto* list = static_cast<QListWidget*>(nullptr);
   user_.Then("double-click 00:1c.0", [this, &list] {

@@ -19,6 +19,17 @@ read -r -t 10 -u "$xfd" display || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 unset DBUS_SESSION_BUS_ADDRESS
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The process named $2 that $1 started, directly or not (other tests may run the program too).
+descendant() {
+  local pid parent
+  for pid in $(pgrep -x "$2"); do
+    parent=$pid
+    while [ "$parent" -gt 1 ]; do
+      [ "$parent" = "$1" ] && { echo "$pid"; return; }
+      parent=$(awk '/^PPid/ {print $2}' "/proc/$parent/status" 2>/dev/null || echo 1)
+    done
+  done
+}
 passed=0
 
 if [ "$(id -u)" -eq 0 ]; then
@@ -37,7 +48,8 @@ if [ "$(id -u)" -eq 0 ]; then
   [ ! -e "$work/dbus-launched" ] || fail "a D-Bus session was launched through the display"
   if grep -E '^qt\.|Fontconfig' "$work/root.log"; then fail "the caller's configuration was read"; fi
   if grep -q ':170C 00000000:0000 0A' /proc/net/tcp /proc/net/tcp6; then fail "a VNC port listens"; fi
-  root_window=$(pgrep -n -x quoril-bus)
+  root_window=$(descendant "$program" quoril-bus)
+  [ -n "$root_window" ] || fail "no window process under the launch"
   for fd in /proc/"$root_window"/fd/*; do
     [ "$(readlink "$fd")" != "$work/inherited" ] || fail "descriptor $fd was inherited"
   done

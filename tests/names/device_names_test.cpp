@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Device names from the system's PCI ID database, and the plain fallback without one.
-#include <gtest/gtest.h>
+#include "names/device_names.h"
 
 #include <filesystem>
-
-#include "names/device_names.h"
+#include <gtest/gtest.h>
 
 namespace qbus::names {
 namespace {
@@ -21,6 +20,11 @@ TEST(DeviceNames, FromTheDatabaseWithAPlainFallback) {
             "Intel Corporation, device 0xFFFE (no name in the PCI ID database)");
   EXPECT_EQ(system.Describe(0x0002, 0x0001),
             "Vendor 0x0002, device 0x0001 (no name in the PCI ID database)");
+  EXPECT_EQ(system.ClassName(0x01), "Mass storage controller") << "not its first subclass";
+  EXPECT_EQ(system.ClassName(0xEE), "");
+  EXPECT_EQ(system.SubclassName(0x01, 0x06), "SATA controller");
+  EXPECT_EQ(system.SubclassName(0x01, 0xEE), "") << "not the class's name";
+  EXPECT_EQ(system.InterfaceName(0x01, 0x06, 0x01), "AHCI 1.0");
 }
 
 }  // namespace

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "config_space/value_meanings.h"
+
+#include <array>
+
+#include "text/register_texts.h"
+
+namespace qbus::cfgspace {
+namespace {
+
+std::string Reserved(uint32_t value) { return "reserved (" + std::to_string(value) + ")"; }
+
+template <size_t N>
+std::string Pick(const std::array<const char*, N>& names, uint32_t value) {
+  return value < N && names[value] != nullptr ? names[value] : Reserved(value);
+}
+
+std::optional<uint32_t> Dword(const ShownBytes& shown, uint32_t at) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < 4; ++i) {
+    const std::optional<uint32_t> byte = shown.Byte(at + i);
+    if (!byte) return std::nullopt;
+    value |= *byte << (8 * i);
+  }
+  return value;
+}
+
+std::string Address(uint64_t base, bool wide) {
+  return text::HexLiteral(static_cast<int64_t>(base), wide ? 16 : 8);
+}
+
+// A memory BAR's base from its lower dword, with the upper half that follows a 64-bit one.
+std::string MemoryBase(uint32_t lower, uint32_t start, const ShownBytes& shown) {
+  if (((lower >> 1) & 3) != 2) return Address(lower & ~0xFu, false);
+  const std::optional<uint32_t> upper = Dword(shown, start + 4);
+  if (!upper) return Address(lower & ~0xFu, false) + " (upper half unknown)";
+  return Address(uint64_t{*upper} << 32 | (lower & ~0xFu), true);
+}
+
+std::string ClassName(ClassPart part, const ShownBytes& shown) {
+  const std::optional<uint32_t> base = shown.Byte(0x0B), sub = shown.Byte(0x0A),
+                                interface = shown.Byte(0x09);
+  if (!shown.class_names || !base || !sub || !interface) return {};
+  const std::string name =
+      shown.class_names(part, static_cast<uint8_t>(*base), static_cast<uint8_t>(*sub),
+                        static_cast<uint8_t>(*interface));
+  return name.empty() ? "no name in the PCI ID database" : name;
+}
+
+std::string CapabilityNameOf(const CapabilityName* capability) {
+  return capability != nullptr ? capability->name : "no capability of this ID is known";
+}
+
+}  // namespace
+
+std::optional<uint32_t> ShownBytes::Byte(uint32_t at) const {
+  if (at >= offset && at < offset + static_cast<uint32_t>(width)) {
+    return (value >> (8 * (at - offset))) & 0xFF;
+  }
+  if (!read) return std::nullopt;
+  return read(at, 1);
+}
+
+std::optional<uint32_t> ShownBytes::Field(uint32_t start, int low, int high) const {
+  const uint32_t first = start + static_cast<uint32_t>(low / 8);
+  const uint32_t last = start + static_cast<uint32_t>(high / 8);
+  if (first < offset || last >= offset + static_cast<uint32_t>(width)) return std::nullopt;
+  const int shift = static_cast<int>(start - offset) * 8 + low;
+  const int bits = high - low + 1;
+  const uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+  return (value >> shift) & mask;
+}
+
+std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const ShownBytes& shown) {
+  static constexpr std::array<const char*, 7> kSpeeds = {nullptr,   "2.5 GT/s", "5 GT/s", "8 GT/s",
+                                                         "16 GT/s", "32 GT/s",  "64 GT/s"};
+  static constexpr std::array<const char*, 4> kAspm = {"disabled", "L0s", "L1", "L0s and L1"};
+  static constexpr std::array<const char*, 4> kAspmSupport = {"no ASPM", "L0s", "L1", "L0s and L1"};
+  static constexpr std::array<const char*, 11> kPortTypes = {"PCI Express Endpoint",
+                                                             "Legacy PCI Express Endpoint",
+                                                             nullptr,
+                                                             nullptr,
+                                                             "Root Port",
+                                                             "Upstream Port of a Switch",
+                                                             "Downstream Port of a Switch",
+                                                             "PCI Express to PCI/PCI-X Bridge",
+                                                             "PCI/PCI-X to PCI Express Bridge",
+                                                             "Root Complex Integrated Endpoint",
+                                                             "Root Complex Event Collector"};
+  static constexpr std::array<const char*, 4> kPowerStates = {"D0", "D1", "D2", "D3hot"};
+  static constexpr std::array<const char*, 5> kPins = {"none", "INTA#", "INTB#", "INTC#", "INTD#"};
+  static constexpr std::array<const char*, 3> kLayouts = {
+      "device (type 0)", "PCI-to-PCI bridge (type 1)", "CardBus bridge (type 2)"};
+  static constexpr std::array<const char*, 4> kMemoryTypes = {"32-bit", "below 1 MiB", "64-bit",
+                                                              nullptr};
+  switch (meaning) {
+    case Meaning::kNone:
+      return {};
+    case Meaning::kLinkSpeed:
+      return Pick(kSpeeds, value);
+    case Meaning::kLinkWidth:
+      return "x" + std::to_string(value);
+    case Meaning::kSize128:
+      return value <= 5 ? std::to_string(128u << value) + " bytes" : Reserved(value);
+    case Meaning::kAspmControl:
+      return Pick(kAspm, value);
+    case Meaning::kAspmSupport:
+      return Pick(kAspmSupport, value);
+    case Meaning::kPortType:
+      return Pick(kPortTypes, value);
+    case Meaning::kPowerState:
+      return Pick(kPowerStates, value);
+    case Meaning::kInterruptPin:
+      return Pick(kPins, value);
+    case Meaning::kHeaderLayout:
+      return Pick(kLayouts, value);
+    case Meaning::kMultiFunction:
+      return value != 0 ? "multi-function device" : "single-function device";
+    case Meaning::kClass:
+      return ClassName(ClassPart::kClass, shown);
+    case Meaning::kSubclass:
+      return ClassName(ClassPart::kSubclass, shown);
+    case Meaning::kProgrammingInterface:
+      return ClassName(ClassPart::kProgrammingInterface, shown);
+    case Meaning::kSpaceIndicator:
+      return value != 0 ? "I/O" : "memory";
+    case Meaning::kMemoryType:
+      return Pick(kMemoryTypes, value);
+    case Meaning::kPrefetchable:
+      return value != 0 ? "prefetchable" : "not prefetchable";
+    case Meaning::kMemoryBase: {
+      const std::optional<uint32_t> type = shown.Byte(start);
+      if (!type) return {};
+      return MemoryBase(value << 4 | (*type & 0xF), start, shown);
+    }
+    case Meaning::kIoBase:
+      return text::HexLiteral(int64_t{value} << 2, value < 0x4000 ? 4 : 8);
+    case Meaning::kUpperBase: {
+      const std::optional<uint32_t> lower = Dword(shown, start - 4);
+      if (!lower) return {};
+      return Address(uint64_t{value} << 32 | (*lower & ~0xFu), true);
+    }
+    case Meaning::kCapabilityId:
+      return CapabilityNameOf(FindCapability(static_cast<int>(value)));
+    case Meaning::kExtendedCapabilityId:
+      return CapabilityNameOf(FindExtendedCapability(static_cast<int>(value)));
+  }
+  return {};
+}
+
+}  // namespace qbus::cfgspace

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/function_view.h"
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
 #include "names/device_names.h"
@@ -56,7 +57,9 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   };
   if (!hw::BindFile(library_file, show_message, &library)) return 0;
 
-  scan::DeviceFinder finder(scan::RunBusScan(layer, library.access));
+  const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
+  scan::DeviceFinder finder(functions);
+  OfferFunctionViews(layer, library.access, functions);
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);
   };

@@ -50,6 +50,21 @@ cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t
   };
 }
 
+std::vector<uint8_t> ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(0x1000);
+  for (uint32_t offset = 0; offset < 0x1000; offset += 4) {
+    // Past the standard space only when all of it was read: a function without extended space
+    // fails there.
+    if (offset == 0x100 && bytes.size() < 0x100) break;
+    uint32_t dword = 0;
+    if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes.push_back(static_cast<uint8_t>(dword >> shift));
+  }
+  return bytes;
+}
+
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size) {
   uint16_t vendor = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config_space/capability_walk.h"
 #include "config_space/value_meanings.h"
@@ -41,6 +42,11 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
 // Reads one function's configuration space through `access`'s read entries (for the
 // capability walk); `access` must outlive the reader.
 cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location);
+
+// A function's configuration space as far as it can be read, a dword at a time through the
+// read entry: 4096 bytes when it has extended space, else 256; without root the library stops
+// the reading at 64; empty when no function answers. Only reads.
+std::vector<uint8_t> ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location);
 
 // Why an access to `target` just failed, found by reading the function (never writing): a word
 // at 0x00 (does any function answer?), a dword at 0x40 (does the library reach past the first

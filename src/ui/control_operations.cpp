@@ -12,6 +12,7 @@
 
 #include "ui/choice_dialogs.h"
 #include "ui/fitted_widgets.h"
+#include "ui/function_view.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
 #include "ui/window_layer.h"
@@ -144,6 +145,36 @@ void WindowLayer::OfferAction(ControlId id, int type, const std::string& text,
                    [this, id, type] { RaiseEvent(kControlEvent, id, 0, type); });
   widget->setContextMenuPolicy(Qt::ActionsContextMenu);
   widget->addAction(action);
+}
+
+void WindowLayer::OfferCommand(ControlId id, const std::string& text, std::function<void()> run) {
+  const Control* control = impl_->controls.Find(id);
+  QWidget* widget = id == kWindowCommand ? impl_->window.get()
+                    : control != nullptr ? control->widget.data()
+                                         : nullptr;
+  if (widget == nullptr) return;
+  const QString caption = QString::fromStdString(text);
+  for (QAction* action : widget->actions()) {
+    if (action->text() == caption) delete action;
+  }
+  auto* action = new QAction(caption, widget);
+  if (id == kWindowCommand) {
+    action->setShortcut(QKeySequence(caption));
+    action->setShortcutContext(Qt::WindowShortcut);
+  } else {
+    widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+  }
+  QObject::connect(action, &QAction::triggered, action, std::move(run));
+  widget->addAction(action);
+}
+
+void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {
+  RunFunctionView(impl_->window.get(), content);
+}
+
+std::optional<std::string> WindowLayer::AskSavePath(const std::string& title,
+                                                    const std::string& file_name) {
+  return ui::AskSavePath(impl_->window.get(), title, file_name);
 }
 
 void WindowLayer::SelectListLine(ControlId id, int row) {

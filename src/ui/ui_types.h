@@ -34,6 +34,23 @@ struct ListChoice {
 // The lines a chooser shows for what the user has typed.
 using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& typed)>;
 
+// One reading of a function's configuration space for the function view: its bytes (64, 256 or
+// 4096), a line about them ("4096 bytes"), and the register name of each byte.
+struct FunctionSnapshot {
+  std::vector<uint8_t> bytes;
+  std::string note;
+  std::function<std::string(int offset)> name;
+};
+
+// What the function view shows and does: `read` reads the function afresh (at opening and on
+// Refresh); `save` writes a reading to a file and says why it could not (empty: saved).
+struct FunctionViewContent {
+  std::string title;
+  std::function<FunctionSnapshot()> read;
+  std::function<std::string(const std::string& path, const FunctionSnapshot& snapshot)> save;
+  std::string file_name;  // offered in the save dialog
+};
+
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin
 // raises 4 for a step up, 5 for a step down); the program never reads it.
 struct EventRecord {

@@ -146,6 +146,12 @@ class WindowLayer {
   // event type `type`. An empty `text` withdraws the action of that type.
   void OfferAction(ControlId id, int type, const std::string& text,
                    const std::string& shortcut = {});
+  // Offers a command: `text` in control `id`'s context menu, or with `id` kWindowCommand the
+  // key `shortcut` anywhere in the window. Taking it calls `run` at once, inside the wait; it
+  // raises no event, so the phases and their events never see it. Offering the same text (or
+  // shortcut) again replaces it.
+  static constexpr ControlId kWindowCommand = -1;
+  void OfferCommand(ControlId id, const std::string& text, std::function<void()> run);
   // Makes line `row` of list `id` the selected, current one (no event is raised).
   void SelectListLine(ControlId id, int row);
 
@@ -158,6 +164,11 @@ class WindowLayer {
   std::optional<std::string> AskForText(
       const std::string& title, const std::string& prompt, const std::string& initial,
       const std::function<std::string(const std::string&)>& refusal);
+
+  // The function view (function_view.h), modal over the main window.
+  void ShowFunctionView(const FunctionViewContent& content);
+  // Qt's own save dialog over the main window, offering `file_name`; the path, or nothing.
+  std::optional<std::string> AskSavePath(const std::string& title, const std::string& file_name);
 
   // Where descriptions come from: a control's tooltip and accessible description are asked for
   // the first time one is needed (the pointer rests on the control, or it takes the focus),

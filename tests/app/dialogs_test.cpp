@@ -18,22 +18,6 @@ using namespace controls;
 
 class Dialogs : public ProgramTest {
  protected:
-  // Acts on the next dialog that opens, then stops looking; `act` gets it and its text field.
-  void OnNextDialog(std::function<void(QDialog*, QLineEdit*)> act, const std::string& shot = {}) {
-    auto* timer = new QTimer(&answerer_);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, shot] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      timer->stop();
-      timer->deleteLater();
-      if (!shot.empty()) {
-        QDir().mkpath(QBUS_SCREENSHOT_DIR);
-        dialog->grab().save(QString(QBUS_SCREENSHOT_DIR "/") + shot.c_str() + ".png");
-      }
-      act(dialog, dialog->findChild<QLineEdit*>());
-    });
-    timer->start(10);
-  }
   std::vector<std::string> Writes() {
     std::vector<std::string> writes;
     for (const std::string& line : AccessLines()) {

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -156,6 +157,22 @@ class ProgramTest : public ::testing::Test {
     return lines;
   }
 
+  // Acts on the next dialog that opens, then stops looking; `act` gets it and its text field.
+  void OnNextDialog(std::function<void(QDialog*, QLineEdit*)> act, const std::string& shot = {}) {
+    auto* timer = new QTimer(&answerer_);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, shot] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      timer->stop();
+      timer->deleteLater();
+      if (!shot.empty()) {
+        QDir().mkpath(QBUS_SCREENSHOT_DIR);
+        dialog->grab().save(QString(QBUS_SCREENSHOT_DIR "/") + shot.c_str() + ".png");
+      }
+      act(dialog, dialog->findChild<QLineEdit*>());
+    });
+    timer->start(10);
+  }
   // Dismisses every message box that appears from now on, recording "title|text".
   void AnswerMessageBoxes() {
     QObject::connect(&answerer_, &QTimer::timeout, [this] {

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/function_view.h"
+
+#include <memory>
+
+#include "access/common/pci_location.h"
+#include "app/save_file.h"
+#include "config_space/function_dump.h"
+#include "config_space/register_names.h"
+#include "controls/control_table.h"
+#include "names/device_names.h"
+#include "register/register_access.h"
+
+namespace qbus::app {
+namespace {
+
+using namespace controls;
+
+// What a dump's first line says after the location: "PCI bridge: Intel Corporation ...".
+std::string Description(names::DeviceNames& names, const std::vector<uint8_t>& bytes) {
+  if (bytes.size() < 0x10) return {};
+  const auto word = [&bytes](size_t at) {
+    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+  };
+  std::string kind = names.SubclassName(bytes[0x0B], bytes[0x0A]);
+  if (kind.empty()) kind = names.ClassName(bytes[0x0B]);
+  const std::string device = names.Describe(word(0), word(2));
+  return kind.empty() ? device : kind + ": " + device;
+}
+
+std::string SizeNote(size_t size) {
+  switch (size) {
+    case 0x1000:
+      return "4096 bytes, with the extended configuration space";
+    case 0x100:
+      return "256 bytes";
+    case 0x40:
+      return "The first 64 bytes: the rest can be read only as root";
+    default:
+      return std::to_string(size) + " bytes";
+  }
+}
+
+class FunctionViews {
+ public:
+  FunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                const std::vector<scan::ListedFunction>& functions)
+      : layer_(layer), access_(access), functions_(functions) {}
+
+  void View(uint32_t location) {
+    ui::FunctionViewContent content;
+    const std::vector<uint8_t> first = regs::ReadFunctionSpace(access_, location);
+    if (first.empty()) {
+      layer_.ShowMessage("View function",
+                         "No function answers at " + cfgspace::LocationText(location) + ".");
+      return;
+    }
+    content.title = cfgspace::LocationText(location) + " " + Description(Names(), first);
+    auto pending = std::make_shared<std::vector<uint8_t>>(first);
+    content.read = [this, location, pending] {
+      // The opening reading is the first snapshot; Refresh reads again.
+      std::vector<uint8_t> bytes =
+          pending->empty() ? regs::ReadFunctionSpace(access_, location) : std::move(*pending);
+      pending->clear();
+      return Snapshot(std::move(bytes));
+    };
+    content.save = [this, location](const std::string& path, const ui::FunctionSnapshot& shown) {
+      return WriteFileWhole(path, cfgspace::FormatFunctionDump(
+                                      location, Description(Names(), shown.bytes), shown.bytes));
+    };
+    content.file_name = "function-" + cfgspace::LocationText(location) + ".txt";
+    for (char& c : content.file_name) c = c == ':' ? '-' : c;
+    layer_.ShowFunctionView(content);
+  }
+
+  void SaveAll() {
+    const std::optional<std::string> path =
+        layer_.AskSavePath("Save all functions", "functions.txt");
+    if (!path) return;
+    std::string text;
+    for (const scan::ListedFunction& function : functions_) {
+      const std::vector<uint8_t> bytes = regs::ReadFunctionSpace(access_, function.location);
+      if (bytes.empty()) continue;  // gone since the scan
+      text += cfgspace::FormatFunctionDump(function.location, Description(Names(), bytes), bytes);
+    }
+    const std::string refusal = WriteFileWhole(*path, text);
+    if (!refusal.empty()) layer_.ShowMessage("Save all functions", refusal);
+  }
+
+ private:
+  names::DeviceNames& Names() {
+    if (!names_) names_ = std::make_unique<names::DeviceNames>();
+    return *names_;
+  }
+
+  static ui::FunctionSnapshot Snapshot(std::vector<uint8_t> bytes) {
+    ui::FunctionSnapshot snapshot;
+    snapshot.note = SizeNote(bytes.size());
+    auto layout = std::make_shared<cfgspace::ConfigLayout>(
+        cfgspace::ReadConfigLayout(cfgspace::ReaderOver(bytes)));
+    snapshot.name = [layout](int offset) {
+      return cfgspace::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
+    };
+    snapshot.bytes = std::move(bytes);
+    return snapshot;
+  }
+
+  ui::WindowLayer& layer_;
+  const hw::HardwareAccess& access_;
+  const std::vector<scan::ListedFunction>& functions_;
+  std::unique_ptr<names::DeviceNames> names_;
+};
+
+uint32_t SelectedLocation(const ui::WindowLayer& layer) {
+  return PciLocation{static_cast<uint32_t>(layer.GetControlState(kBusSelector)),
+                     static_cast<uint32_t>(layer.GetControlState(kDeviceSelector)),
+                     static_cast<uint32_t>(layer.GetControlState(kFunctionSelector))}
+      .Packed();
+}
+
+}  // namespace
+
+void OfferFunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                        const std::vector<scan::ListedFunction>& functions) {
+  auto views = std::make_shared<FunctionViews>(layer, access, functions);
+  layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
+                     [views, &layer] { views->View(SelectedLocation(layer)); });
+  layer.OfferCommand(kDeviceList, "View function...", [views, &layer] {
+    const int line = layer.CurrentListValue(kDeviceList);
+    if (line >= 0) views->View(static_cast<uint32_t>(line));
+  });
+  layer.OfferCommand(kDeviceList, "Save all...", [views] { views->SaveAll(); });
+}
+
+}  // namespace qbus::app

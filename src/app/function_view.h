@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <vector>
+
+#include "hw/hardware_access.h"
+#include "scan/device_finder.h"
+#include "ui/window_layer.h"
+
+namespace qbus::app {
+
+// Offers a function's whole configuration space and copies of it, beside the phases:
+// - View function (Ctrl+D: the function the bus, device and function selectors point at; the
+//   device list's menu: the line's) opens the function view, which reads it through `access`
+//   and saves it;
+// - Save all... (the device list's menu) writes every function of `functions` to one file.
+// Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
+// entries, only when asked for. `access` and `functions` must outlive the window's controls.
+void OfferFunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                        const std::vector<scan::ListedFunction>& functions);
+
+}  // namespace qbus::app

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/function_view.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace qbus::ui {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+QString Hex(int value, int digits) {
+  return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0'));
+}
+
+// The bytes as a table of 16 columns; names are asked for only when shown.
+class BytesModel : public QAbstractTableModel {
+ public:
+  void Show(FunctionSnapshot snapshot) {
+    beginResetModel();
+    snapshot_ = std::move(snapshot);
+    endResetModel();
+  }
+  const FunctionSnapshot& snapshot() const { return snapshot_; }
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>((snapshot_.bytes.size() + 15) / 16);
+  }
+  int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 16; }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const int offset = index.row() * 16 + index.column();
+    if (!index.isValid() || offset >= static_cast<int>(snapshot_.bytes.size())) return {};
+    const int byte = snapshot_.bytes[static_cast<size_t>(offset)];
+    switch (role) {
+      case Qt::DisplayRole:
+        return Hex(byte, 2);
+      case Qt::AccessibleTextRole:
+        return QStringLiteral("0x%1: %2").arg(Hex(offset, OffsetDigits()).toUpper(), Hex(byte, 2));
+      case Qt::ToolTipRole:
+      case Qt::AccessibleDescriptionRole:
+        return snapshot_.name ? ToQt(snapshot_.name(offset)) : QString();
+      case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+      default:
+        return {};
+    }
+  }
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) return Hex(section, 1);
+    return Hex(section * 16, OffsetDigits());
+  }
+
+ private:
+  int OffsetDigits() const { return snapshot_.bytes.size() > 256 ? 3 : 2; }
+
+  FunctionSnapshot snapshot_;
+};
+
+}  // namespace
+
+void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, parent);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
+                                       const std::string& file_name) {
+  QFileDialog dialog(parent, ToQt(title), ToQt(file_name),
+                     QStringLiteral("Configuration dumps (*.txt *.dump);;All files (*)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.selectFile(ToQt(file_name));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(ToQt(content.title));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* note = new QLabel(&dialog);
+  auto* table = new QTableView(&dialog);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  QPushButton* refresh =
+      buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
+  QPushButton* save = buttons->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
+  BytesModel model;
+
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  table->setFont(fixed);
+  table->setModel(&model);
+  table->setAccessibleName(QStringLiteral("Configuration space"));
+  table->setSelectionMode(QAbstractItemView::SingleSelection);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setShowGrid(false);
+  const int cell = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("000"));
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table->horizontalHeader()->setDefaultSectionSize(cell);
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 2);
+  note->setBuddy(table);
+  layout->addWidget(note);
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+
+  const auto read = [&] {
+    model.Show(content.read());
+    note->setText(ToQt(model.snapshot().note));
+    table->setCurrentIndex(model.index(0, 0));
+  };
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(refresh, &QPushButton::clicked, &dialog, read);
+  QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
+    const std::optional<std::string> path =
+        AskSavePath(&dialog, "Save function", content.file_name);
+    if (!path) return;
+    const std::string refusal = content.save(*path, model.snapshot());
+    if (!refusal.empty()) ShowMessageOver(&dialog, "Save function", refusal);
+  });
+  read();
+  table->setFocus();
+  // Wide enough for every column with the offsets and the scroll bar, tall enough for 16 rows.
+  dialog.resize(table->verticalHeader()->sizeHint().width() + 16 * cell + 60,
+                note->sizeHint().height() + 17 * (QFontMetrics(fixed).height() + 2) + 110);
+  dialog.exec();
+}
+
+}  // namespace qbus::ui

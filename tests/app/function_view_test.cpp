@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The function view and the saved copies: what the view shows and reads, that a saved file reads
+// back the same through lspci -F and through the simulated machine, and that a refused save
+// says why and leaves nothing behind.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTableView>
+
+#include "hw/library_binding.h"
+#include "register/register_access.h"
+#include "tests/app/program_fixture.h"
+#include "tests/support/run_command.h"
+
+namespace qbus::test {
+namespace {
+
+using namespace controls;
+using Functions = std::map<std::string, std::vector<uint8_t>>;
+
+// The functions of dump text by location ("01:00.0"), with the bytes its hex lines give.
+Functions ParseDump(const std::string& text) {
+  Functions functions;
+  std::vector<uint8_t>* bytes = nullptr;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.size() >= 7 && line[2] == ':' && line[5] == '.') {
+      bytes = &functions[line.substr(0, 7)];
+    } else if (bytes != nullptr && line.find(": ") != std::string::npos && isxdigit(line[0])) {
+      std::istringstream hex(line.substr(line.find(": ") + 2));
+      for (std::string byte; hex >> byte;)
+        bytes->push_back(static_cast<uint8_t>(stoi(byte, nullptr, 16)));
+    }
+  }
+  return functions;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Each function of `dump` (empty: the built-in machine) as the simulated machine reads it.
+Functions ThroughTheSimulatedMachine(const std::string& dump) {
+  if (dump.empty()) {
+    unsetenv("QUORILBUS_SIM_DUMP");
+  } else {
+    setenv("QUORILBUS_SIM_DUMP", dump.c_str(), 1);
+  }
+  hw::LoadedLibrary library;
+  Functions functions;
+  if (!hw::BindFile(
+          QBUS_SIM_LIBRARY, [](const std::string&, const std::string&) {}, &library)) {
+    ADD_FAILURE() << "cannot load the simulated machine";
+    return functions;
+  }
+  for (uint32_t location = 0; location < 0x10000; ++location) {
+    std::vector<uint8_t> bytes = regs::ReadFunctionSpace(library.access, location);
+    if (bytes.empty()) continue;
+    char name[8];
+    std::snprintf(name, sizeof name, "%02x:%02x.%x", location >> 8, location >> 3 & 0x1F,
+                  location & 7);
+    functions[name] = std::move(bytes);
+  }
+  hw::Unbind(&library);
+  return functions;
+}
+
+class FunctionView : public ProgramTest {
+ protected:
+  QAction* ListCommand(const char* text) {
+    for (QAction* action : Widget(layer(), kDeviceList)->actions()) {
+      if (action->text() == text) return action;
+    }
+    ADD_FAILURE() << "no " << text;
+    return nullptr;
+  }
+  // Answers the next file dialog by typing `path` as its file name and taking it.
+  void SaveTo(const std::filesystem::path& path) {
+    OnNextDialog([path](QDialog* dialog, QLineEdit*) {
+      ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr) << dialog->windowTitle().toStdString();
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      name->setText(QString::fromStdString(path.string()));
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+  }
+};
+
+// 01:00.0 of tests/dumps/express.dump has 4096 bytes: PCI Express at 0x78, AER at 0x100.
+TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
+  setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/express.dump", 1);
+  const std::filesystem::path saved = dir_.path() / "one.txt";
+  size_t reads_at_opening = 0;
+  user_.Then("bus 1, Ctrl+D", [&] {
+    PressInSelector(kBusSelector, Qt::Key_Up, 1);
+    OnNextDialog(
+        [&](QDialog* dialog, QLineEdit*) {
+          reads_at_opening = AccessLines().size();
+          EXPECT_EQ(dialog->windowTitle().toStdString().substr(0, 34),
+                    "01:00.0 VGA compatible controller:");
+          const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
+          ASSERT_EQ(bytes->rowCount(), 256);
+          EXPECT_EQ(bytes->data(bytes->index(0, 0)).toString(), "de");
+          EXPECT_EQ(bytes->headerData(0x10, Qt::Vertical).toString(), "100");
+          EXPECT_EQ(bytes->headerData(0xF, Qt::Horizontal).toString(), "f");
+          const QModelIndex status = bytes->index(8, 0xA);
+          EXPECT_EQ(bytes->data(status, Qt::ToolTipRole).toString(),
+                    "PCI Express Link Status (0x8A)");
+          EXPECT_EQ(bytes->data(status, Qt::AccessibleDescriptionRole),
+                    bytes->data(status, Qt::ToolTipRole));
+          EXPECT_EQ(bytes->data(status, Qt::AccessibleTextRole).toString(), "0x08A: 01");
+          EXPECT_EQ(dialog->findChild<QLabel*>()->text(),
+                    "4096 bytes, with the extended configuration space");
+          for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == "&Refresh") button->click();
+          }
+          EXPECT_EQ(AccessLines().size(), reads_at_opening + 1024) << "Refresh reads again";
+          SaveTo(saved);
+          for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == "&Save...") button->click();
+          }
+          dialog->reject();
+        },
+        "function-view");
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  // InitializeOls, then one dword read at each offset, then the same again.
+  EXPECT_EQ(reads_at_opening, 1u + 1024u);
+  for (const std::string& line : AccessLines()) {
+    EXPECT_EQ(line.rfind("Write", 0), std::string::npos) << line;
+  }
+  const Functions file = ParseDump(ReadFile(saved));
+  ASSERT_EQ(file.size(), 1u);
+  EXPECT_EQ(file.begin()->first, "01:00.0");
+  EXPECT_EQ(file, ThroughTheSimulatedMachine(QBUS_TEST_DUMPS "/express.dump"));
+}
+
+// Save all, for the built-in machine and each dump the tests hold: the file holds every byte the
+// functions hold, and lspci -F and the simulated machine read it back the same.
+class SaveAll : public FunctionView, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SaveAll, TheFileReadsBackTheSame) {
+  const std::string dump = *GetParam() == '\0' ? "" : QBUS_TEST_DUMPS "/" + std::string(GetParam());
+  if (!dump.empty()) setenv("QUORILBUS_SIM_DUMP", dump.c_str(), 1);
+  const std::filesystem::path saved = dir_.path() / "all.txt";
+  AnswerMessageBoxes();
+  user_.Then("Save all", [&] {
+    SaveTo(saved);
+    ListCommand("Save all...")->trigger();
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  const Functions file = ParseDump(ReadFile(saved));
+  EXPECT_TRUE(messages_.empty()) << messages_.front();
+  EXPECT_EQ(file, ThroughTheSimulatedMachine(dump)) << "the file holds what the functions hold";
+  EXPECT_EQ(ParseDump(RunCommand("lspci -xxxx -F " + saved.string())), file);
+  EXPECT_EQ(ThroughTheSimulatedMachine(saved.string()), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dumps, SaveAll,
+                         ::testing::Values("", "express.dump", "names.dump", "messy.dump"));
+
+// A save that cannot be made says why, and the view stays open.
+TEST_F(FunctionView, ARefusedSaveSaysWhy) {
+  const std::filesystem::path path = dir_.path() / "missing" / "x.txt";
+  AnswerMessageBoxes();
+  user_.Then("Ctrl+D, Save...", [&] {
+    OnNextDialog([&](QDialog* dialog, QLineEdit*) {
+      SaveTo(path);
+      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "&Save...") button->click();
+      }
+      EXPECT_TRUE(dialog->isVisible());
+      dialog->reject();
+    });
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(messages_, (std::vector<std::string>{"Save function|Cannot write " + path.string() +
+                                                 ": No such file or directory"}));
+}
+
+}  // namespace
+}  // namespace qbus::test

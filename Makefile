@@ -46,6 +46,7 @@ bench: build
 	@echo
 	@bench/whole_process.sh $(BUILD)
 	@bench/dialog_open.sh $(BUILD)
+	@bench/function_view_open.sh . $(BUILD)
 
 # The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s.
 check: bootstrap

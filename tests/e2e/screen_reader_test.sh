@@ -4,7 +4,8 @@
 # own D-Bus session and accessibility bus on a private X server, READ the Command register with
 # the real pointer, then walk the tree over AT-SPI with no hover and no focus. Every bit box and
 # result line has its description, the names were read only when the walk asked, and nothing
-# was written. Go to register, opened from the keyboard, shows its field and list on the bus too.
+# was written. Go to register and the function view, opened from the keyboard, show their
+# fields, lines and bytes on the bus too.
 #   screen_reader_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -44,6 +45,12 @@ xdotool key ctrl+g
 for _ in \$(seq 50); do xdotool search --onlyvisible --name "Go to register" >/dev/null && break; sleep 0.1; done
 timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/dialog.txt"
 xdotool key Escape
+sleep 0.3
+xdotool mousemove \$((X + 5)) \$((Y + 5)) click 1  # the focus back, with no window manager
+xdotool key ctrl+d
+for _ in \$(seq 50); do xdotool search --onlyvisible --name "^00:00.0 " >/dev/null && break; sleep 0.1; done
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/view.txt"
+xdotool key Escape
 kill \$program
 SESSION
 chmod +x "$work/session.sh"
@@ -69,4 +76,8 @@ dialog=$work/dialog.txt
 grep -q '^dialog|Go to register|' "$dialog" || fail "no Go to register dialog on the bus"
 grep -qx 'text|Register name or hex offset:|' "$dialog" || fail "the dialog's field has no name"
 grep -qx 'list item|Command  0x04|' "$dialog" || fail "the dialog's list: $(grep -c '^list item' "$dialog") items"
-echo "2 passed, 0 failed"
+view=$work/view.txt
+grep -q '^dialog|00:00.0 Host bridge: ' "$view" || fail "no function view on the bus: $(grep '^dialog' "$view")"
+[ "$(grep -c '^cell|' "$view")" -eq 256 ] || fail "$(grep -c '^cell|' "$view") of 256 bytes"
+grep -qx 'cell|0x04: 06|Command (0x04)' "$view" || fail "byte 4: $(grep '^cell|0x04' "$view")"
+echo "3 passed, 0 failed"

@@ -201,7 +201,8 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
   for (size_t i = 0; i < labels.size(); ++i) {
     text += (i == 0 ? "" : i + 1 == labels.size() ? " and " : ", ") + labels[i];
   }
-  for (size_t i = 0; i < meanings.size(); ++i) text += (i == 0 ? ": " : ", ") + meanings[i];
+  // One meaning a line: a tooltip of a whole dword stays narrower than the window.
+  for (size_t i = 0; i < meanings.size(); ++i) text += (i == 0 ? ":\n" : "\n") + meanings[i];
   return text;
 }
 

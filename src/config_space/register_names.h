@@ -24,9 +24,9 @@ std::string DescribeBit(const ConfigLayout& layout, uint32_t offset, int bit,
                         const ShownBytes* shown = nullptr);
 
 // The registers that `width` bytes at `offset` cover, for example "Command (0x04) and Status
-// (0x06)"; given the `shown` bytes, followed by what their fields' values mean: "Link Control
-// (0x80) and Link Status (0x82): ASPM Control = L1, Current Link Speed = 2.5 GT/s, Negotiated
-// Link Width = x16".
+// (0x06)"; given the `shown` bytes, followed by what their fields' values mean, one a line:
+// "Link Control (0x80) and Link Status (0x82):\nASPM Control = L1\nCurrent Link Speed =
+// 2.5 GT/s\nNegotiated Link Width = x16".
 std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int width,
                               const ShownBytes* shown = nullptr);
 

@@ -118,11 +118,11 @@ TEST_F(NamesAndShortcuts, DescriptionsDecodeTheValueTheirRowShows) {
   user_.Then("READ", [this] { Click(layer(), kReadButton); });
   user_.Then("ask, then set bit 0", [this] {
     EXPECT_EQ(ToolTipOf(Widget(layer(), kWriteLine)),
-              "Power Management Control/Status (0xD4): Power State (D0 to D3hot) = D0");
+              "Power Management Control/Status (0xD4):\nPower State (D0 to D3hot) = D0");
     Click(layer(), kEditRowFirst + 15);
   });
   user_.Then("ask again", [this] {
-    const std::string state = "Power Management Control/Status (0xD4): Power State (D0 to D3hot)";
+    const std::string state = "Power Management Control/Status (0xD4):\nPower State (D0 to D3hot)";
     EXPECT_EQ(ToolTipOf(Widget(layer(), kWriteLine)), state + " = D1");
     EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)), state + " = D0");
     EXPECT_EQ(ToolTipOf(Widget(layer(), kEditRowFirst + 14)),

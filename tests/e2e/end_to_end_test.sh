@@ -44,7 +44,8 @@ if [ ! -S /dev/log ]; then
     fail "write records: $(cat "$out/program.log")"
 fi
 
-for shot in 01-selection-form 03-register-read 05-written-and-verified 06-bit-tooltip; do
+for shot in 01-selection-form 03-register-read 05-written-and-verified 06-bit-tooltip \
+  08-decoded-tooltip 09-function-view; do
   [ -s "$out/$shot.png" ] || fail "no screenshot $shot"
 done
 echo "1 passed, 0 failed"

@@ -34,49 +34,67 @@ TEST(ValueMeanings, EachKindOfFieldSaysWhatItsValueMeans) {
       {nullptr, 0x0000, 0x0E, 1, 0,
        "Header Type (0x0E), bit 0: Header Layout (bits 6-0, read-only) = device (type 0)"},
       {nullptr, 0x00E0, 0x0E, 1, kLine,
-       "Header Type (0x0E): Header Layout = PCI-to-PCI bridge (type 1), "
+       "Header Type (0x0E):\n"
+       "Header Layout = PCI-to-PCI bridge (type 1)\n"
        "Multi-Function Device = single-function device"},
       {nullptr, 0x0010, 0x08, 4, kLine,
-       "Revision ID (0x08), Programming Interface (0x09), Subclass (0x0A) and Class Code (0x0B): "
-       "Programming Interface = VGA controller, Subclass = VGA compatible controller, "
+       "Revision ID (0x08), Programming Interface (0x09), Subclass (0x0A) and Class Code (0x0B):\n"
+       "Programming Interface = VGA controller\n"
+       "Subclass = VGA compatible controller\n"
        "Class Code = Display controller"},
       {nullptr, 0x0010, 0x10, 4, kLine,
-       "BAR0 (0x10): I/O space indicator = memory, Memory type (32-bit, 64-bit) = 64-bit, "
-       "Prefetchable = not prefetchable, Base address = 0x00000000F6000000"},
+       "BAR0 (0x10):\n"
+       "I/O space indicator = memory\n"
+       "Memory type (32-bit, 64-bit) = 64-bit\n"
+       "Prefetchable = not prefetchable\n"
+       "Base address = 0x00000000F6000000"},
       {nullptr, 0x0010, 0x18, 4, 3, "BAR2 (0x18), bit 3: Prefetchable (read-only) = prefetchable"},
       {nullptr, 0x0010, 0x1C, 4, 0,
        "BAR3 (0x1C), bit 0: Upper half of a 64-bit base address (bits 31-0) = "
        "0x00000000E0000000"},
       {nullptr, 0x0010, 0x20, 4, kLine,
-       "BAR4 (0x20): I/O space indicator = I/O, Base address = 0xF000"},
-      {nullptr, 0x0010, 0x3D, 1, kLine, "Interrupt Pin (0x3D): Interrupt Pin = INTA#"},
+       "BAR4 (0x20):\n"
+       "I/O space indicator = I/O\n"
+       "Base address = 0xF000"},
+      {nullptr, 0x0010, 0x3D, 1, kLine,
+       "Interrupt Pin (0x3D):\n"
+       "Interrupt Pin = INTA#"},
       {nullptr, 0x0010, 0x70, 1, kLine,
-       "PCI Express Capability ID (0x70): Capability ID = PCI Express"},
+       "PCI Express Capability ID (0x70):\n"
+       "Capability ID = PCI Express"},
       {nullptr, 0x0010, 0xD4, 2, 0,
        "Power Management Control/Status (0xD4), bit 0: Power State (D0 to D3hot) (bits 1-0) = "
        "D0"},
       {"express.dump", 0x0100, 0x0A, 1, kLine,
-       "Subclass (0x0A): Subclass = VGA compatible controller"},
+       "Subclass (0x0A):\n"
+       "Subclass = VGA compatible controller"},
       {"express.dump", 0x0100, 0x78, 4, kLine,
        "PCI Express Capability ID (0x78), PCI Express Next Capability Pointer (0x79) and "
-       "PCI Express Capabilities (0x7A): Capability ID = PCI Express, "
+       "PCI Express Capabilities (0x7A):\n"
+       "Capability ID = PCI Express\n"
        "Device/Port Type = PCI Express Endpoint"},
       {"express.dump", 0x0100, 0x7C, 4, kLine,
-       "PCI Express Device Capabilities (0x7C): Max Payload Size Supported = 256 bytes"},
+       "PCI Express Device Capabilities (0x7C):\n"
+       "Max Payload Size Supported = 256 bytes"},
       {"express.dump", 0x0100, 0x80, 2, kLine,
-       "PCI Express Device Control (0x80): Max Payload Size = 128 bytes, "
+       "PCI Express Device Control (0x80):\n"
+       "Max Payload Size = 128 bytes\n"
        "Max Read Request Size = 512 bytes"},
       {"express.dump", 0x0100, 0x84, 4, kLine,
-       "PCI Express Link Capabilities (0x84): Max Link Speed = 5 GT/s, "
-       "Maximum Link Width = x17, ASPM Support = L0s and L1"},
+       "PCI Express Link Capabilities (0x84):\n"
+       "Max Link Speed = 5 GT/s\n"
+       "Maximum Link Width = x17\n"
+       "ASPM Support = L0s and L1"},
       {"express.dump", 0x0100, 0x88, 4, kLine,
-       "PCI Express Link Control (0x88) and PCI Express Link Status (0x8A): "
-       "ASPM Control = disabled, Current Link Speed = 2.5 GT/s, Negotiated Link Width = x16"},
+       "PCI Express Link Control (0x88) and PCI Express Link Status (0x8A):\n"
+       "ASPM Control = disabled\n"
+       "Current Link Speed = 2.5 GT/s\n"
+       "Negotiated Link Width = x16"},
       // A field cut by the width has no value to decode.
       {"express.dump", 0x0100, 0x8B, 1, 0,
        "PCI Express Link Status (0x8A), bit 8: Negotiated Link Width (bits 9-4, read-only)"},
       {"express.dump", 0x0100, 0x100, 4, kLine,
-       "Advanced Error Reporting Extended Capability Header (0x100): "
+       "Advanced Error Reporting Extended Capability Header (0x100):\n"
        "Extended Capability ID = Advanced Error Reporting"},
   };
   for (const auto& [dump, location, offset, width, bit, text] : kRows) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/function_view.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -116,10 +118,13 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   layout->addWidget(table);
   layout->addWidget(buttons);
 
+  // A new reading keeps the byte the user is on.
   const auto read = [&] {
+    const QModelIndex at = table->currentIndex();
     model.Show(content.read());
     note->setText(ToQt(model.snapshot().note));
-    table->setCurrentIndex(model.index(0, 0));
+    const QModelIndex again = model.index(std::max(at.row(), 0), std::max(at.column(), 0));
+    table->setCurrentIndex(again.isValid() ? again : model.index(0, 0));
   };
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(refresh, &QPushButton::clicked, &dialog, read);

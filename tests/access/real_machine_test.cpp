@@ -8,7 +8,9 @@
 #include <map>
 #include <sstream>
 
+#include "config_space/function_dump.h"
 #include "hw/library_binding.h"
+#include "register/register_access.h"
 #include "tests/support/run_command.h"
 
 namespace qbus {
@@ -94,6 +96,23 @@ TEST_F(RealMachine, ConfigurationReadsOfTheFirst64BytesAgreeWithSetpci) {
       library_.access.ReadPciConfigByteEx(location, offset + 1, &byte);
       EXPECT_EQ(byte, (expected >> 8) & 0xFF);
     }
+  }
+}
+
+// What the function view shows and saves of each function, in the text lspci prints: every
+// byte lspci reads (4 KiB as root where the kernel gives it, else 256; 64 for a user).
+TEST_F(RealMachine, WholeFunctionsAsSavedAgreeWithLspci) {
+  const auto hex_lines = [](const std::string& dump) {
+    return dump.substr(dump.find('\n') + 1);  // after the line that names the function
+  };
+  for (const auto& [name, ids] : FunctionsFromLspci()) {
+    SCOPED_TRACE(name);
+    unsigned bus, device, function;
+    ASSERT_EQ(std::sscanf(name.c_str(), "%x:%x.%x", &bus, &device, &function), 3);
+    const uint32_t location = bus << 8 | device << 3 | function;
+    const std::vector<uint8_t> bytes = regs::ReadFunctionSpace(library_.access, location);
+    EXPECT_EQ(hex_lines(cfgspace::FormatFunctionDump(location, "", bytes)),
+              hex_lines(test::RunCommand("lspci -xxxx -s " + name)));
   }
 }
 

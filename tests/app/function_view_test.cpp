@@ -116,10 +116,13 @@ TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
           EXPECT_EQ(bytes->data(status, Qt::AccessibleTextRole).toString(), "0x08A: 01");
           EXPECT_EQ(dialog->findChild<QLabel*>()->text(),
                     "4096 bytes, with the extended configuration space");
+          auto* table = dialog->findChild<QTableView*>();
+          table->setCurrentIndex(status);
           for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
             if (button->text() == "&Refresh") button->click();
           }
           EXPECT_EQ(AccessLines().size(), reads_at_opening + 1024) << "Refresh reads again";
+          EXPECT_EQ(table->currentIndex(), status) << "and keeps the byte the user is on";
           SaveTo(saved);
           for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
             if (button->text() == "&Save...") button->click();
@@ -166,6 +169,18 @@ TEST_P(SaveAll, TheFileReadsBackTheSame) {
 
 INSTANTIATE_TEST_SUITE_P(Dumps, SaveAll,
                          ::testing::Values("", "express.dump", "names.dump", "messy.dump"));
+
+// A location where no function answers gets a message, not an empty view.
+TEST_F(FunctionView, NoFunctionNoView) {
+  AnswerMessageBoxes();
+  user_.Then("00:01.0, Ctrl+D", [this] {
+    PressInSelector(kDeviceSelector, Qt::Key_Up, 1);
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(messages_, (std::vector<std::string>{"View function|No function answers at 00:01.0."}));
+}
 
 // A save that cannot be made says why, and the view stays open.
 TEST_F(FunctionView, ARefusedSaveSaysWhy) {

@@ -59,8 +59,9 @@ std::vector<uint8_t> ReadFunctionSpace(const hw::HardwareAccess& access, uint32_
     if (offset == 0x100 && bytes.size() < 0x100) break;
     uint32_t dword = 0;
     if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
-    for (int shift = 0; shift < 32; shift += 8)
+    for (int shift = 0; shift < 32; shift += 8) {
       bytes.push_back(static_cast<uint8_t>(dword >> shift));
+    }
   }
   return bytes;
 }

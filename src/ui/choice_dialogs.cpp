@@ -4,10 +4,12 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -102,6 +104,23 @@ std::optional<std::string> RunTextDialog(
   });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return field->text().toStdString();
+}
+
+void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, parent);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
+                                       const std::string& file_name) {
+  QFileDialog dialog(parent, ToQt(title), ToQt(file_name),
+                     QStringLiteral("Configuration dumps (*.txt *.dump);;All files (*)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.selectFile(ToQt(file_name));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
 }
 
 }  // namespace qbus::ui

@@ -30,4 +30,11 @@ std::optional<std::string> RunTextDialog(
     QWidget* parent, const std::string& title, const std::string& prompt,
     const std::string& initial, const std::function<std::string(const std::string&)>& refusal);
 
+// Qt's own save dialog, starting at `file_name`; the path taken, or nothing.
+std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
+                                       const std::string& file_name);
+
+// A modal box with `title`, `text`, one OK button and no icon, over `parent` (none: alone).
+void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text);
+
 }  // namespace qbus::ui

@@ -6,14 +6,14 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include "ui/choice_dialogs.h"
 
 namespace qbus::ui {
 namespace {
@@ -71,23 +71,6 @@ class BytesModel : public QAbstractTableModel {
 };
 
 }  // namespace
-
-void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, parent);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
-}
-
-std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
-                                       const std::string& file_name) {
-  QFileDialog dialog(parent, ToQt(title), ToQt(file_name),
-                     QStringLiteral("Configuration dumps (*.txt *.dump);;All files (*)"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.selectFile(ToQt(file_name));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first().toStdString();
-}
 
 void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   QDialog dialog(parent);

@@ -5,9 +5,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QScreen>
 
+#include "ui/choice_dialogs.h"
 #include "ui/described_accessible.h"
 #include "ui/layer_impl.h"
 #include "ui/window_metrics.h"
@@ -113,10 +113,7 @@ void WindowLayer::ShowMessage(const std::string& title, const std::string& text)
   if (impl_->window && QApplication::activeWindow() == impl_->window.get()) {
     owner = impl_->window.get();
   }
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                  QMessageBox::Ok, owner);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
+  ShowMessageOver(owner, title, text);
 }
 
 }  // namespace qbus::ui

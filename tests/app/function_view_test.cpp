@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "config_space/function_dump.h"
 #include "hw/library_binding.h"
 #include "register/register_access.h"
 #include "tests/app/program_fixture.h"
@@ -61,10 +62,7 @@ Functions ThroughTheSimulatedMachine(const std::string& dump) {
   for (uint32_t location = 0; location < 0x10000; ++location) {
     std::vector<uint8_t> bytes = regs::ReadFunctionSpace(library.access, location);
     if (bytes.empty()) continue;
-    char name[8];
-    std::snprintf(name, sizeof name, "%02x:%02x.%x", location >> 8, location >> 3 & 0x1F,
-                  location & 7);
-    functions[name] = std::move(bytes);
+    functions[cfgspace::LocationText(location)] = std::move(bytes);
   }
   hw::Unbind(&library);
   return functions;

@@ -29,12 +29,19 @@ struct CheckingBackend {
   }
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
     Check(location, offset, width);
-    return offset & 1 ? std::nullopt : std::optional<uint32_t>(offset);
+    // Never 256 or 4096, so that only a whole-function read's reply carries those.
+    return offset & 1 ? std::nullopt : std::optional<uint32_t>(offset | 0x80000000u);
   }
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
     Check(location, offset, width);
     if (width < 4 && value >> (8 * width) != 0) std::abort();
     return true;
+  }
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
+    const uint32_t size = SpaceSize(location);
+    if (size == 0 || capacity < size) std::abort();
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i);
+    return size;
   }
 };
 
@@ -46,14 +53,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (in < 0 || out < 0 || write(in, data, size) != static_cast<ssize_t>(size)) std::abort();
   lseek(in, 0, SEEK_SET);
   CheckingBackend backend;
-  helper::Serve(in, out, true, backend);
-  // The announcement (12 + 2 x 8 bytes), then one 12-byte reply per request frame read.
-  const off_t replies = lseek(out, 0, SEEK_END) - 28;
+  size_t writes = 0;
+  helper::Serve(in, out, true, backend, [&](const helper::WriteRecord&) { ++writes; });
+  // The announcement (12 + 2 x 8 bytes), then one reply per request frame read, each followed
+  // by the function's bytes when it answered a whole-function read.
   const size_t frames = (size + sizeof(helper::Request) - 1) / sizeof(helper::Request);
-  if (replies < 0 || replies % sizeof(helper::Reply) != 0 ||
-      static_cast<size_t>(replies) / sizeof(helper::Reply) > frames) {
-    std::abort();
+  lseek(out, 28, SEEK_SET);
+  size_t replies = 0;
+  helper::Reply reply;
+  while (read(out, &reply, sizeof reply) == sizeof reply) {
+    ++replies;
+    if (reply.ok > 1) std::abort();
+    if (reply.ok == 1 && (reply.value == 256 || reply.value == 4096)) {
+      lseek(out, reply.value, SEEK_CUR);
+    }
   }
+  if (replies > frames || writes > replies) std::abort();
   close(in);
   close(out);
   return 0;

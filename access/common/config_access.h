@@ -30,6 +30,22 @@ constexpr void ToLittleEndian(uint32_t value, uint32_t width, uint8_t* bytes) {
   for (uint32_t i = 0; i < width; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// Reads a function's configuration space from offset 0 into `bytes`, a dword at a time through
+// `read_dword(offset) -> std::optional<uint32_t>`, up to `space_size` or `capacity` bytes or the
+// first refused dword (a user's read stops at 64 bytes). The number of bytes read, a multiple
+// of 4.
+template <typename ReadDword>
+uint32_t ReadSpaceByDwords(uint32_t space_size, uint8_t* bytes, uint32_t capacity,
+                           ReadDword read_dword) {
+  uint32_t done = 0;
+  for (; done + 4 <= space_size && done + 4 <= capacity; done += 4) {
+    const std::optional<uint32_t> dword = read_dword(done);
+    if (!dword) break;
+    ToLittleEndian(*dword, 4, bytes + done);
+  }
+  return done;
+}
+
 // The read entry points' contract: null output fails without access, a failed read (one that
 // throws included) stores all-ones. `read` is called only with a valid output pointer and
 // returns the value or nothing.

@@ -38,4 +38,31 @@ QBUS_EXPORT uint32_t ReadPciConfigByteEx(uint32_t location, uint32_t offset,
 QBUS_EXPORT uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset,
                                           uint8_t value) noexcept;
 
+// Optional entry points beyond the ten. The program looks each up by name and does without it
+// where a library lacks it.
+
+// Reads a function's configuration space from offset 0 into `bytes` (`size` bytes long) in one
+// call: the whole space (256 or 4096 bytes) or, where the caller may read only part of it, the
+// first 64 bytes; never more than `size`. The number of bytes stored; 0 when nothing could be
+// read (absent function, null `bytes`, not initialised). Every library exports it.
+QBUS_EXPORT uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes,
+                                          uint32_t size) noexcept;
+
+// Whether the library can still reach the hardware: kAccessWorking, or why not. Exported by
+// libraries whose accesses pass through another process (the elevated one).
+QBUS_EXPORT uint32_t GetAccessStateEx(void) noexcept;
+
+// 1 when the library itself sends each write's record to the system log (its privileged side
+// does), so the program must not keep one of its own.
+QBUS_EXPORT uint32_t RecordsWritesEx(void) noexcept;
+
 }  // extern "C"
+
+namespace qbus::access {
+
+// What GetAccessStateEx answers.
+constexpr uint32_t kAccessWorking = 0;
+constexpr uint32_t kAccessHelperEnded = 1;   // the access helper has ended
+constexpr uint32_t kAccessHelperSilent = 2;  // the access helper does not answer
+
+}  // namespace qbus::access

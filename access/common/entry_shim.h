@@ -40,4 +40,14 @@ uint32_t WritePortEntry(Core* core, uint32_t port, uint32_t value) noexcept {
   return OneOrZero([&] { return core != nullptr && core->WritePort(port, value); });
 }
 
+template <typename Core>
+uint32_t ReadSpaceEntry(Core* core, uint32_t location, uint8_t* bytes, uint32_t size) noexcept {
+  if (core == nullptr || bytes == nullptr) return 0;
+  try {
+    return core->ReadSpace(location, bytes, size);
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace qbus::access

@@ -11,21 +11,29 @@ namespace qbus::access {
 
 namespace {
 
-void SpinUntilReadable(int fd, int spin_microseconds) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::microseconds(spin_microseconds);
-  pollfd wanted{fd, POLLIN, 0};
-  while (poll(&wanted, 1, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+using Clock = std::chrono::steady_clock;
+
+// True when `fd` has something to read (or has ended) before `deadline`.
+bool WaitReadable(int fd, Clock::time_point deadline) {
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd wanted{fd, POLLIN, 0};
+    const int ready = poll(&wanted, 1, left > 0 ? static_cast<int>(left) + 1 : 0);
+    if (ready > 0) return true;
+    if (ready == 0 && Clock::now() >= deadline) return false;
+    if (ready < 0 && errno != EINTR) return true;  // let read() report the broken descriptor
   }
 }
 
 }  // namespace
 
-FrameRead ReadFrame(int fd, void* frame, size_t size, int spin_microseconds) {
-  if (spin_microseconds > 0) SpinUntilReadable(fd, spin_microseconds);
+FrameRead ReadFrame(int fd, void* frame, size_t size, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   auto* bytes = static_cast<char*>(frame);
   size_t done = 0;
   while (done < size) {
+    if (timeout_ms != kNoDeadline && !WaitReadable(fd, deadline)) return FrameRead::kTimedOut;
     const ssize_t got = read(fd, bytes + done, size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return done == 0 && got == 0 ? FrameRead::kEnd : FrameRead::kTruncated;

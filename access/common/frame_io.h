@@ -4,19 +4,23 @@
 #include <cstddef>
 
 // Whole fixed-size frames over a pipe or a stream socket, across short reads, short writes and
-// interrupted calls.
+// interrupted calls. Both calls block (no spinning): a waiting end sleeps in the kernel and
+// leaves the processor to the end it waits for.
 namespace qbus::access {
 
 enum class FrameRead {
   kComplete,   // all `size` bytes arrived
   kEnd,        // the stream ended before the first byte
   kTruncated,  // the stream ended, or broke, part of the way through
+  kTimedOut,   // the deadline passed first (the other end is stopped or stuck)
 };
 
-// Reads exactly `size` bytes into `frame`. With `spin_microseconds`, it first polls without
-// sleeping for up to that long: a reply that comes within it is taken without the cost of
-// waking a sleeping thread, which dominates a round trip between two processes.
-FrameRead ReadFrame(int fd, void* frame, size_t size, int spin_microseconds = 0);
+// A wait without a deadline.
+constexpr int kNoDeadline = -1;
+
+// Reads exactly `size` bytes into `frame`, waiting at most `timeout_ms` milliseconds for the
+// whole frame (kNoDeadline: as long as it takes).
+FrameRead ReadFrame(int fd, void* frame, size_t size, int timeout_ms = kNoDeadline);
 
 // Writes all `size` bytes of `frame`; false when the stream broke. Never raises SIGPIPE on a
 // socket whose reader is gone.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 #include "access/common/config_access.h"
@@ -12,7 +13,8 @@
 //
 //   helper -> library, once at start:  Announcement, then `count` FunctionEntry frames
 //   library -> helper, per access:     Request
-//   helper -> library, per request:    Reply
+//   helper -> library, per request:    Reply; after the Reply of a whole-function read that
+//                                      succeeded, `value` bytes of the function's space
 //
 // The helper trusts nothing in a request: RequestValid decides, against the functions it found
 // itself, whether a request may reach the hardware at all.
@@ -20,11 +22,16 @@ namespace qbus::access::helper {
 
 constexpr uint32_t kMagic = 0x73754251;  // "QBus" in memory on a little-endian machine
 
-// How long each end polls for the other's next frame before it sleeps: a scan or a read-back
-// sends its requests back to back, and a sleeping end takes tens of microseconds to wake.
-constexpr int kSpinMicroseconds = 200;
+// How long the library waits for a reply before it takes the helper as stopped or stuck. The
+// slowest honest reply, 4 KiB through libpci on a loaded machine, takes milliseconds.
+constexpr int kReplyDeadlineMs = 3000;
 
-enum class Op : uint32_t { kRead = 1, kWrite = 2 };
+// The largest configuration space; a whole-function read sends at most this many bytes.
+constexpr uint32_t kMaxSpaceSize = 4096;
+
+// kReadSpace reads a whole function from offset 0: its space, or as far as the kernel lets the
+// helper read (the first 64 bytes without root). Its Request carries no offset, width or value.
+enum class Op : uint32_t { kRead = 1, kWrite = 2, kReadSpace = 3 };
 
 struct Announcement {
   uint32_t magic;
@@ -39,7 +46,8 @@ struct FunctionEntry {
 
 struct Request {
   uint32_t magic;
-  uint32_t op;  // an Op
+  uint32_t sequence;  // any number; the reply carries it back, so a reply out of step shows
+  uint32_t op;        // an Op
   uint32_t location;
   uint32_t offset;  // byte offset, aligned to `width`
   uint32_t width;   // 1, 2 or 4 bytes
@@ -48,12 +56,14 @@ struct Request {
 
 struct Reply {
   uint32_t magic;
-  uint32_t ok;     // 1 done, 0 refused or failed
-  uint32_t value;  // the value read; all-ones when a read failed; 0 for a write
+  uint32_t sequence;  // the request's
+  uint32_t ok;        // 1 done, 0 refused or failed
+  uint32_t value;     // the value read; all-ones when a read failed; 0 for a write; for kReadSpace
+                      // the number of bytes that follow (0 when it failed)
 };
 
-static_assert(std::is_trivially_copyable_v<Request> && sizeof(Request) == 24);
-static_assert(std::is_trivially_copyable_v<Reply> && sizeof(Reply) == 12);
+static_assert(std::is_trivially_copyable_v<Request> && sizeof(Request) == 28);
+static_assert(std::is_trivially_copyable_v<Reply> && sizeof(Reply) == 16);
 static_assert(sizeof(Announcement) == 12 && sizeof(FunctionEntry) == 8);
 
 // True when `request` is well formed and names an access inside a function that `functions`
@@ -64,8 +74,13 @@ bool RequestValid(const Request& request, const Functions& functions) {
   if (request.magic != kMagic) return false;
   const bool read = request.op == static_cast<uint32_t>(Op::kRead);
   const bool write = request.op == static_cast<uint32_t>(Op::kWrite);
-  if (!read && !write) return false;
+  const bool read_space = request.op == static_cast<uint32_t>(Op::kReadSpace);
+  if (!read && !write && !read_space) return false;
   if (request.location >= kLocationCount) return false;
+  if (read_space) {
+    return request.offset == 0 && request.width == 0 && request.value == 0 &&
+           functions.SpaceSize(request.location) != 0;
+  }
   if (!ConfigAccessValid(request.offset, request.width, functions.SpaceSize(request.location))) {
     return false;
   }
@@ -73,22 +88,50 @@ bool RequestValid(const Request& request, const Functions& functions) {
   return read ? request.value == 0 : (request.value & unused_bits) == 0;
 }
 
+// What the helper did for one write, for the system log: the register before, the value
+// written, whether the write was taken, and the register read back.
+struct WriteRecord {
+  uint32_t location;
+  uint32_t offset;
+  uint32_t width;
+  std::optional<uint32_t> before;
+  uint32_t value;
+  bool written;
+  std::optional<uint32_t> after;
+};
+
 // Carries out one request through `backend` (ReadConfig(location, offset, width) ->
-// std::optional<uint32_t>, WriteConfig(location, offset, width, value) -> bool, and SpaceSize as
-// above), touching it only when the request is valid.
-template <typename Backend>
-Reply HandleRequest(const Request& request, Backend& backend) {
-  Reply reply{kMagic, 0, 0xFFFFFFFFu};
+// std::optional<uint32_t>, WriteConfig(location, offset, width, value) -> bool,
+// ReadSpace(location, bytes, capacity) -> bytes read, and SpaceSize as above), touching it only
+// when the request is valid. A whole-function read leaves its bytes in `space` (at least
+// kMaxSpaceSize long) and their number in `reply.value`. Each write is handed to `record`, read
+// before and after, whatever its outcome.
+template <typename Backend, typename Record>
+Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Record&& record) {
+  Reply reply{kMagic, request.sequence, 0, 0xFFFFFFFFu};
   if (!RequestValid(request, backend)) return reply;
-  if (request.op == static_cast<uint32_t>(Op::kRead)) {
-    if (const auto value = backend.ReadConfig(request.location, request.offset, request.width)) {
-      reply.ok = 1;
-      reply.value = *value;
-    }
-    return reply;
+  switch (static_cast<Op>(request.op)) {
+    case Op::kRead:
+      if (const auto value = backend.ReadConfig(request.location, request.offset, request.width)) {
+        reply.ok = 1;
+        reply.value = *value;
+      }
+      return reply;
+    case Op::kReadSpace:
+      reply.value = backend.ReadSpace(request.location, space, kMaxSpaceSize);
+      reply.ok = reply.value != 0;
+      return reply;
+    case Op::kWrite:
+      break;
   }
+  WriteRecord done{request.location, request.offset, request.width, {}, request.value, false, {}};
+  done.before = backend.ReadConfig(request.location, request.offset, request.width);
+  done.written =
+      backend.WriteConfig(request.location, request.offset, request.width, request.value);
+  done.after = backend.ReadConfig(request.location, request.offset, request.width);
+  record(done);
   reply.value = 0;
-  reply.ok = backend.WriteConfig(request.location, request.offset, request.width, request.value);
+  reply.ok = done.written;
   return reply;
 }
 

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/elevated/core.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "access/common/frame_io.h"
-#include "access/common/helper_protocol.h"
 
 extern char** environ;
 
@@ -19,6 +22,20 @@ namespace {
 
 constexpr uint32_t kWrite = static_cast<uint32_t>(helper::Op::kWrite);
 constexpr uint32_t kRead = static_cast<uint32_t>(helper::Op::kRead);
+constexpr uint32_t kReadSpace = static_cast<uint32_t>(helper::Op::kReadSpace);
+
+// Waits up to `timeout_ms` for the child `pid` to end and reaps it; gives up after that.
+void ReapWithin(pid_t pid, int timeout_ms) {
+  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd >= 0) {
+    pollfd ended{pidfd, POLLIN, 0};
+    while (poll(&ended, 1, timeout_ms) < 0 && errno == EINTR) {
+    }
+    close(pidfd);
+  }
+  while (waitpid(pid, nullptr, WNOHANG) < 0 && errno == EINTR) {
+  }
+}
 
 }  // namespace
 
@@ -50,15 +67,14 @@ Core::~Core() { Close(); }
 void Core::Close() {
   if (channel_.fd >= 0) close(channel_.fd);
   channel_.fd = -1;
-  // The helper ends when its input closes; pkexec ends with it.
-  if (channel_.pid > 0) {
-    while (waitpid(channel_.pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
+  // The helper ends when its input closes; pkexec ends with it. A silent helper may never end,
+  // so it is not waited for.
+  if (channel_.pid > 0 && state_ != HelperState::kSilent) ReapWithin(channel_.pid, 1000);
   channel_.pid = -1;
 }
 
 bool Core::Init() {
+  // No deadline here: pkexec asks for the password first, and the user takes their time.
   helper::Announcement announcement;
   if (channel_.fd < 0 ||
       ReadFrame(channel_.fd, &announcement, sizeof announcement) != FrameRead::kComplete ||
@@ -84,31 +100,63 @@ bool Core::Init() {
   return true;
 }
 
-std::optional<uint32_t> Core::Exchange(uint32_t op, uint32_t location, uint32_t offset,
-                                       uint32_t width, uint32_t value) {
-  if (channel_.fd < 0 || !ConfigAccessValid(offset, width, SpaceSize(location))) {
+bool Core::TakeFrame(void* frame, size_t size) {
+  const FrameRead got = ReadFrame(channel_.fd, frame, size, deadline_ms_);
+  if (got == FrameRead::kComplete) return true;
+  state_ = got == FrameRead::kTimedOut ? HelperState::kSilent : HelperState::kEnded;
+  Close();
+  return false;
+}
+
+std::optional<helper::Reply> Core::Exchange(uint32_t op, uint32_t location, uint32_t offset,
+                                            uint32_t width, uint32_t value) {
+  if (channel_.fd < 0) return std::nullopt;
+  const helper::Request request{helper::kMagic, ++sequence_, op, location, offset, width, value};
+  if (!WriteFrame(channel_.fd, &request, sizeof request)) {
+    state_ = HelperState::kEnded;
+    Close();
     return std::nullopt;
   }
-  const helper::Request request{helper::kMagic, op, location, offset, width, value};
   helper::Reply reply;
-  if (!WriteFrame(channel_.fd, &request, sizeof request) ||
-      ReadFrame(channel_.fd, &reply, sizeof reply, helper::kSpinMicroseconds) !=
-          FrameRead::kComplete ||
-      reply.magic != helper::kMagic) {
-    Close();  // a helper that is gone, or out of step, answers nothing more
+  if (!TakeFrame(&reply, sizeof reply)) return std::nullopt;
+  if (reply.magic != helper::kMagic || reply.sequence != request.sequence || reply.ok > 1) {
+    state_ = HelperState::kEnded;  // out of step: nothing it sends can be trusted any more
+    Close();
     return std::nullopt;
   }
-  if (reply.ok != 1) return std::nullopt;
-  return reply.value;
+  return reply;
 }
 
 std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
-  return Exchange(kRead, location, offset, width, 0);
+  if (!ConfigAccessValid(offset, width, SpaceSize(location))) return std::nullopt;
+  const auto reply = Exchange(kRead, location, offset, width, 0);
+  if (!reply || reply->ok != 1) return std::nullopt;
+  return reply->value;
 }
 
 bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
+  if (!ConfigAccessValid(offset, width, SpaceSize(location))) return false;
   const uint32_t kept = width == 4 ? value : value & ((1u << (8 * width)) - 1);
-  return Exchange(kWrite, location, offset, width, kept).has_value();
+  const auto reply = Exchange(kWrite, location, offset, width, kept);
+  return reply && reply->ok == 1;
+}
+
+uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
+  const uint32_t space_size = SpaceSize(location);
+  if (space_size == 0) return 0;
+  const auto reply = Exchange(kReadSpace, location, 0, 0, 0);
+  if (!reply || reply->ok != 1) return 0;
+  // Only the sizes the helper can honestly read: the whole space, or a user's first 64 bytes.
+  if (reply->value != space_size && reply->value != 64) {
+    state_ = HelperState::kEnded;
+    Close();
+    return 0;
+  }
+  std::array<uint8_t, helper::kMaxSpaceSize> space;
+  if (!TakeFrame(space.data(), reply->value)) return 0;
+  const uint32_t kept = std::min(reply->value, capacity & ~3u);
+  std::copy_n(space.begin(), kept, bytes);
+  return kept;
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {

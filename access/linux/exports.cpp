@@ -57,4 +57,8 @@ uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value)
   return access::WriteConfigEntry(core.get(), location, offset, value);
 }
 
+uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes, uint32_t size) noexcept {
+  return access::ReadSpaceEntry(core.get(), location, bytes, size);
+}
+
 }  // extern "C"

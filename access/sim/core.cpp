@@ -66,6 +66,13 @@ std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uin
   return machine_->Read(location, offset, width);
 }
 
+uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
+  if (!machine_ || !machine_->Present(location)) return 0;
+  const uint32_t space_size = machine_->Read(location, 0x100, 4) ? 4096 : 256;
+  return ReadSpaceByDwords(space_size, bytes, capacity,
+                           [&](uint32_t offset) { return ReadConfig(location, offset, 4); });
+}
+
 bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
   return machine_ && !options_.unprivileged && machine_->Write(location, offset, width, value);
 }

@@ -46,6 +46,9 @@ class Core {
   // reads at offset 0x40 and above fail and every configuration write fails.
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
+  // As the real core: the whole space from offset 0 (64 bytes when unprivileged); the number of
+  // bytes read, 0 for an absent function.
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity);
   std::optional<uint32_t> ReadPort(uint32_t port);
   bool WritePort(uint32_t port, uint32_t value);
 

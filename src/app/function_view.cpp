@@ -28,16 +28,20 @@ std::string Description(names::DeviceNames& names, const std::vector<uint8_t>& b
   return kind.empty() ? device : kind + ": " + device;
 }
 
-std::string SizeNote(size_t size) {
+// How much of the function a reading holds and, for a part, why it stopped there.
+std::string SizeNote(const regs::FunctionSpace& space) {
+  const size_t size = space.bytes.size();
+  if (!space.whole) {
+    return std::to_string(size) + " bytes read, then " + space.why +
+           ": not the whole function, and not saved";
+  }
   switch (size) {
     case 0x1000:
       return "4096 bytes, with the extended configuration space";
     case 0x100:
       return "256 bytes";
-    case 0x40:
-      return "The first 64 bytes: the rest can be read only as root";
     default:
-      return std::to_string(size) + " bytes";
+      return "The first 64 bytes: the rest can be read only as root";
   }
 }
 
@@ -49,22 +53,27 @@ class FunctionViews {
 
   void View(uint32_t location) {
     ui::FunctionViewContent content;
-    const std::vector<uint8_t> first = regs::ReadFunctionSpace(access_, location);
-    if (first.empty()) {
-      layer_.ShowMessage("View function",
-                         "No function answers at " + cfgspace::LocationText(location) + ".");
+    regs::FunctionSpace first = regs::ReadFunctionSpace(access_, location);
+    if (first.bytes.empty()) {
+      const std::string at = cfgspace::LocationText(location);
+      layer_.ShowMessage("View function", first.why == regs::kNoFunctionAnswers
+                                              ? "No function answers at " + at + "."
+                                              : "Cannot read " + at + ": " + first.why + ".");
       return;
     }
-    content.title = cfgspace::LocationText(location) + " " + Description(Names(), first);
-    auto pending = std::make_shared<std::vector<uint8_t>>(first);
+    content.title = cfgspace::LocationText(location) + " " + Description(Names(), first.bytes);
+    auto pending = std::make_shared<std::optional<regs::FunctionSpace>>(std::move(first));
     content.read = [this, location, pending] {
       // The opening reading is the first snapshot; Refresh reads again.
-      std::vector<uint8_t> bytes =
-          pending->empty() ? regs::ReadFunctionSpace(access_, location) : std::move(*pending);
-      pending->clear();
-      return Snapshot(std::move(bytes));
+      regs::FunctionSpace space =
+          *pending ? std::move(**pending) : regs::ReadFunctionSpace(access_, location);
+      pending->reset();
+      return Snapshot(std::move(space));
     };
     content.save = [this, location](const std::string& path, const ui::FunctionSnapshot& shown) {
+      if (!shown.whole) {
+        return "Not saved: " + shown.note.substr(0, shown.note.find(':')) + ".";
+      }
       return WriteFileWhole(path, cfgspace::FormatFunctionDump(
                                       location, Description(Names(), shown.bytes), shown.bytes));
     };
@@ -73,15 +82,33 @@ class FunctionViews {
     layer_.ShowFunctionView(content);
   }
 
+  // Every listed function is read whole before anything is written: a copy that misses part of
+  // a function, or a function, is no copy.
   void SaveAll() {
     const std::optional<std::string> path =
         layer_.AskSavePath("Save all functions", "functions.txt");
     if (!path) return;
     std::string text;
-    for (const scan::ListedFunction& function : functions_) {
-      const std::vector<uint8_t> bytes = regs::ReadFunctionSpace(access_, function.location);
-      if (bytes.empty()) continue;  // gone since the scan
-      text += cfgspace::FormatFunctionDump(function.location, Description(Names(), bytes), bytes);
+    std::string failure;
+    const bool done = layer_.RunWithProgress(
+        "Save all functions", "Reading every function...", static_cast<int>(functions_.size()),
+        [&](int index) {
+          const uint32_t location = functions_[static_cast<size_t>(index)].location;
+          const regs::FunctionSpace space = regs::ReadFunctionSpace(access_, location);
+          if (space.bytes.empty() && space.why == regs::kNoFunctionAnswers) return true;  // gone
+          if (!space.whole) {
+            failure = "Not saved: " + cfgspace::LocationText(location) +
+                      " could not be read whole (" + std::to_string(space.bytes.size()) +
+                      " bytes, then " + space.why + ").";
+            return false;
+          }
+          text += cfgspace::FormatFunctionDump(location, Description(Names(), space.bytes),
+                                               space.bytes);
+          return true;
+        });
+    if (!done) {
+      if (!failure.empty()) layer_.ShowMessage("Save all functions", failure);
+      return;
     }
     const std::string refusal = WriteFileWhole(*path, text);
     if (!refusal.empty()) layer_.ShowMessage("Save all functions", refusal);
@@ -93,9 +120,11 @@ class FunctionViews {
     return *names_;
   }
 
-  static ui::FunctionSnapshot Snapshot(std::vector<uint8_t> bytes) {
+  static ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) {
     ui::FunctionSnapshot snapshot;
-    snapshot.note = SizeNote(bytes.size());
+    snapshot.note = SizeNote(space);
+    snapshot.whole = space.whole;
+    std::vector<uint8_t>& bytes = space.bytes;
     auto layout = std::make_shared<cfgspace::ConfigLayout>(
         cfgspace::ReadConfigLayout(cfgspace::ReaderOver(bytes)));
     snapshot.name = [layout](int offset) {

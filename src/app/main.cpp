@@ -5,9 +5,9 @@
 // hardware through the root helper; started as root, it first sheds what the caller passed on.
 #include <unistd.h>
 
+#include "access/common/system_log.h"
 #include "app/program.h"
 #include "app/root_environment.h"
-#include "app/system_log.h"
 #include "hw/library_binding.h"
 #include "ui/application.h"
 #include "ui/window_layer.h"
@@ -16,7 +16,7 @@ int main() {
   qbus::app::HardenRootProcess();
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
-  qbus::app::SystemLog log;
+  qbus::access::SystemLog log;
   const qbus::regs::AccessEnvironment environment{
       [&log](const std::string& line) { log.Record(line); }, {}};
   return qbus::app::RunProgram(layer, qbus::hw::LibraryFileName(qbus::hw::ProcessArchitecture()),

@@ -56,6 +56,11 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
     layer.ShowMessage(title, text);
   };
   if (!hw::BindFile(library_file, show_message, &library)) return 0;
+  // Where the library's privileged side records each write itself, a record sent from here
+  // would be a second, unprivileged copy.
+  if (library.access.RecordsWritesEx != nullptr && library.access.RecordsWritesEx() == 1) {
+    environment.record_write = nullptr;
+  }
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
   scan::DeviceFinder finder(functions);

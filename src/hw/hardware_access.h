@@ -22,6 +22,14 @@ struct HardwareAccess {
   uint32_t (*WritePciConfigWordEx)(uint32_t location, uint32_t offset, uint16_t value);
   uint32_t (*ReadPciConfigByteEx)(uint32_t location, uint32_t offset, uint8_t* value);
   uint32_t (*WritePciConfigByteEx)(uint32_t location, uint32_t offset, uint8_t value);
+
+  // Optional entries, null where the library lacks them (see access/common/entry_points.h).
+  // The whole space from offset 0 in one call; the number of bytes stored, 0 on failure.
+  uint32_t (*ReadPciConfigSpaceEx)(uint32_t location, uint8_t* bytes, uint32_t size);
+  // 0 while the library reaches the hardware; 1 its helper has ended; 2 it does not answer.
+  uint32_t (*GetAccessStateEx)();
+  // 1 when the library's privileged side records every write in the system log itself.
+  uint32_t (*RecordsWritesEx)();
 };
 
 }  // namespace qbus::hw

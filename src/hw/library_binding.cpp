@@ -40,6 +40,12 @@ static_assert(
 static_assert(
     kSameShape<decltype(HardwareAccess::WritePciConfigByteEx), decltype(&::WritePciConfigByteEx)>);
 
+static_assert(
+    kSameShape<decltype(HardwareAccess::ReadPciConfigSpaceEx), decltype(&::ReadPciConfigSpaceEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::GetAccessStateEx), decltype(&::GetAccessStateEx)>);
+static_assert(kSameShape<decltype(HardwareAccess::RecordsWritesEx), decltype(&::RecordsWritesEx)>);
+
 constexpr char kErrorTitle[] = "Fehler !";
 constexpr char kCannotOpen[] = "Kann WinRing0 nicht öffnen !";
 constexpr char kCannotInitialize[] = "Kann WinRing0 nicht initialisieren !";
@@ -64,6 +70,9 @@ bool LookUpEntryPoints(void* handle, HardwareAccess* a) {
   found &= LookUp(handle, "WritePciConfigWordEx", &a->WritePciConfigWordEx);
   found &= LookUp(handle, "ReadPciConfigByteEx", &a->ReadPciConfigByteEx);
   found &= LookUp(handle, "WritePciConfigByteEx", &a->WritePciConfigByteEx);
+  LookUp(handle, "ReadPciConfigSpaceEx", &a->ReadPciConfigSpaceEx);
+  LookUp(handle, "GetAccessStateEx", &a->GetAccessStateEx);
+  LookUp(handle, "RecordsWritesEx", &a->RecordsWritesEx);
   return found;
 }
 

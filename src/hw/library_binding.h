@@ -62,7 +62,8 @@ bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
               LoadedLibrary* library);
 
 // Looks the ten entry points up in a library loaded with dlopen, in table order; false when any
-// name is missing (its entry is then null). Calls none of them.
+// name is missing (its entry is then null). The optional entries are looked up too, and stay
+// null where the library lacks them. Calls none of them.
 bool LookUpEntryPoints(void* handle, HardwareAccess* access);
 
 // library->Release().

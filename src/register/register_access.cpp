@@ -50,24 +50,52 @@ cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t
   };
 }
 
-std::vector<uint8_t> ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location) {
-  std::vector<uint8_t> bytes;
-  bytes.reserve(0x1000);
-  for (uint32_t offset = 0; offset < 0x1000; offset += 4) {
-    // Past the standard space only when all of it was read: a function without extended space
-    // fails there.
-    if (offset == 0x100 && bytes.size() < 0x100) break;
-    uint32_t dword = 0;
-    if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes.push_back(static_cast<uint8_t>(dword >> shift));
+std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access) {
+  if (access.GetAccessStateEx == nullptr) return std::nullopt;
+  switch (access.GetAccessStateEx()) {
+    case 1:
+      return FailureCause::kHelperEnded;
+    case 2:
+      return FailureCause::kHelperSilent;
+    default:
+      return std::nullopt;
+  }
+}
+
+FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location) {
+  FunctionSpace space;
+  if (access.ReadPciConfigSpaceEx != nullptr) {
+    space.bytes.resize(0x1000);
+    const uint32_t size = access.ReadPciConfigSpaceEx(location, space.bytes.data(), 0x1000);
+    space.bytes.resize(size <= 0x1000 ? size : 0);
+  } else {
+    space.bytes.reserve(0x1000);
+    for (uint32_t offset = 0; offset < 0x1000; offset += 4) {
+      // Past the standard space only when all of it was read: a function without extended
+      // space fails there.
+      if (offset == 0x100 && space.bytes.size() < 0x100) break;
+      uint32_t dword = 0;
+      if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
+      for (int shift = 0; shift < 32; shift += 8) {
+        space.bytes.push_back(static_cast<uint8_t>(dword >> shift));
+      }
     }
   }
-  return bytes;
+  // A helper that ended part of the way leaves a short reading that only looks whole.
+  if (const auto fault = HelperFault(access)) {
+    space.why = HelperFailure(*fault);
+  } else if (space.bytes.empty()) {
+    space.why = kNoFunctionAnswers;
+  }
+  const size_t size = space.bytes.size();
+  space.whole = space.why.empty() && (size == 0x40 || size == 0x100 || size == 0x1000);
+  if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
+  return space;
 }
 
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size) {
+  if (const auto fault = HelperFault(access)) return *fault;
   uint16_t vendor = 0;
   if (access.ReadPciConfigWordEx(target.location, 0x00, &vendor) == 0) {
     return FailureCause::kNoFunction;

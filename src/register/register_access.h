@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,16 +44,33 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
 // capability walk); `access` must outlive the reader.
 cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location);
 
-// A function's configuration space as far as it can be read, a dword at a time through the
-// read entry: 4096 bytes when it has extended space, else 256; without root the library stops
-// the reading at 64; empty when no function answers. Only reads.
-std::vector<uint8_t> ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location);
+// FunctionSpace::why for a location where nothing answers.
+inline constexpr char kNoFunctionAnswers[] = "no function answers";
 
-// Why an access to `target` just failed, found by reading the function (never writing): a word
-// at 0x00 (does any function answer?), a dword at 0x40 (does the library reach past the first
-// 64 bytes, as only root's access does?) and, for an offset past 0xFF, a dword at 0x100 (does
-// the function have extended space?). `write`: the failed access was a write. The size of the
-// function's space goes to `*space_size` for kBeyondSpace.
+// A function's configuration space as far as it could be read, and whether that is all of it.
+struct FunctionSpace {
+  std::vector<uint8_t> bytes;  // from offset 0
+  // True when `bytes` is all the library lets anyone read of the function: its whole space
+  // (4096 or 256 bytes), or the first 64 bytes where only root reads further.
+  bool whole = false;
+  // Why nothing or only part was read: "no function answers", "the access helper has ended",
+  // "the access helper does not answer"; empty when whole.
+  std::string why;
+};
+
+// Reads a function's configuration space in one call of the library's whole-function entry, or
+// a dword at a time through the read entry where the library lacks it. Only reads.
+FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location);
+
+// Whether the library's access helper has ended or does not answer (kHelperEnded,
+// kHelperSilent); nothing while it works, or for a library without a helper.
+std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access);
+
+// Why an access to `target` just failed: the helper's fault where it has one, else found by reading
+// the function (never writing): a word at 0x00 (does any function answer?), a dword at 0x40 (does
+// the library reach past the first 64 bytes, as only root's access does?) and, for an offset past
+// 0xFF, a dword at 0x100 (does the function have extended space?). `write`: the failed access was a
+// write. The size of the function's space goes to `*space_size` for kBeyondSpace.
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size);
 

@@ -35,7 +35,21 @@ std::string FormatFailureLine(LineKind kind, AccessWidth width, const LocationCa
   return LinePrefix(kind, width, captions) + failure;
 }
 
+std::string HelperFailure(FailureCause cause) {
+  switch (cause) {
+    case FailureCause::kHelperEnded:
+      return "the access helper has ended";
+    case FailureCause::kHelperSilent:
+      return "the access helper does not answer";
+    default:
+      return {};
+  }
+}
+
 std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size) {
+  if (const std::string helper = HelperFailure(cause); !helper.empty()) {
+    return "Read failed: " + helper;
+  }
   switch (cause) {
     case FailureCause::kNoFunction:
       return "Read failed: no function answers at this location";
@@ -48,13 +62,16 @@ std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size
       // Without root the function's size cannot be read, so past 0xFF both may hold.
       return offset >= 0x100 ? "Read failed: needs root, if the function reaches this far"
                              : "Read failed: needs root from offset 0x40 on";
-    case FailureCause::kRefused:
+    default:
       break;
   }
   return "Read failed: refused by the access library";
 }
 
 std::string WriteFailure(FailureCause cause, uint32_t space_size) {
+  if (const std::string helper = HelperFailure(cause); !helper.empty()) {
+    return "Write failed: " + helper;
+  }
   switch (cause) {
     case FailureCause::kNoFunction:
       return "Write failed: no function answers at this location";
@@ -63,7 +80,7 @@ std::string WriteFailure(FailureCause cause, uint32_t space_size) {
              "-byte configuration space";
     case FailureCause::kNeedsRoot:
       return "Write failed: needs root";
-    case FailureCause::kRefused:
+    default:
       break;
   }
   return "Write failed: refused by the access library";

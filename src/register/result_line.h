@@ -27,11 +27,17 @@ std::string FormatFailureLine(LineKind kind, AccessWidth width, const LocationCa
 
 // Why an access failed, as DiagnoseFailure (register_access.h) finds it.
 enum class FailureCause {
-  kNoFunction,   // no function answers at the location
-  kBeyondSpace,  // the offset lies beyond the function's configuration space
-  kNeedsRoot,    // the library reaches only the first 64 bytes, and writes nothing
-  kRefused,      // none of these: the library refused it
+  kNoFunction,    // no function answers at the location
+  kBeyondSpace,   // the offset lies beyond the function's configuration space
+  kNeedsRoot,     // the library reaches only the first 64 bytes, and writes nothing
+  kRefused,       // none of these: the library refused it
+  kHelperEnded,   // the library's access helper has ended: nothing reaches the hardware now
+  kHelperSilent,  // the library's access helper does not answer (stopped or stuck)
 };
+
+// "the access helper has ended" and "the access helper does not answer" for the two helper
+// causes; empty for the others.
+std::string HelperFailure(FailureCause cause);
 
 // The text of a failed read at byte `offset`, for example "Read failed: needs root from offset
 // 0x40 on". For kBeyondSpace `space_size` names the function's size in bytes (256, or 4096 for

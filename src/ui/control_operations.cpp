@@ -15,6 +15,7 @@
 #include "ui/function_view.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
+#include "ui/progress_run.h"
 #include "ui/window_layer.h"
 
 namespace qbus::ui {
@@ -170,6 +171,11 @@ void WindowLayer::OfferCommand(ControlId id, const std::string& text, std::funct
 
 void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {
   RunFunctionView(impl_->window.get(), content);
+}
+
+bool WindowLayer::RunWithProgress(const std::string& title, const std::string& label, int count,
+                                  const std::function<bool(int index)>& step) {
+  return ui::RunWithProgress(impl_->window.get(), title, label, count, step);
 }
 
 std::optional<std::string> WindowLayer::AskSavePath(const std::string& title,

@@ -167,6 +167,10 @@ class WindowLayer {
 
   // The function view (function_view.h), modal over the main window.
   void ShowFunctionView(const FunctionViewContent& content);
+  // Runs `step(0)` .. `step(count - 1)` with a progress dialog and Cancel over the main window
+  // when the work lasts (progress_run.h); false when a step failed or the user cancelled.
+  bool RunWithProgress(const std::string& title, const std::string& label, int count,
+                       const std::function<bool(int index)>& step);
   // Qt's own save dialog over the main window, offering `file_name`; the path, or nothing.
   std::optional<std::string> AskSavePath(const std::string& title, const std::string& file_name);
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The root helper's session and the elevated library's core, joined by a socket pair, over a
 // fake sysfs tree: every write lands in a temporary file, never in hardware.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/socket.h>
@@ -14,6 +16,7 @@
 #include "access/common/frame_io.h"
 #include "access/common/helper_server.h"
 #include "access/elevated/core.h"
+#include "access/helper/write_record.h"
 #include "access/linux/core.h"
 #include "tests/support/fake_sysfs.h"
 #include "tests/support/temp_dir.h"
@@ -39,13 +42,14 @@ class HelperSession : public ::testing::Test {
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     client_ = ends[0];
     server_ = std::thread([this, fd = ends[1]] {
-      helper::Serve(fd, fd, true, backend_);
+      helper::Serve(fd, fd, true, backend_,
+                    [this](const helper::WriteRecord& record) { records_.push_back(record); });
       close(fd);
     });
   }
   void TearDown() override {
     if (client_ >= 0) close(client_);
-    server_.join();
+    if (server_.joinable()) server_.join();
   }
 
   // Reads the announcement as the library would, leaving the stream at the first reply.
@@ -65,6 +69,7 @@ class HelperSession : public ::testing::Test {
 
   test::TempDir dir_;
   linux_pci::Core backend_{dir_.path().string()};
+  std::vector<helper::WriteRecord> records_;
   int client_ = -1;
   std::thread server_;
 };
@@ -102,6 +107,76 @@ TEST_F(HelperSession, TheElevatedCoreReadsScansAndWritesThroughIt) {
   EXPECT_EQ(ConfigFile("0000:02:1f.7")[0x45], 0xBE);
 }
 
+// A back end that would carry out anything and counts what reached it, so that only the
+// helper's own checks stand between a hostile frame and the hardware. Two functions: 00:00.0
+// with 256 bytes and 02:1f.7 with 4096.
+struct PermissiveBackend {
+  uint32_t SpaceSize(uint32_t location) const {
+    return location == kHost ? 256 : location == kFar ? 4096 : 0;
+  }
+  std::optional<uint32_t> ReadConfig(uint32_t, uint32_t offset, uint32_t) {
+    ++accesses;
+    return offset;
+  }
+  bool WriteConfig(uint32_t, uint32_t, uint32_t, uint32_t) {
+    ++accesses;
+    return true;
+  }
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t) {
+    ++accesses;
+    std::fill_n(bytes, SpaceSize(location), 0x5A);
+    return SpaceSize(location);
+  }
+  int accesses = 0;
+};
+
+class HostileSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    client_ = ends[0];
+    server_ = std::thread([this, fd = ends[1]] {
+      helper::Serve(fd, fd, true, backend_, [this](const helper::WriteRecord&) { ++records_; });
+      close(fd);
+    });
+    helper::Announcement announcement{};
+    ASSERT_EQ(ReadFrame(client_, &announcement, sizeof announcement), FrameRead::kComplete);
+    std::vector<helper::FunctionEntry> entries(announcement.count);
+    ASSERT_EQ(ReadFrame(client_, entries.data(), entries.size() * sizeof entries[0]),
+              FrameRead::kComplete);
+  }
+  void TearDown() override {
+    if (client_ >= 0) close(client_);
+    server_.join();
+  }
+
+  // Sends `bytes` (then, with `end`, ends the stream) and takes the replies; the number of
+  // replies taken before the stream ended, their `ok` fields in order.
+  std::vector<uint32_t> Send(const std::vector<uint8_t>& bytes, bool end) {
+    EXPECT_TRUE(WriteFrame(client_, bytes.data(), bytes.size()));
+    if (end) shutdown(client_, SHUT_WR);
+    std::vector<uint32_t> oks;
+    Reply reply{};
+    while (ReadFrame(client_, &reply, sizeof reply, 1000) == FrameRead::kComplete) {
+      if (oks.empty()) {
+        EXPECT_EQ(reply.sequence, 7u) << "a reply must carry its request's sequence";
+      }
+      oks.push_back(reply.ok);
+      if (reply.ok == 0) {
+        EXPECT_EQ(reply.value, 0xFFFFFFFFu);
+      }
+      if (!end) break;
+    }
+    return oks;
+  }
+
+  PermissiveBackend backend_;
+  int records_ = 0;
+  int client_ = -1;
+  std::thread server_;
+};
+
 // A frame as a hostile or broken client might send it, and what must come back.
 struct HostileRow {
   const char* name;
@@ -117,7 +192,7 @@ std::vector<uint8_t> Bytes(const Request& request) {
 }
 
 Request Frame(uint32_t op, uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
-  return {helper::kMagic, op, location, offset, width, value};
+  return {helper::kMagic, 7, op, location, offset, width, value};
 }
 
 std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
@@ -130,59 +205,45 @@ std::vector<uint8_t> WrongMagic(Request request) {
   return Bytes(request);
 }
 
-std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
-
 const std::vector<HostileRow>& HostileRows() {
   static const std::vector<HostileRow> rows = {
-      {"unknown operation", Bytes(Frame(3, kHost, 0, 4, 0)), {0}, false},
+      {"unknown operation", Bytes(Frame(4, kHost, 0, 4, 0)), {0}, false},
+      {"operation 0", Bytes(Frame(0, kHost, 0, 4, 0)), {0}, false},
       {"width 3", Bytes(Frame(1, kHost, 0, 3, 0)), {0}, false},
+      {"width 0 for a read", Bytes(Frame(1, kHost, 0, 0, 0)), {0}, false},
       {"unaligned word", Bytes(Frame(1, kHost, 1, 2, 0)), {0}, false},
+      {"unaligned dword", Bytes(Frame(2, kFar, 0x42, 4, 0)), {0}, false},
       {"beyond a 256-byte space", Bytes(Frame(1, kHost, 0x100, 4, 0)), {0}, false},
       {"dword over the end of 4 KiB", Bytes(Frame(2, kFar, 0xFFE, 4, 0)), {0}, false},
       {"location above 0xFFFF", Bytes(Frame(1, 0x10000 | kHost, 0, 4, 0)), {0}, false},
       {"unlisted function", Bytes(Frame(2, 0x0008, 0x40, 4, 0)), {0}, false},
       {"byte write wider than a byte", Bytes(Frame(2, kHost, 0x40, 1, 0x1FF)), {0}, false},
+      {"word write wider than a word", Bytes(Frame(2, kFar, 0x40, 2, 0x10000)), {0}, false},
       {"read carrying a value", Bytes(Frame(1, kHost, 0x40, 1, 1)), {0}, false},
+      {"whole read at an offset", Bytes(Frame(3, kFar, 4, 0, 0)), {0}, false},
+      {"whole read with a width", Bytes(Frame(3, kFar, 0, 4, 0)), {0}, false},
+      {"whole read of an unlisted function", Bytes(Frame(3, 0x0008, 0, 0, 0)), {0}, false},
       {"wrong magic", WrongMagic(Frame(2, kHost, 0x40, 4, 0)), {0}, true},
-      {"truncated", Cut(Bytes(Frame(2, kHost, 0x40, 4, 0)), 10), {0}, true},
       {"long: a frame and a stray tail",
-       Join(Bytes(Frame(1, kHost, 0, 2, 0)), std::vector<uint8_t>(24, 0xAB)),
+       Join(Bytes(Frame(1, kHost, 0, 2, 0)), std::vector<uint8_t>(28, 0xAB)),
        {1, 0},
        true},
   };
   return rows;
 }
 
-class HostileFrames : public HelperSession, public ::testing::WithParamInterface<size_t> {};
+class HostileFrames : public HostileSession, public ::testing::WithParamInterface<size_t> {};
 
-TEST_P(HostileFrames, GetAnErrorReplyAndTouchNothing) {
+TEST_P(HostileFrames, GetAnErrorReplyAndReachNothing) {
   const HostileRow& row = HostileRows()[GetParam()];
-  Announced();
-  const auto before = ConfigFile("0000:00:00.0");
-  ASSERT_TRUE(WriteFrame(client_, row.bytes.data(), row.bytes.size()));
-  if (row.name == std::string("truncated")) shutdown(client_, SHUT_WR);
-  for (uint32_t ok : row.replies_ok) {
-    Reply reply{};
-    ASSERT_EQ(ReadFrame(client_, &reply, sizeof reply), FrameRead::kComplete);
-    EXPECT_EQ(reply.ok, ok);
-    if (ok == 0) {
-      EXPECT_EQ(reply.value, 0xFFFFFFFFu);
-    }
+  EXPECT_EQ(Send(row.bytes, row.session_ends), row.replies_ok);
+  const int reached = row.replies_ok.front() == 1 ? 1 : 0;
+  EXPECT_EQ(backend_.accesses, reached);
+  EXPECT_EQ(records_, 0);
+  if (!row.session_ends) {
+    EXPECT_EQ(Send(Bytes(Frame(1, kHost, 0x3C, 4, 0)), false), std::vector<uint32_t>{1})
+        << "the session did not go on";
   }
-  if (row.session_ends) {
-    Reply reply;
-    EXPECT_EQ(ReadFrame(client_, &reply, sizeof reply), FrameRead::kEnd) << "the session goes on";
-  } else {
-    const Request good = Frame(1, kHost, 0, 4, 0);
-    Reply reply{};
-    ASSERT_TRUE(WriteFrame(client_, &good, sizeof good));
-    ASSERT_EQ(ReadFrame(client_, &reply, sizeof reply), FrameRead::kComplete);
-    EXPECT_EQ(reply.value, 0x12378086u) << "the session did not go on";
-  }
-  EXPECT_EQ(ConfigFile("0000:00:00.0"), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, HostileFrames, ::testing::Range<size_t>(0, HostileRows().size()),
@@ -193,6 +254,193 @@ INSTANTIATE_TEST_SUITE_P(Rows, HostileFrames, ::testing::Range<size_t>(0, Hostil
                            }
                            return name;
                          });
+
+// A write frame cut at every byte: nothing of it is acted on, and the session ends.
+TEST_F(HostileSession, AFrameCutAtAnyByteReachesNothing) {
+  const std::vector<uint8_t> whole = Bytes(Frame(2, kHost, 0x40, 4, 0x12345678));
+  for (size_t size = 1; size < whole.size(); ++size) {
+    SCOPED_TRACE(size);
+    PermissiveBackend backend;
+    int records = 0;
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    ASSERT_TRUE(WriteFrame(ends[0], whole.data(), size));
+    shutdown(ends[0], SHUT_WR);
+    helper::Serve(ends[1], ends[1], true, backend, [&](const helper::WriteRecord&) { ++records; });
+    EXPECT_EQ(backend.accesses, 0);
+    EXPECT_EQ(records, 0);
+    close(ends[0]);
+    close(ends[1]);
+  }
+}
+
+// Every write the helper carries out is recorded with what the register held before and after;
+// a whole function comes in one request.
+TEST_F(HelperSession, RecordsEachWriteAndReadsWholeFunctions) {
+  {
+    elevated::Core core({client_, -1});
+    client_ = -1;
+    ASSERT_TRUE(core.Init());
+    std::vector<uint8_t> bytes(4096);
+    EXPECT_EQ(core.ReadSpace(kFar, bytes.data(), 4096), 4096u);
+    EXPECT_EQ(bytes, ConfigFile("0000:02:1f.7"));
+    EXPECT_EQ(core.ReadSpace(kHost, bytes.data(), 4096), 256u);
+    EXPECT_EQ(core.ReadSpace(0x0008, bytes.data(), 4096), 0u) << "no such function";
+    EXPECT_TRUE(core.WriteConfig(kFar, 0x44, 2, 0xBEEF));
+    EXPECT_FALSE(core.WriteConfig(kFar, 0x45, 2, 0xBEEF)) << "refused: recorded nowhere";
+  }
+  server_.join();
+  ASSERT_EQ(records_.size(), 1u);
+  const helper::WriteRecord& record = records_[0];
+  EXPECT_EQ(record.location, kFar);
+  EXPECT_EQ(record.offset, 0x44u);
+  EXPECT_EQ(record.width, 2u);
+  EXPECT_EQ(record.before, 0x4544u) << "the counting bytes at 0x44";
+  EXPECT_EQ(record.value, 0xBEEFu);
+  EXPECT_TRUE(record.written);
+  EXPECT_EQ(record.after, 0xBEEFu);
+}
+
+TEST(HelperWriteRecord, NamesTheRegisterTheValuesAndTheUser) {
+  EXPECT_EQ(helper::FormatWriteRecord({0x02FF, 0x44, 2, 0x4544, 0xBEEF, true, 0xBEEF}, 1000),
+            "write 02:1f.7 offset=0x0044 width=Word before=0x4544 value=0xBEEF after=0xBEEF "
+            "result=ok uid=1000");
+  EXPECT_EQ(helper::FormatWriteRecord({0x0008, 0xFFC, 4, std::nullopt, 1, false, std::nullopt},
+                                      std::nullopt),
+            "write 00:01.0 offset=0x0FFC width=DWord before=none value=0x00000001 after=none "
+            "result=write-failed uid=unknown");
+  EXPECT_EQ(helper::FormatWriteRecord({0xFF00, 0x3, 1, 0x80, 0x7F, true, 0x7F}, 0),
+            "write ff:00.0 offset=0x0003 width=Byte before=0x80 value=0x7F after=0x7F "
+            "result=ok uid=0");
+}
+
+// A stand-in for the helper on the other end of the elevated core's stream: it announces
+// `entries` (ready or not), then answers each request with what `answer` writes.
+class FakeHelper {
+ public:
+  FakeHelper(uint32_t ready, std::vector<helper::FunctionEntry> entries,
+             std::function<void(int fd, const Request&)> answer) {
+    int ends[2];
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    library_end_ = ends[0];
+    thread_ = std::thread([=, fd = ends[1]] {
+      const helper::Announcement announcement{helper::kMagic, ready,
+                                              static_cast<uint32_t>(entries.size())};
+      WriteFrame(fd, &announcement, sizeof announcement);
+      WriteFrame(fd, entries.data(), entries.size() * sizeof entries[0]);
+      Request request{};
+      while (ReadFrame(fd, &request, sizeof request) == FrameRead::kComplete) answer(fd, request);
+      close(fd);
+    });
+  }
+  ~FakeHelper() { thread_.join(); }
+  elevated::HelperChannel channel() const { return {library_end_, -1}; }
+
+ private:
+  int library_end_ = -1;
+  std::thread thread_;
+};
+
+void Answer(int fd, const Request& request, uint32_t ok, uint32_t value, int sequence_shift = 0) {
+  const Reply reply{helper::kMagic, request.sequence + sequence_shift, ok, value};
+  WriteFrame(fd, &reply, sizeof reply);
+}
+
+TEST(ElevatedCore, RefusesAnAnnouncementItCannotTrust) {
+  struct Row {
+    const char* name;
+    uint32_t ready;
+    std::vector<helper::FunctionEntry> entries;
+  };
+  const Row rows[] = {
+      {"not ready", 0, {{kHost, 256}}},
+      {"a space of 512 bytes", 1, {{kHost, 512}}},
+      {"a space of 0 bytes", 1, {{kHost, 0}}},
+      {"a location above 0xFFFF", 1, {{0x10000, 256}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeHelper fake(row.ready, row.entries, [](int, const Request&) {});
+    elevated::Core core(fake.channel());
+    EXPECT_FALSE(core.Init());
+    EXPECT_FALSE(core.ReadConfig(kHost, 0, 4));
+  }
+}
+
+// How the core takes a helper that ends, stops answering or answers out of step: the access
+// fails, the state says which, and no request is sent after it.
+TEST(ElevatedCore, TellsAnEndedASilentAndAnOutOfStepHelperApart) {
+  struct Row {
+    const char* name;
+    std::function<void(int fd, const Request&)> answer;
+    elevated::HelperState state;
+  };
+  const Row rows[] = {
+      {"ends", [](int fd, const Request&) { shutdown(fd, SHUT_RDWR); },
+       elevated::HelperState::kEnded},
+      {"does not answer", [](int, const Request&) {}, elevated::HelperState::kSilent},
+      {"answers an earlier request", [](int fd, const Request& r) { Answer(fd, r, 1, 5, -1); },
+       elevated::HelperState::kEnded},
+      {"answers with ok 2", [](int fd, const Request& r) { Answer(fd, r, 2, 5); },
+       elevated::HelperState::kEnded},
+      {"cuts its reply short",
+       [](int fd, const Request&) {
+         WriteFrame(fd, "QBus", 4);
+         shutdown(fd, SHUT_RDWR);
+       },
+       elevated::HelperState::kEnded},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    int requests = 0;
+    FakeHelper fake(1, {{kHost, 256}}, [&](int fd, const Request& request) {
+      ++requests;
+      row.answer(fd, request);
+    });
+    elevated::Core core(fake.channel(), 200);
+    ASSERT_TRUE(core.Init());
+    EXPECT_EQ(core.state(), elevated::HelperState::kServing);
+    EXPECT_FALSE(core.ReadConfig(kHost, 0, 4));
+    EXPECT_EQ(core.state(), row.state);
+    EXPECT_FALSE(core.WriteConfig(kHost, 0x40, 4, 0));
+    uint8_t bytes[256];
+    EXPECT_EQ(core.ReadSpace(kHost, bytes, sizeof bytes), 0u);
+    EXPECT_EQ(requests, 1) << "a request was sent after the helper failed";
+  }
+}
+
+// The whole function comes in one round trip, and only in a size the helper can honestly read.
+TEST(ElevatedCore, TakesAWholeFunctionOnlyInAnHonestSize) {
+  struct Row {
+    const char* name;
+    uint32_t sent;
+    uint32_t kept;
+  };
+  const Row rows[] = {
+      {"the whole 4 KiB", 4096, 4096},
+      {"a user's 64 bytes", 64, 64},
+      {"256 bytes of a 4 KiB function", 256, 0},
+      {"100 bytes", 100, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    int requests = 0;
+    FakeHelper fake(1, {{kFar, 4096}}, [&](int fd, const Request& request) {
+      ++requests;
+      Answer(fd, request, 1, row.sent);
+      const std::vector<uint8_t> space(row.sent, 0xA5);
+      WriteFrame(fd, space.data(), space.size());
+    });
+    elevated::Core core(fake.channel(), 1000);
+    ASSERT_TRUE(core.Init());
+    std::vector<uint8_t> bytes(4096, 0);
+    EXPECT_EQ(core.ReadSpace(kFar, bytes.data(), 4096), row.kept);
+    EXPECT_EQ(bytes[0], row.kept ? 0xA5 : 0);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(core.state(),
+              row.kept ? elevated::HelperState::kServing : elevated::HelperState::kEnded);
+  }
+}
 
 TEST(ElevatedCore, FailsToInitializeWhenTheHelperEndsBeforeAnnouncing) {
   for (const char* fake : {"/bin/true", "/bin/false"}) {

@@ -110,7 +110,9 @@ TEST_F(RealMachine, WholeFunctionsAsSavedAgreeWithLspci) {
     unsigned bus, device, function;
     ASSERT_EQ(std::sscanf(name.c_str(), "%x:%x.%x", &bus, &device, &function), 3);
     const uint32_t location = bus << 8 | device << 3 | function;
-    const std::vector<uint8_t> bytes = regs::ReadFunctionSpace(library_.access, location);
+    const regs::FunctionSpace space = regs::ReadFunctionSpace(library_.access, location);
+    EXPECT_TRUE(space.whole) << space.why;
+    const std::vector<uint8_t>& bytes = space.bytes;
     EXPECT_EQ(hex_lines(cfgspace::FormatFunctionDump(location, "", bytes)),
               hex_lines(test::RunCommand("lspci -xxxx -s " + name)));
   }

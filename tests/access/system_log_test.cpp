@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The write records reach a listening system log as syslog(3) would send them, and standard
 // error (with one notice) where nothing listens.
-#include "app/system_log.h"
+#include "access/common/system_log.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 
 #include "tests/support/temp_dir.h"
 
-namespace qbus::app {
+namespace qbus::access {
 namespace {
 
 std::string Contents(std::FILE* file) {
@@ -31,7 +31,7 @@ TEST(SystemLog, SendsEachRecordAsADatagramToTheListeningLog) {
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   std::FILE* fallback = std::tmpfile();
-  SystemLog log(path, fallback);
+  SystemLog log("quoril-bus", path, fallback);
   log.Record("write 00:03.1 offset=0x0004 width=Word before=0x0007 value=0x0006");
   char datagram[512] = {};
   ASSERT_GT(recv(listener, datagram, sizeof datagram - 1, MSG_DONTWAIT), 0);
@@ -53,7 +53,7 @@ TEST(SystemLog, FallsBackToStandardErrorAndSaysSoOnce) {
   test::TempDir dir;
   const std::string path = (dir.path() / "absent").string();
   std::FILE* fallback = std::tmpfile();
-  SystemLog log(path, fallback);
+  SystemLog log("quoril-bus", path, fallback);
   log.Record("first");
   log.Record("second");
   EXPECT_EQ(Contents(fallback), "quoril-bus: no system log listens at " + path +
@@ -63,4 +63,4 @@ TEST(SystemLog, FallsBackToStandardErrorAndSaysSoOnce) {
 }
 
 }  // namespace
-}  // namespace qbus::app
+}  // namespace qbus::access

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/system_log.h"
+#include "access/common/system_log.h"
 
 #include <cstring>
 #include <ctime>
@@ -7,7 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace qbus::app {
+namespace qbus::access {
 namespace {
 
 constexpr int kUserNotice = 8 + 5;  // LOG_USER | LOG_NOTICE
@@ -21,11 +21,11 @@ bool SystemLog::Send(const std::string& message) const {
   std::memcpy(address.sun_path, socket_path_.c_str(), socket_path_.size() + 1);
   // The system log takes datagrams; some daemons listen on a stream socket instead.
   for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
-    const int fd = socket(AF_UNIX, type | SOCK_CLOEXEC, 0);
+    const int fd = socket(AF_UNIX, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
-    bool sent =
-        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        send(fd, message.c_str(), message.size() + (type == SOCK_STREAM ? 1 : 0), MSG_NOSIGNAL) > 0;
+    bool sent = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                send(fd, message.c_str(), message.size() + (type == SOCK_STREAM ? 1 : 0),
+                     MSG_NOSIGNAL | MSG_DONTWAIT) > 0;
     close(fd);
     if (sent) return true;
   }
@@ -37,17 +37,16 @@ void SystemLog::Record(const std::string& line) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%h %e %T", &local);
-  const std::string message = "<" + std::to_string(kUserNotice) + ">" + stamp + " quoril-bus[" +
-                              std::to_string(getpid()) + "]: " + line;
+  const std::string message = "<" + std::to_string(kUserNotice) + ">" + stamp + " " + identifier_ +
+                              "[" + std::to_string(getpid()) + "]: " + line;
   if (Send(message)) return;
   if (!fallback_announced_) {
-    std::fprintf(fallback_,
-                 "quoril-bus: no system log listens at %s; write records go to standard error\n",
-                 socket_path_.c_str());
+    std::fprintf(fallback_, "%s: no system log listens at %s; write records go to standard error\n",
+                 identifier_.c_str(), socket_path_.c_str());
     fallback_announced_ = true;
   }
-  std::fprintf(fallback_, "quoril-bus: %s\n", line.c_str());
+  std::fprintf(fallback_, "%s: %s\n", identifier_.c_str(), line.c_str());
   std::fflush(fallback_);
 }
 
-}  // namespace qbus::app
+}  // namespace qbus::access

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/progress_run.h"
+
+#include <QProgressDialog>
+
+namespace qbus::ui {
+
+bool RunWithProgress(QWidget* parent, const std::string& title, const std::string& label, int count,
+                     const std::function<bool(int index)>& step) {
+  QProgressDialog progress(QString::fromStdString(label), QStringLiteral("Cancel"), 0, count,
+                           parent);
+  progress.setWindowTitle(QString::fromStdString(title));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(300);  // a few functions are done before anyone could read it
+  progress.setAutoReset(false);
+  for (int index = 0; index < count; ++index) {
+    progress.setValue(index);  // a modal dialog lets the window repaint and Cancel be pressed
+    if (progress.wasCanceled() || !step(index)) return false;
+  }
+  progress.setValue(count);
+  return !progress.wasCanceled();
+}
+
+}  // namespace qbus::ui

@@ -14,6 +14,7 @@
 
 int main() {
   qbus::app::HardenRootProcess();
+  qbus::app::KeepDbusFromAutolaunching();
   qbus::ui::Application application;
   qbus::ui::WindowLayer layer;
   qbus::access::SystemLog log;

@@ -62,4 +62,9 @@ void HardenRootProcess() {
   if (chdir(home.c_str()) != 0 && chdir("/") != 0) std::_Exit(1);
 }
 
+void KeepDbusFromAutolaunching() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address == nullptr || *address == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
 }  // namespace qbus::app

@@ -24,4 +24,10 @@ std::vector<std::string> RootEnvironment(const std::vector<std::string>& inherit
 // Does nothing for any other user.
 void HardenRootProcess();
 
+// For a window of any user: where the session names no D-Bus bus, D-Bus is switched off
+// (DBUS_SESSION_BUS_ADDRESS=disabled:), so that no bus is launched through the X display, where
+// any other client of the display could take it over. A desktop session names its bus, and a
+// screen reader works through that one. Call in main, before the toolkit starts.
+void KeepDbusFromAutolaunching();
+
 }  // namespace qbus::app

@@ -2,11 +2,11 @@
 #include "app/save_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace qbus::app {
 namespace {
@@ -25,30 +25,69 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
+// A new file of an unused name in `folder`, opened for writing; -1 when none can be made.
+int CreateTemporary(int folder, std::string* name) {
+  const auto seed = static_cast<unsigned long>(
+      std::chrono::steady_clock::now().time_since_epoch().count() ^ getpid());
+  for (unsigned long attempt = 0; attempt < 100; ++attempt) {
+    *name = ".quoril-bus-save-" + std::to_string((seed + attempt * 7919) % 1000000007);
+    const int fd =
+        openat(folder, name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::string WriteFileWhole(const std::string& path, const std::string& text) {
-  if (path.empty()) return Refusal(path, ENOENT);
   const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  std::string temporary = folder + "/.quoril-bus-save-XXXXXX";
-  std::vector<char> name(temporary.begin(), temporary.end());
-  name.push_back('\0');
-  const int fd = mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return Refusal(path, errno);
-  temporary = name.data();
-  // mkostemp makes the file private; a saved dump gets the modes any new file would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  bool written = fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+  const std::string folder_path = slash == std::string::npos ? "."
+                                  : slash == 0               ? "/"
+                                                             : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return Refusal(path, path.empty() ? ENOENT : EISDIR);
+  // Every step names the file relative to one folder, so a folder swapped part of the way
+  // cannot redirect the rename or the clean-up.
+  const int folder = open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return Refusal(path, errno);
+  std::string temporary;
+  const int fd = CreateTemporary(folder, &temporary);
+  if (fd < 0) {
+    const int error = errno;
+    close(folder);
+    return Refusal(path, error);
+  }
+  // A file that is replaced keeps its modes and (where the writer may give it) its owner; a
+  // new one gets the modes any new file would.
+  struct stat existing {};
+  const bool replaces = fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        S_ISREG(existing.st_mode);
+  mode_t mode = 0;
+  if (replaces) {
+    mode = existing.st_mode & 07777;
+    if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
+      [[maybe_unused]] const int kept = fchown(fd, existing.st_uid, existing.st_gid);
+    }
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
   int error = errno;
   if (close(fd) != 0 && written) {
     written = false;
     error = errno;
   }
-  if (written && rename(temporary.c_str(), path.c_str()) == 0) return {};
+  if (written && renameat(folder, temporary.c_str(), folder, name.c_str()) == 0) {
+    fsync(folder);  // the rename itself reaches the disk
+    close(folder);
+    return {};
+  }
   if (written) error = errno;
-  unlink(temporary.c_str());
+  unlinkat(folder, temporary.c_str(), 0);
+  close(folder);
   return Refusal(path, error);
 }
 

@@ -5,6 +5,7 @@
 #    it on), none of it takes effect: the window opens on X, not on a VNC port; no D-Bus session
 #    is launched through the display; the caller's Qt logging rules and font configuration are
 #    not read; an inherited descriptor is closed.
+#  - A user's window with no bus address launches no D-Bus session either.
 #  - In every mode, input another client sends (SendEvent) does nothing: a sent click on READ
 #    reads nothing, while the same click from the real pointer (XTEST) reads.
 #   root_window_test.sh SOURCE_DIR BUILD_DIR
@@ -55,6 +56,29 @@ if [ "$(id -u)" -eq 0 ]; then
   done
   kill "$root_window"
   wait "$program" 2>/dev/null || true
+  passed=$((passed + 1))
+fi
+
+# A user's window in a session that names no bus launches none through the display, where any
+# other client of the display could take it over and drive the window over AT-SPI.
+if [ "$(id -u)" -eq 0 ]; then
+  marks=$(mktemp -d)
+  chmod 1777 "$marks"
+  mkdir -p "$work/user-fakes"
+  printf '#!/bin/sh\ntouch %s/dbus-launched\nexit 1\n' "$marks" >"$work/user-fakes/dbus-launch"
+  chmod +x "$work/user-fakes/dbus-launch"
+  "$source/tests/support/with_fake_usr_bin.sh" "$work/user-fakes" timeout 60 \
+    "$source/scripts/as_user" env LD_LIBRARY_PATH="$build/sim" "$build/bin/quoril-bus" \
+    >"$work/user-bus.log" 2>&1 &
+  program=$!
+  timeout 20 xdotool search --sync --name "Quoril Bus" >/dev/null || fail "no user window on X"
+  sleep 1
+  launched=$([ -e "$marks/dbus-launched" ] && echo yes || echo no)
+  user_window=$(descendant "$program" quoril-bus)
+  [ -n "$user_window" ] && kill "$user_window"
+  wait "$program" 2>/dev/null || true
+  rm -rf "$marks"
+  [ "$launched" = no ] || fail "a user's window launched a D-Bus session through the display"
   passed=$((passed + 1))
 fi
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/support/temp_dir.h"
 
@@ -50,6 +51,39 @@ TEST(SaveFile, WritesWholeOrLeavesNothing) {
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"folder", "new.txt", "old.txt"}));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder"));
+}
+
+// A replaced file keeps its modes (a private copy stays private); a new file gets the umask's.
+TEST(SaveFile, AReplacedFileKeepsItsModes) {
+  test::TempDir dir;
+  const struct {
+    const char* name;
+    int old_mode;
+    mode_t mode;
+  } kRows[] = {
+      {"private.txt", 0600, 0600},
+      {"group.txt", 0640, 0640},
+      {"odd.txt", 0604, 0604},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.name);
+    const std::filesystem::path path = dir.path() / row.name;
+    std::ofstream(path) << "old";
+    ASSERT_EQ(chmod(path.c_str(), static_cast<mode_t>(row.old_mode)), 0);
+    EXPECT_EQ(WriteFileWhole(path.string(), "new"), "");
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, row.mode);
+  }
+  if (geteuid() != 0) return;  // only root may give a file away
+  const std::filesystem::path theirs = dir.path() / "theirs.txt";
+  std::ofstream(theirs) << "old";
+  ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+  EXPECT_EQ(WriteFileWhole(theirs.string(), "new"), "");
+  struct stat status {};
+  ASSERT_EQ(stat(theirs.c_str(), &status), 0);
+  EXPECT_EQ(status.st_uid, 65534u) << "a file root saves over keeps its owner";
+  EXPECT_EQ(status.st_gid, 65534u);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ bool RunWithProgress(QWidget* parent, const std::string& title, const std::strin
                            parent);
   progress.setWindowTitle(QString::fromStdString(title));
   progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(300);  // a few functions are done before anyone could read it
+  progress.setMinimumDuration(300);  // shown only for work that looks to last longer
   progress.setAutoReset(false);
   for (int index = 0; index < count; ++index) {
     progress.setValue(index);  // a modal dialog lets the window repaint and Cancel be pressed

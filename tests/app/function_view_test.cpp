@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 #include <map>
 
-#include <QAction>
-#include <QFileDialog>
 #include <QPushButton>
 #include <QTableView>
 
@@ -68,26 +66,7 @@ Functions ThroughTheSimulatedMachine(const std::string& dump) {
   return functions;
 }
 
-class FunctionView : public ProgramTest {
- protected:
-  QAction* ListCommand(const char* text) {
-    for (QAction* action : Widget(layer(), kDeviceList)->actions()) {
-      if (action->text() == text) return action;
-    }
-    ADD_FAILURE() << "no " << text;
-    return nullptr;
-  }
-  // Answers the next file dialog by typing `path` as its file name and taking it.
-  void SaveTo(const std::filesystem::path& path) {
-    OnNextDialog([path](QDialog* dialog, QLineEdit*) {
-      ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr) << dialog->windowTitle().toStdString();
-      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-      ASSERT_NE(name, nullptr);
-      name->setText(QString::fromStdString(path.string()));
-      QTest::keyClick(name, Qt::Key_Return);
-    });
-  }
-};
+using FunctionView = ProgramTest;
 
 // 01:00.0 of tests/dumps/express.dump has 4096 bytes: PCI Express at 0x78, AER at 0x100.
 TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {

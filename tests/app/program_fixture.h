@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
@@ -10,9 +11,11 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -182,6 +185,26 @@ class ProgramTest : public ::testing::Test {
       }
     });
     answerer_.start(10);
+  }
+
+  // The device list's context-menu command `text`.
+  QAction* ListCommand(const char* text) {
+    for (QAction* action : Widget(layer(), controls::kDeviceList)->actions()) {
+      if (action->text() == text) return action;
+    }
+    ADD_FAILURE() << "no " << text;
+    return nullptr;
+  }
+
+  // Answers the next file dialog by typing `path` as its file name and taking it.
+  void SaveTo(const std::filesystem::path& path) {
+    OnNextDialog([path](QDialog* dialog, QLineEdit*) {
+      ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr) << dialog->windowTitle().toStdString();
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      name->setText(QString::fromStdString(path.string()));
+      QTest::keyClick(name, Qt::Key_Return);
+    });
   }
 
   TempDir dir_;

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The program on the elevated library with its helper killed or stopped (helper_faults_test.cpp),
+# in a private mount namespace: a stand-in for /usr/bin/pkexec starts the helper, and a fake
+# /sys/bus/pci holding one function takes the writes, so no real register is touched. The
+# helper, not the window, records the write (on standard error here, where no system log
+# listens), with the requesting user.
+#   helper_faults_test.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+source=$1 build=$2
+if [ "$(id -u)" -ne 0 ]; then echo "skipped: a private mount namespace needs root"; exit 0; fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# 00:00.0 with 4 KiB: 86 80 37 12, then byte i holds i & 0xFF.
+mkdir -p "$work/fakes" "$work/sys/devices/0000:00:00.0"
+python3 -c '
+import sys
+b = bytearray(i & 0xFF for i in range(4096)); b[0:4] = bytes([0x86, 0x80, 0x37, 0x12])
+open(sys.argv[1], "wb").write(b)' "$work/sys/devices/0000:00:00.0/config"
+printf '#!/bin/sh\nexec /usr/bin/env -i "$@"\n' >"$work/fakes/pkexec"
+chmod +x "$work/fakes/pkexec"
+
+"$source/tests/support/with_fake_usr_bin.sh" "$work/fakes" \
+  sh -c 'mount --bind "$1" /sys/bus/pci && shift && exec "$@"' sh "$work/sys" \
+  env QBUS_HELPER_FAULTS=1 QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 \
+  "$build/bin/program_test" --gtest_filter='HelperFaults.*' 2>"$work/stderr" ||
+  { cat "$work/stderr" >&2; fail "the program misreported a helper fault"; }
+if [ ! -S /dev/log ]; then
+  grep -qx "quoril-bus-helper: write 00:00.0 offset=0x0040 width=DWord before=0x43424140 \
+value=0x43424141 after=0x43424141 result=ok uid=0" "$work/stderr" ||
+    { cat "$work/stderr" >&2; fail "the helper did not record the write"; }
+fi
+[ "$(od -An -tx1 -j64 -N4 "$work/sys/devices/0000:00:00.0/config" | xargs)" = "41 41 42 43" ] ||
+  fail "the write did not reach the fake tree"
+echo "3 passed, 0 failed"

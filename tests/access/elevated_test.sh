@@ -4,7 +4,7 @@
 # /usr/bin/pkexec, the port scan and the first 64 bytes of every function compared with lspci
 # and setpci. pkexec is called with the helper's absolute path and nothing else, the helper is
 # gone once the library is released, a refused authentication is a failed initialisation, and
-# the helper sheds what it inherits.
+# the helper sheds what it inherits and keeps only the capability it needs.
 #   elevated_test.sh SOURCE_DIR BUILD_DIR ACCESS_FILE LIBRARY_DIR
 set -euo pipefail
 source=$1 build=$2 file=$3 libdir=$4
@@ -44,5 +44,16 @@ for fd in /proc/$pid/fd/*; do
   [ "$(readlink "$fd")" != "$work/inherited" ] || fail "the helper kept descriptor $fd"
 done
 grep -q '^Max core file size  *0  *0 ' /proc/$pid/limits || fail "the helper can dump core"
+# Once it serves, it keeps CAP_SYS_ADMIN alone (as root), can gain nothing, and is filtered.
+status=$(grep -E '^(CapEff|CapPrm|CapInh|CapBnd|CapAmb|NoNewPrivs|Seccomp):' /proc/$pid/status | xargs)
+if [ "$(id -u)" -eq 0 ]; then
+  expected="CapInh: 0000000000000000 CapPrm: 0000000000200000 CapEff: 0000000000200000"
+  expected+=" CapBnd: 0000000000200000 CapAmb: 0000000000000000 NoNewPrivs: 1 Seccomp: 2"
+else
+  expected="CapInh: 0000000000000000 CapPrm: 0000000000000000 CapEff: 0000000000000000"
+  expected+=" CapBnd: $(awk '/^CapBnd/ {print $2}' /proc/self/status) CapAmb: 0000000000000000"
+  expected+=" NoNewPrivs: 1 Seccomp: 2"
+fi
+[ "$status" = "$expected" ] || fail "the helper holds more than it needs: $status"
 wait "$pid" || fail "the helper did not end cleanly when its input closed"
-echo "4 passed, 0 failed"
+echo "5 passed, 0 failed"

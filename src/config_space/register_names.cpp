@@ -9,7 +9,7 @@
 namespace qbus::cfgspace {
 namespace {
 
-std::string OffsetText(uint32_t offset) { return text::HexLiteral(offset, offset < 0x100 ? 2 : 3); }
+std::string OffsetText(uint32_t offset) { return text::OffsetLiteral(offset); }
 
 // What a byte belongs to. A named register has its label ("Command (0x04)"), fields and access;
 // a byte without a name belongs to an area ("Device-specific register"), which names one byte
@@ -101,6 +101,10 @@ ByteOwner OwnerOf(const ConfigLayout& layout, uint32_t offset) {
       const std::string head = "Header type " + std::to_string(layout.header_type);
       return Area(head + " byte", head + " bytes", offset);
     }
+  }
+  if (offset >= 0x1000) {
+    return Area("Beyond the 4 KiB configuration space: byte",
+                "Beyond the 4 KiB configuration space: bytes", offset);
   }
   if (layout.names_need_root) {
     return Area("Register", "Registers", offset, " (name unknown without root)");

@@ -31,7 +31,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string OffsetText(uint32_t offset) { return text::HexLiteral(offset, offset < 0x100 ? 2 : 3); }
+std::string OffsetText(uint32_t offset) { return text::OffsetLiteral(offset); }
 
 // `typed` as an offset: one to four hex digits, "0x" in front or not.
 std::optional<uint32_t> TypedOffset(std::string typed) {

@@ -67,9 +67,7 @@ void BuildForm(ui::WindowLayer& layer) {
   layer.SetControlState(kDWordOption, 1);
   for (ControlId id = kBusLabel; id <= kByteOption; ++id) layer.SetControlFont(id, large);
   layer.DisableControl(kNewSelectionButton, 1);
-  // The form points at 00:00.0: a line of another function left highlighted from the last cycle
-  // would say otherwise.
-  if (layer.CurrentListValue(kDeviceList) != 0) layer.ClearListSelection(kDeviceList);
+  // The device list keeps the line the user selected, across every cycle.
 }
 
 // The width of the first chosen option, looking at DWord, Word, Byte in that order.

@@ -8,6 +8,10 @@ namespace qbus::text {
 
 std::string HexLiteral(int64_t value, int digits) { return "0x" + HexField(value, digits); }
 
+std::string OffsetLiteral(uint32_t offset) {
+  return HexLiteral(offset, offset < 0x100 ? 2 : offset < 0x1000 ? 3 : offset < 0x10000 ? 4 : 8);
+}
+
 std::string HexField(int64_t value, int digits) {
   return RightJustify(HexText(value), digits, '0');
 }

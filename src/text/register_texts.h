@@ -16,6 +16,10 @@ std::string HexField(int64_t value, int digits);
 // HexField with the "0x" in front: HexLiteral(0x1F, 2) gives "0x1F".
 std::string HexLiteral(int64_t value, int digits);
 
+// A configuration-space offset with as many digits as it needs, at least two: "0x8A", "0x100",
+// "0x1000".
+std::string OffsetLiteral(uint32_t offset);
+
 // `bits` (8, 16 or 32) binary digits, most significant first, zero-filled, cut into groups of
 // eight with one blank between groups: 8 gives 8 characters, 16 gives 17, 32 gives 35.
 std::string BinaryField(int64_t value, int bits);

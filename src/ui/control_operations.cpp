@@ -119,14 +119,6 @@ int WindowLayer::CurrentListValue(ControlId id) const {
   return static_cast<const ListWidget*>(control->widget.data())->CurrentValue();
 }
 
-void WindowLayer::ClearListSelection(ControlId id) {
-  Control* control = impl_->controls.Find(id);
-  if (control == nullptr || control->kind != ControlKind::kList) return;
-  auto* list = static_cast<ListWidget*>(control->widget.data());
-  list->clearSelection();
-  list->setCurrentItem(nullptr);
-}
-
 void WindowLayer::OfferAction(ControlId id, int type, const std::string& text,
                               const std::string& shortcut) {
   Control* control = impl_->controls.Find(id);

@@ -139,8 +139,6 @@ class WindowLayer {
   // (-1 when there is none, or `id` is no list).
   void SetListItemValue(ControlId id, int row, int value);
   int CurrentListValue(ControlId id) const;
-  // Leaves no line of list `id` selected or current (no event is raised).
-  void ClearListSelection(ControlId id);
   // Offers an action on control `id`: `text` in its context menu and, when `shortcut` is given
   // ("Ctrl+G"), that key anywhere in the window; taking it raises a control event of `id` with
   // event type `type`. An empty `text` withdraws the action of that type.

@@ -26,11 +26,20 @@ void CreateText(ui::WindowLayer& layer, ControlId id, Box box, const char* text)
   layer.CreateTextControl(id, box.x, box.y, box.width, box.height, text, ui::kTextCentred);
 }
 
+// What a screen reader calls each selector: the word of its label.
+const char* SelectorName(ControlId id) {
+  return id == kBusSelector        ? "Bus"
+         : id == kDeviceSelector   ? "Device"
+         : id == kFunctionSelector ? "Function"
+                                   : "Address";
+}
+
 void CreateSelector(ui::WindowLayer& layer, ControlId id, Box box, int maximum,
                     const char* caption) {
   layer.CreateSpinControl(id, box.x, box.y, box.width, box.height, 0, maximum, ui::kSpinReadOnly);
   layer.SetControlState(id, 0);
   layer.SetControlText(id, caption);
+  layer.SetControlName(id, SelectorName(id));
 }
 
 void CreateButton(ui::WindowLayer& layer, ControlId id, Box box, const char* caption) {

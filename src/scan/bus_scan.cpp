@@ -43,6 +43,7 @@ std::vector<ListedFunction> RunBusScan(ui::WindowLayer& layer, const hw::Hardwar
   using namespace controls;
   layer.CreateListControl(kDeviceList, kDeviceListBox.x, kDeviceListBox.y, kDeviceListBox.width,
                           kDeviceListBox.height);
+  layer.SetControlName(kDeviceList, "PCI functions");
   layer.CreateTextControl(kLegendHeading, kLegendHeadingBox.x, kLegendHeadingBox.y,
                           kLegendHeadingBox.width, kLegendHeadingBox.height,
                           "Any Vendors:", ui::kTextCentred);

@@ -90,7 +90,8 @@ std::optional<std::string> RunTextDialog(
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   label->setBuddy(field);
   field->setAccessibleName(ToQt(prompt));
-  reason->setAccessibleName(QStringLiteral("Reason"));
+  // The reason is the label's text, so a screen reader reads it out, and hears it change.
+  reason->setAccessibleDescription(QStringLiteral("Why the text cannot be taken"));
   layout->addWidget(label);
   layout->addWidget(field);
   layout->addWidget(reason);

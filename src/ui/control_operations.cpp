@@ -165,6 +165,12 @@ void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {
   RunFunctionView(impl_->window.get(), content);
 }
 
+void WindowLayer::SetControlName(ControlId id, const std::string& name) {
+  if (Control* control = impl_->controls.Find(id)) {
+    control->widget->setAccessibleName(QString::fromStdString(name));
+  }
+}
+
 bool WindowLayer::RunWithProgress(const std::string& title, const std::string& label, int count,
                                   const std::function<bool(int index)>& step) {
   return ui::RunWithProgress(impl_->window.get(), title, label, count, step);

@@ -9,6 +9,7 @@
 
 #include "ui/choice_dialogs.h"
 #include "ui/described_accessible.h"
+#include "ui/focus_description.h"
 #include "ui/layer_impl.h"
 #include "ui/window_metrics.h"
 
@@ -32,6 +33,7 @@ int WindowLayer::OpenMainWindow(int window, int x, int y, int width, int height,
       width, height, (flags & kCentred) != 0, [this] { RaiseEvent(kCloseEvent, 0, 0, 0); },
       [this](bool forward) { return MoveFocus(forward); });
   impl_->window->setWindowTitle(QString::fromStdString(title));
+  OfferFocusDescription(impl_->window.get());
   if ((flags & kCentred) == 0) impl_->window->move(x, y);
   // The window itself holds the focus, so activating it focuses no control: Qt would otherwise
   // hand the focus to the first control that takes it, and the first Tab would skip that one.

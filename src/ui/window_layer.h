@@ -127,6 +127,9 @@ class WindowLayer {
   void SetControlText(ControlId id, const std::string& text);
   // Inserts a line before the 0-based `position` of a list; -1 appends. Raises no event.
   int AddListItem(ControlId id, int position, const std::string& text);
+  // The name a screen reader announces for the control (a spin's field, a list); the layer
+  // otherwise names a control by its text. Raises no event.
+  void SetControlName(ControlId id, const std::string& name);
   // Applies a font (0: the system font); for a spin, to its field.
   void SetControlFont(ControlId id, FontHandle font);
   // 1 disables (greyed, no input, no events), 0 enables; a spin's arrows follow its field.

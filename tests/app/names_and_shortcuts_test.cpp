@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 
 #include "tests/app/program_fixture.h"
 
@@ -185,6 +186,45 @@ TEST_F(NamesAndShortcuts, ADeviceLineSelectsItsFunctionAndTheSelectorsTakeTheirK
   });
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(AccessLines(), (std::vector<std::string>{"InitializeOls -> 0x1", "DeinitializeOls"}));
+}
+
+// Shift+F1 shows the focused control's description, as resting the pointer there would: a bit box
+// and a device line, reached by keyboard. A screen reader names each selector and the list.
+TEST_F(NamesAndShortcuts, ShiftF1ShowsTheFocusedDescriptionAndSelectorsHaveNames) {
+  const auto shown_for = [](QWidget* focused) {
+    focused->window()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(focused->window()));
+    focused->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(focused, Qt::Key_F1, Qt::ShiftModifier);
+    const std::string text = QToolTip::text().toStdString();
+    QToolTip::hideText();
+    return text;
+  };
+  user_.Then("names, offset 4", [this, shown_for] {
+    const std::pair<ControlId, const char*> kNames[] = {{kBusSelector, "Bus"},
+                                                        {kDeviceSelector, "Device"},
+                                                        {kFunctionSelector, "Function"},
+                                                        {kOffsetSelector, "Address"},
+                                                        {kDeviceList, "PCI functions"}};
+    for (const auto& [id, name] : kNames) {
+      EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(layer(), id))
+                    ->text(QAccessible::Name)
+                    .toStdString(),
+                name);
+    }
+    auto* list = static_cast<QListWidget*>(Widget(layer(), kDeviceList));
+    list->setCurrentRow(0);
+    const std::string line = shown_for(list);
+    EXPECT_NE(line.find("(0x8086:0x3E30)"), std::string::npos) << line;
+    PressInSelector(kOffsetSelector, Qt::Key_Up, 1);
+  });
+  user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  user_.Then("Shift+F1 on a bit box", [this, shown_for] {
+    EXPECT_EQ(shown_for(Widget(layer(), kEditRowFirst + 29)),
+              "Command (0x04), bit 2: Bus Master Enable");
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 # own D-Bus session and accessibility bus on a private X server, READ the Command register with
 # the real pointer, then walk the tree over AT-SPI with no hover and no focus. Every bit box and
 # result line has its description, the names were read only when the walk asked, and nothing
-# was written. Go to register and the function view, opened from the keyboard, show their
-# fields, lines and bytes on the bus too.
+# was written. The selectors and the device list have names. Set value's refusal, Go to register
+# and the function view, opened from the keyboard, show their reason, fields, lines and bytes on
+# the bus too.
 #   screen_reader_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -38,6 +39,15 @@ xdotool mousemove \$((X + 500)) \$((Y + 102)) click 1  # READ
 for _ in \$(seq 50); do [ "\$(wc -l <"$work/trace")" -ge 131074 ] && break; sleep 0.1; done
 wc -l <"$work/trace" >"$work/before-walk"
 timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/walk.txt"
+# Set value from the keyboard, with a value it refuses: the reason is read out.
+xdotool key ctrl+e
+for _ in \$(seq 50); do xdotool search --onlyvisible --name "Set value" >/dev/null && break; sleep 0.1; done
+xdotool type zz
+xdotool key Return
+sleep 0.3
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/refusal.txt"
+xdotool key Escape
+sleep 0.3
 # NEW SELECTION, then Go to register from the keyboard, walked while it is open.
 xdotool mousemove \$((X + 300)) \$((Y + 412)) click 1
 sleep 0.5
@@ -70,6 +80,12 @@ grep -q '^label|Read-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
   fail "the Read line: $(grep '^label|Read-' "$walk")"
 grep -q '^label|Write-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
   fail "the Write line: $(grep '^label|Write-' "$walk")"
+for name in Bus Device Function Address; do
+  grep -q "^text|$name|" "$walk" || fail "the $name selector has no name: $(grep '^text|' "$walk" | head -5)"
+done
+grep -q '^list|PCI functions|' "$walk" || fail "the device list has no name: $(grep '^list|' "$walk")"
+grep -q '^label|Not a hex value: type hex digits' "$work/refusal.txt" ||
+  fail "Set value's refusal is not read out: $(grep '^label|' "$work/refusal.txt")"
 if grep -q '^WritePciConfig' "$work/trace"; then fail "the walk wrote"; fi
 [ "$(wc -l <"$work/trace")" -gt 131074 ] || fail "the walk read no names"
 dialog=$work/dialog.txt

@@ -233,6 +233,13 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
     } else if (id == kDeviceList && layer.CurrentEvent().type == ui::kListLineActivated) {
       SelectListedFunction(layer, width);
     } else if (id == kReadButton) {
+      // Both dialogs set the form, which READ has ended: they say so until the next form.
+      layer.RefuseAction(kOffsetSelector, ui::kGoToRequested, "Go to register...", "Ctrl+G",
+                         "Go to register sets the selection form: press NEW SELECTION first.");
+      if (find_device) {
+        layer.RefuseAction(kDeviceList, ui::kFindRequested, "Find device...", "Ctrl+F",
+                           "Find device sets the selection form: press NEW SELECTION first.");
+      }
       return {Outcome::kRead, width};
     } else if (id == kExitButton) {
       return {Outcome::kExit, width};

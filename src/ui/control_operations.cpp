@@ -127,6 +127,11 @@ void WindowLayer::OfferAction(ControlId id, int type, const std::string& text,
   for (QAction* action : widget->actions()) {
     if (action->property("qbus_event_type").toInt() == type) delete action;
   }
+  // A refusal of the same action gives way (its key would otherwise be ambiguous).
+  for (QAction* action : impl_->window->actions()) {
+    const QVariant refused = action->property("qbus_refused_type");
+    if (refused.isValid() && refused.toInt() == type) delete action;
+  }
   if (text.empty()) return;
   auto* action = new QAction(QString::fromStdString(text), widget);
   action->setProperty("qbus_event_type", type);
@@ -138,6 +143,25 @@ void WindowLayer::OfferAction(ControlId id, int type, const std::string& text,
                    [this, id, type] { RaiseEvent(kControlEvent, id, 0, type); });
   widget->setContextMenuPolicy(Qt::ActionsContextMenu);
   widget->addAction(action);
+}
+
+void WindowLayer::RefuseAction(ControlId id, int type, const std::string& text,
+                               const std::string& shortcut, const std::string& why) {
+  OfferAction(id, type, text);
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr || text.empty()) return;
+  for (QAction* action : control->widget->actions()) {
+    if (action->property("qbus_event_type").toInt() == type) action->setEnabled(false);
+  }
+  if (shortcut.empty()) return;
+  auto* key = new QAction(QString::fromStdString(text), impl_->window.get());
+  key->setProperty("qbus_refused_type", type);
+  key->setShortcut(QKeySequence(QString::fromStdString(shortcut)));
+  key->setShortcutContext(Qt::WindowShortcut);
+  std::string title = text;
+  while (!title.empty() && title.back() == '.') title.pop_back();
+  QObject::connect(key, &QAction::triggered, key, [this, title, why] { ShowMessage(title, why); });
+  impl_->window->addAction(key);
 }
 
 void WindowLayer::OfferCommand(ControlId id, const std::string& text, std::function<void()> run) {

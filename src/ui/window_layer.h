@@ -147,6 +147,11 @@ class WindowLayer {
   // event type `type`. An empty `text` withdraws the action of that type.
   void OfferAction(ControlId id, int type, const std::string& text,
                    const std::string& shortcut = {});
+  // Shows an action that cannot be taken now: `text` greyed in control `id`'s context menu and,
+  // when `shortcut` is given, that key showing a message titled `text` (without its dots) that
+  // says `why`. Raises no event. Offering the action again (OfferAction) ends the refusal.
+  void RefuseAction(ControlId id, int type, const std::string& text, const std::string& shortcut,
+                    const std::string& why);
   // Offers a command: `text` in control `id`'s context menu, or with `id` kWindowCommand the
   // key `shortcut` anywhere in the window. Taking it calls `run` at once, inside the wait; it
   // raises no event, so the phases and their events never see it. Offering the same text (or

@@ -3,6 +3,7 @@
 // reaches the library (capability reads only, and only the value the user wrote).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +90,41 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// After READ the form is gone: Go to register and Find device are greyed in their menus and their
+// keys say why; after NEW SELECTION they work again.
+TEST_F(Dialogs, GoToAndFindSayWhyTheyWaitForTheNextForm) {
+  AnswerMessageBoxes();
+  const auto entry = [this](ControlId id, const char* text) {
+    for (QAction* action : Widget(layer(), id)->actions()) {
+      if (action->text() == text) return action->isEnabled() ? 1 : 0;
+    }
+    return -1;  // not in the menu
+  };
+  user_.Then("READ", [this] { Click(layer(), kReadButton); });
+  user_.Then("Ctrl+G, Ctrl+F", [&] {
+    EXPECT_EQ(entry(kOffsetSelector, "Go to register..."), 0);
+    EXPECT_EQ(entry(kDeviceList, "Find device..."), 0);
+    PressShortcut(Qt::Key_G);
+    PressShortcut(Qt::Key_F);
+    Click(layer(), kNewSelectionButton);
+  });
+  user_.Then("Ctrl+G on the new form", [&] {
+    EXPECT_EQ(entry(kOffsetSelector, "Go to register..."), 1);
+    EXPECT_EQ(entry(kDeviceList, "Find device..."), 1);
+    OnNextDialog([](QDialog* dialog, QLineEdit*) {
+      EXPECT_EQ(dialog->windowTitle().toStdString(), "Go to register");
+      dialog->reject();
+    });
+    PressShortcut(Qt::Key_G);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(messages_,
+            (std::vector<std::string>{
+                "Go to register|Go to register sets the selection form: press NEW SELECTION first.",
+                "Find device|Find device sets the selection form: press NEW SELECTION first."}));
+}
 
 TEST_F(Dialogs, GoToReadsEachFunctionsLayoutOnce) {
   setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/express.dump", 1);

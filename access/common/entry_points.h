@@ -52,6 +52,10 @@ QBUS_EXPORT uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes,
 // libraries whose accesses pass through another process (the elevated one).
 QBUS_EXPORT uint32_t GetAccessStateEx(void) noexcept;
 
+// The PCI domain whose functions the library presents (0 on most machines; the simulated one
+// may present another). Locations name functions within it.
+QBUS_EXPORT uint32_t GetPciDomainEx(void) noexcept;
+
 // 1 when the library itself sends each write's record to the system log (its privileged side
 // does), so the program must not keep one of its own.
 QBUS_EXPORT uint32_t RecordsWritesEx(void) noexcept;

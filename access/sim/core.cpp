@@ -58,6 +58,7 @@ bool Core::Init() {
     return false;
   }
   machine_ = std::make_unique<Machine>(std::move(dump.functions));
+  domain_ = *domain;
   return true;
 }
 

@@ -53,11 +53,14 @@ class Core {
   bool WritePort(uint32_t port, uint32_t value);
 
   Trace& trace() { return trace_; }
+  // The domain the machine presents, as QUORILBUS_SIM_DOMAIN chose it (after Init).
+  uint32_t domain() const { return domain_; }
 
  private:
   Options options_;
   Trace trace_;
   std::unique_ptr<Machine> machine_;
+  uint32_t domain_ = 0;
   PortLatch latch_;
 };
 

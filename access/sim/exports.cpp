@@ -87,6 +87,8 @@ uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset, uint8_t value)
                      access::WriteConfigEntry(core.get(), location, offset, value));
 }
 
+uint32_t GetPciDomainEx(void) noexcept { return core ? core->domain() : 0; }
+
 uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes, uint32_t size) noexcept {
   return TracedWrite("ReadPciConfigSpaceEx", {location, size},
                      access::ReadSpaceEntry(core.get(), location, bytes, size));

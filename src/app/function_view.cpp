@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/function_view.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "access/common/pci_location.h"
@@ -16,16 +17,20 @@ namespace {
 
 using namespace controls;
 
-// What a dump's first line says after the location: "PCI bridge: Intel Corporation ...".
+// What a dump's first line says after the location, as lspci prints it: "PCI bridge: Intel
+// Corporation Device 2f04 (rev 02)".
 std::string Description(names::DeviceNames& names, const std::vector<uint8_t>& bytes) {
   if (bytes.size() < 0x10) return {};
   const auto word = [&bytes](size_t at) {
     return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
   };
-  std::string kind = names.SubclassName(bytes[0x0B], bytes[0x0A]);
-  if (kind.empty()) kind = names.ClassName(bytes[0x0B]);
-  const std::string device = names.Describe(word(0), word(2));
-  return kind.empty() ? device : kind + ": " + device;
+  std::string heading = names.DumpHeading(word(0), word(2), bytes[0x0B], bytes[0x0A]);
+  if (const uint8_t revision = bytes[0x08]) {
+    char text[16];
+    std::snprintf(text, sizeof text, " (rev %02x)", revision);
+    heading += text;
+  }
+  return heading;
 }
 
 // How much of the function a reading holds and, for a part, why it stopped there.
@@ -49,19 +54,23 @@ class FunctionViews {
  public:
   FunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                 const std::vector<scan::ListedFunction>& functions)
-      : layer_(layer), access_(access), functions_(functions) {}
+      : layer_(layer),
+        access_(access),
+        functions_(functions),
+        domain_(access.GetPciDomainEx != nullptr ? access.GetPciDomainEx() : 0) {}
 
   void View(uint32_t location) {
     ui::FunctionViewContent content;
     regs::FunctionSpace first = regs::ReadFunctionSpace(access_, location);
     if (first.bytes.empty()) {
-      const std::string at = cfgspace::LocationText(location);
+      const std::string at = cfgspace::LocationText(location, domain_);
       layer_.ShowMessage("View function", first.why == regs::kNoFunctionAnswers
                                               ? "No function answers at " + at + "."
                                               : "Cannot read " + at + ": " + first.why + ".");
       return;
     }
-    content.title = cfgspace::LocationText(location) + " " + Description(Names(), first.bytes);
+    content.title =
+        cfgspace::LocationText(location, domain_) + " " + Description(Names(), first.bytes);
     auto pending = std::make_shared<std::optional<regs::FunctionSpace>>(std::move(first));
     content.read = [this, location, pending] {
       // The opening reading is the first snapshot; Refresh reads again.
@@ -74,10 +83,11 @@ class FunctionViews {
       if (!shown.whole) {
         return "Not saved: " + shown.note.substr(0, shown.note.find(':')) + ".";
       }
-      return WriteFileWhole(path, cfgspace::FormatFunctionDump(
-                                      location, Description(Names(), shown.bytes), shown.bytes));
+      return WriteFileWhole(
+          path, cfgspace::FormatFunctionDump(location, Description(Names(), shown.bytes),
+                                             shown.bytes, domain_));
     };
-    content.file_name = "function-" + cfgspace::LocationText(location) + ".txt";
+    content.file_name = "function-" + cfgspace::LocationText(location, domain_) + ".txt";
     for (char& c : content.file_name) c = c == ':' ? '-' : c;
     layer_.ShowFunctionView(content);
   }
@@ -97,13 +107,13 @@ class FunctionViews {
           const regs::FunctionSpace space = regs::ReadFunctionSpace(access_, location);
           if (space.bytes.empty() && space.why == regs::kNoFunctionAnswers) return true;  // gone
           if (!space.whole) {
-            failure = "Not saved: " + cfgspace::LocationText(location) +
+            failure = "Not saved: " + cfgspace::LocationText(location, domain_) +
                       " could not be read whole (" + std::to_string(space.bytes.size()) +
                       " bytes, then " + space.why + ").";
             return false;
           }
           text += cfgspace::FormatFunctionDump(location, Description(Names(), space.bytes),
-                                               space.bytes);
+                                               space.bytes, domain_);
           return true;
         });
     if (!done) {
@@ -137,6 +147,7 @@ class FunctionViews {
   ui::WindowLayer& layer_;
   const hw::HardwareAccess& access_;
   const std::vector<scan::ListedFunction>& functions_;
+  const uint32_t domain_;  // the library's: dumps name it, as lspci does, when it is not 0
   std::unique_ptr<names::DeviceNames> names_;
 };
 

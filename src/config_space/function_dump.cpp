@@ -6,17 +6,21 @@
 
 namespace qbus::cfgspace {
 
-std::string LocationText(uint32_t location) {
-  char text[16];
+std::string LocationText(uint32_t location, uint32_t domain) {
+  char text[24];
   std::snprintf(text, sizeof text, "%02x:%02x.%x", location >> 8 & 0xFF, location >> 3 & 0x1F,
                 location & 7);
-  return text;
+  if (domain == 0) return text;
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "%04x:", domain);
+  return prefix + std::string(text);
 }
 
 std::string FormatFunctionDump(uint32_t location, const std::string& description,
-                               std::span<const uint8_t> bytes) {
+                               std::span<const uint8_t> bytes, uint32_t domain) {
   char text[16];
-  std::string dump = LocationText(location) + (description.empty() ? "" : " " + description) + "\n";
+  std::string dump =
+      LocationText(location, domain) + (description.empty() ? "" : " " + description) + "\n";
   for (size_t offset = 0; offset < bytes.size(); ++offset) {
     if (offset % 16 == 0) {
       std::snprintf(text, sizeof text, offset < 0x100 ? "%02zx:" : "%03zx:", offset);

@@ -28,6 +28,8 @@ struct HardwareAccess {
   uint32_t (*ReadPciConfigSpaceEx)(uint32_t location, uint8_t* bytes, uint32_t size);
   // 0 while the library reaches the hardware; 1 its helper has ended; 2 it does not answer.
   uint32_t (*GetAccessStateEx)();
+  // The PCI domain whose functions the library presents; absent: 0.
+  uint32_t (*GetPciDomainEx)();
   // 1 when the library's privileged side records every write in the system log itself.
   uint32_t (*RecordsWritesEx)();
 };

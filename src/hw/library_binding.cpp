@@ -45,6 +45,7 @@ static_assert(
 static_assert(
     kSameShape<decltype(HardwareAccess::GetAccessStateEx), decltype(&::GetAccessStateEx)>);
 static_assert(kSameShape<decltype(HardwareAccess::RecordsWritesEx), decltype(&::RecordsWritesEx)>);
+static_assert(kSameShape<decltype(HardwareAccess::GetPciDomainEx), decltype(&::GetPciDomainEx)>);
 
 constexpr char kErrorTitle[] = "Fehler !";
 constexpr char kCannotOpen[] = "Kann WinRing0 nicht öffnen !";
@@ -73,6 +74,7 @@ bool LookUpEntryPoints(void* handle, HardwareAccess* a) {
   LookUp(handle, "ReadPciConfigSpaceEx", &a->ReadPciConfigSpaceEx);
   LookUp(handle, "GetAccessStateEx", &a->GetAccessStateEx);
   LookUp(handle, "RecordsWritesEx", &a->RecordsWritesEx);
+  LookUp(handle, "GetPciDomainEx", &a->GetPciDomainEx);
   return found;
 }
 

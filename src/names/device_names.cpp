@@ -46,15 +46,15 @@ DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), ac
 
 DeviceNames::~DeviceNames() { pci_cleanup(access_); }
 
-std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second) {
+std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second, bool numbers) {
+  flags |= PCI_LOOKUP_NO_HWDB | (numbers ? 0 : PCI_LOOKUP_NO_NUMBERS);
   char name[256];
   const char* volatile found = nullptr;
   std::jmp_buf jump;
   active_lookup = &jump;
   // Only trivial locals live between setjmp and the lookup, so the longjmp skips no destructor.
   if (setjmp(jump) == 0) {
-    found = pci_lookup_name(access_, name, sizeof name,
-                            flags | PCI_LOOKUP_NO_NUMBERS | PCI_LOOKUP_NO_HWDB, first, second);
+    found = pci_lookup_name(access_, name, sizeof name, flags, first, second);
   }
   active_lookup = nullptr;
   return found == nullptr ? std::string() : std::string(found);
@@ -87,6 +87,11 @@ std::string DeviceNames::SubclassName(uint8_t base, uint8_t sub) {
 
 std::string DeviceNames::InterfaceName(uint8_t base, uint8_t sub, uint8_t interface) {
   return Lookup(PCI_LOOKUP_PROGIF, static_cast<uint16_t>(base << 8 | sub), interface);
+}
+
+std::string DeviceNames::DumpHeading(uint16_t vendor, uint16_t device, uint8_t base, uint8_t sub) {
+  return Lookup(PCI_LOOKUP_CLASS, static_cast<uint16_t>(base << 8 | sub), 0, true) + ": " +
+         Lookup(PCI_LOOKUP_VENDOR | PCI_LOOKUP_DEVICE, vendor, device, true);
 }
 
 }  // namespace qbus::names

@@ -29,8 +29,14 @@ class DeviceNames {
   std::string SubclassName(uint8_t base, uint8_t sub);
   std::string InterfaceName(uint8_t base, uint8_t sub, uint8_t interface);
 
+  // What a dump's first line says of a function after its location, as `lspci` prints it:
+  // "Host bridge: Intel Corporation Device 0d57", with numbers where a name is missing
+  // ("Unassigned class [ffff]: Device 1af4:1045").
+  std::string DumpHeading(uint16_t vendor, uint16_t device, uint8_t base, uint8_t sub);
+
  private:
-  std::string Lookup(int flags, uint16_t first, uint16_t second);
+  // `numbers`: where a name is missing, the numbers in its place, as lspci shows them.
+  std::string Lookup(int flags, uint16_t first, uint16_t second, bool numbers = false);
   // A subclass lookup: the subclass's name, or else the class's own as "Name [0106]".
   std::string LookupClass(uint8_t base, uint8_t sub);
 

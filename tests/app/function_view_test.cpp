@@ -21,13 +21,16 @@ namespace {
 using namespace controls;
 using Functions = std::map<std::string, std::vector<uint8_t>>;
 
-// The functions of dump text by location ("01:00.0"), with the bytes its hex lines give.
+// The functions of dump text by location ("01:00.0", any domain left out), with the bytes its
+// hex lines give.
 Functions ParseDump(const std::string& text) {
   Functions functions;
   std::vector<uint8_t>* bytes = nullptr;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    if (line.size() >= 7 && line[2] == ':' && line[5] == '.') {
+    if (line.size() >= 12 && line[4] == ':' && line[7] == ':' && line[10] == '.') {
+      bytes = &functions[line.substr(5, 7)];
+    } else if (line.size() >= 7 && line[2] == ':' && line[5] == '.') {
       bytes = &functions[line.substr(0, 7)];
     } else if (bytes != nullptr && line.find(": ") != std::string::npos && isxdigit(line[0])) {
       std::istringstream hex(line.substr(line.find(": ") + 2));
@@ -123,13 +126,21 @@ TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
   EXPECT_EQ(file, ThroughTheSimulatedMachine(QBUS_TEST_DUMPS "/express.dump"));
 }
 
-// Save all, for the built-in machine and each dump the tests hold: the file holds every byte the
-// functions hold, and lspci -F and the simulated machine read it back the same.
-class SaveAll : public FunctionView, public ::testing::WithParamInterface<const char*> {};
+// Save all, for the built-in machine and each dump the tests hold, every domain included: the
+// file holds every byte the functions hold, lspci -F prints it back exactly (the lines that name
+// the functions included), and the simulated machine reads it back the same.
+struct SaveAllRow {
+  const char* dump;  // empty: the built-in machine
+  const char* domain;
+};
+
+class SaveAll : public FunctionView, public ::testing::WithParamInterface<SaveAllRow> {};
 
 TEST_P(SaveAll, TheFileReadsBackTheSame) {
-  const std::string dump = *GetParam() == '\0' ? "" : QBUS_TEST_DUMPS "/" + std::string(GetParam());
+  const std::string dump =
+      *GetParam().dump == '\0' ? "" : QBUS_TEST_DUMPS "/" + std::string(GetParam().dump);
   if (!dump.empty()) setenv("QUORILBUS_SIM_DUMP", dump.c_str(), 1);
+  setenv("QUORILBUS_SIM_DOMAIN", GetParam().domain, 1);
   const std::filesystem::path saved = dir_.path() / "all.txt";
   AnswerMessageBoxes();
   user_.Then("Save all", [&] {
@@ -138,15 +149,25 @@ TEST_P(SaveAll, TheFileReadsBackTheSame) {
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);
-  const Functions file = ParseDump(ReadFile(saved));
+  const std::string text = ReadFile(saved);
+  const Functions file = ParseDump(text);
   EXPECT_TRUE(messages_.empty()) << messages_.front();
   EXPECT_EQ(file, ThroughTheSimulatedMachine(dump)) << "the file holds what the functions hold";
-  EXPECT_EQ(ParseDump(RunCommand("lspci -xxxx -F " + saved.string())), file);
+  EXPECT_EQ(RunCommand("lspci -xxxx -F " + saved.string()), text);
   EXPECT_EQ(ThroughTheSimulatedMachine(saved.string()), file);
+  unsetenv("QUORILBUS_SIM_DOMAIN");
 }
 
 INSTANTIATE_TEST_SUITE_P(Dumps, SaveAll,
-                         ::testing::Values("", "express.dump", "names.dump", "messy.dump"));
+                         ::testing::Values(SaveAllRow{"", ""}, SaveAllRow{"express.dump", ""},
+                                           SaveAllRow{"names.dump", ""},
+                                           SaveAllRow{"messy.dump", ""},
+                                           SaveAllRow{"domains.dump", "1"}),
+                         [](const auto& info) {
+                           std::string name = *info.param.dump ? info.param.dump : "builtin";
+                           name = name.substr(0, name.find('.')) + info.param.domain;
+                           return name;
+                         });
 
 // A location where no function answers gets a message, not an empty view.
 TEST_F(FunctionView, NoFunctionNoView) {

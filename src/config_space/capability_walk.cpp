@@ -36,17 +36,60 @@ uint32_t StandardLength(const ConfigReader& read, int header_type, const Capabil
   }
 }
 
-uint32_t ExtendedLength(const ConfigReader& read, const CapabilityAt& capability) {
+// The function's maximum link width (1 to 32 lanes) from its PCI Express capability; 0 when it
+// has none.
+uint32_t MaximumLanes(const ConfigReader& read, const ConfigLayout& layout) {
+  for (const CapabilityAt& capability : layout.capabilities) {
+    if (capability.extended || capability.id != 0x10) continue;
+    if (const auto link = read(capability.offset + 0x0C, 4)) return (*link >> 4) & 0x3F;
+  }
+  return 0;
+}
+
+// The length of an extended capability from its ID and its own fields; 0 when unknown.
+uint32_t ExtendedLength(const ConfigReader& read, const ConfigLayout& layout,
+                        const CapabilityAt& capability) {
   if (const CapabilityName* name = FindExtendedCapability(capability.id);
       name && name->length != 0) {
     return name->length;
   }
-  // Vendor-specific and designated vendor-specific: the length in their second dword.
-  if (capability.id == 0x0B || capability.id == 0x23) {
-    if (const auto header = read(capability.offset + 4, 4))
-      return std::max<uint32_t>(*header >> 20, 8);
+  const uint32_t at = capability.offset;
+  const auto field = [&](uint32_t offset, uint32_t width) { return read(at + offset, width); };
+  switch (capability.id) {
+    case 0x02:  // Virtual Channel: 12 bytes of resource registers per channel after 0x10
+    case 0x09:
+      if (const auto vc = field(0x04, 4)) return 0x10 + 0x0C * ((*vc & 7) + 1);
+      return 0;
+    case 0x0B:  // vendor-specific and designated vendor-specific: their own length field
+    case 0x23:
+      if (const auto header = field(0x04, 4)) return std::max<uint32_t>(*header >> 20, 8);
+      return 0;
+    case 0x0D:  // ACS: an egress control vector of as many bits as its size says (0: 256)
+      if (const auto acs = field(0x04, 2)) {
+        if ((*acs & 0x20) == 0) return 8;
+        const uint32_t bits = (*acs >> 8) ? (*acs >> 8) : 256;
+        return 8 + 4 * ((bits + 31) / 32);
+      }
+      return 0;
+    case 0x15:  // Resizable BAR and VF Resizable BAR: a capability and control pair per BAR
+    case 0x24:
+      if (const auto control = field(0x08, 4)) {
+        const uint32_t bars = (*control >> 5) & 7;
+        return 4 + 8 * std::clamp<uint32_t>(bars, 1, 6);
+      }
+      return 0;
+    case 0x19:  // Secondary PCI Express: a Lane Equalization Control word per lane
+      return 0x0C + 2 * MaximumLanes(read, layout);
+    case 0x1D:  // DPC: root port extensions add the RP PIO registers and logs
+      if (const auto dpc = field(0x04, 2)) return (*dpc & 0x20) != 0 ? 0x5C : 0x0C;
+      return 0;
+    case 0x26:  // Physical Layer 16.0 GT/s: an equalization byte per lane
+      return 0x20 + MaximumLanes(read, layout);
+    case 0x27:  // Lane Margining: a control and status dword per lane
+      return 0x08 + 4 * MaximumLanes(read, layout);
+    default:
+      return 0;
   }
-  return 0;
 }
 
 void ReadBars(const ConfigReader& read, ConfigLayout* layout) {
@@ -100,7 +143,7 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
     const auto header = read(at, 4);
     if (!header || *header == 0 || *header == 0xFFFFFFFF) break;
     CapabilityAt capability{at, static_cast<int>(*header & 0xFFFF), true};
-    capability.length = ExtendedLength(read, capability);
+    capability.length = ExtendedLength(read, layout, capability);
     layout.capabilities.push_back(capability);
     at = (*header >> 20) & 0xFFCu;
   }

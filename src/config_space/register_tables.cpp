@@ -550,11 +550,51 @@ constexpr RegisterName kAer[] = {
     {0x34, 4, "Error Source Identification", {}, RO},
 };
 
+constexpr RegisterName kSerialNumber[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "Serial Number, lower dword", {}, RO},
+    {0x08, 4, "Serial Number, upper dword", {}, RO},
+};
+// Lane Equalization Control registers follow, one word per lane.
+constexpr RegisterName kSecondaryExpress[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "Link Control 3"},
+    {0x08, 4, "Lane Error Status", {}, W1C},
+};
+constexpr RegisterName kAccessControl[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 2, "ACS Capability", {}, RO},
+    {0x06, 2, "ACS Control"},
+};
+constexpr RegisterName kLatencyTolerance[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 2, "Max Snoop Latency"},
+    {0x06, 2, "Max No-Snoop Latency"},
+};
+constexpr RegisterName kL1Substates[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "L1 PM Substates Capabilities", {}, RO},
+    {0x08, 4, "L1 PM Substates Control 1"},
+    {0x0C, 4, "L1 PM Substates Control 2"},
+};
+constexpr RegisterName kTimeMeasurement[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "PTM Capability", {}, RO},
+    {0x08, 4, "PTM Control"},
+};
+constexpr RegisterName kContainment[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 2, "DPC Capability", {}, RO},
+    {0x06, 2, "DPC Control"},
+    {0x08, 2, "DPC Status", {}, W1C},
+    {0x0A, 2, "DPC Error Source ID", {}, RO},
+};
+
 constexpr CapabilityName kExtendedCapabilities[] = {
     {0x0000, "Null Extended", kExtendedHeaderOnly, 4},
-    {0x0001, "Advanced Error Reporting", kAer},
+    {0x0001, "Advanced Error Reporting", kAer, 0x38},
     {0x0002, "Virtual Channel", kExtendedHeaderOnly},
-    {0x0003, "Device Serial Number", kExtendedHeaderOnly, 12},
+    {0x0003, "Device Serial Number", kSerialNumber, 12},
     {0x0004, "Power Budgeting", kExtendedHeaderOnly, 16},
     {0x0005, "Root Complex Link Declaration", kExtendedHeaderOnly},
     {0x0006, "Root Complex Internal Link Control", kExtendedHeaderOnly, 12},
@@ -564,7 +604,7 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x000A, "Root Complex Register Block Header", kExtendedHeaderOnly, 12},
     {0x000B, "Vendor-Specific Extended", kExtendedHeaderOnly},
     {0x000C, "Configuration Access Correlation", kExtendedHeaderOnly},
-    {0x000D, "Access Control Services", kExtendedHeaderOnly},
+    {0x000D, "Access Control Services", kAccessControl},
     {0x000E, "Alternative Routing-ID Interpretation", kExtendedHeaderOnly, 8},
     {0x000F, "Address Translation Services", kExtendedHeaderOnly, 8},
     {0x0010, "Single Root I/O Virtualization", kExtendedHeaderOnly, 64},
@@ -575,14 +615,14 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x0015, "Resizable BAR", kExtendedHeaderOnly},
     {0x0016, "Dynamic Power Allocation", kExtendedHeaderOnly},
     {0x0017, "TPH Requester", kExtendedHeaderOnly},
-    {0x0018, "Latency Tolerance Reporting", kExtendedHeaderOnly, 8},
-    {0x0019, "Secondary PCI Express", kExtendedHeaderOnly},
+    {0x0018, "Latency Tolerance Reporting", kLatencyTolerance, 8},
+    {0x0019, "Secondary PCI Express", kSecondaryExpress},
     {0x001A, "Protocol Multiplexing", kExtendedHeaderOnly},
     {0x001B, "Process Address Space ID", kExtendedHeaderOnly, 8},
     {0x001C, "LN Requester", kExtendedHeaderOnly, 8},
-    {0x001D, "Downstream Port Containment", kExtendedHeaderOnly},
-    {0x001E, "L1 PM Substates", kExtendedHeaderOnly, 16},
-    {0x001F, "Precision Time Measurement", kExtendedHeaderOnly, 12},
+    {0x001D, "Downstream Port Containment", kContainment},
+    {0x001E, "L1 PM Substates", kL1Substates, 16},
+    {0x001F, "Precision Time Measurement", kTimeMeasurement, 12},
     {0x0020, "PCI Express over M-PHY", kExtendedHeaderOnly},
     {0x0021, "FRS Queueing", kExtendedHeaderOnly, 16},
     {0x0022, "Readiness Time Reporting", kExtendedHeaderOnly, 12},

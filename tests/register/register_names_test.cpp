@@ -62,7 +62,8 @@ TEST_F(RegisterNames, NameEachBitAfterItsHeaderAndCapabilities) {
        "Advanced Error Reporting Advanced Error Capabilities and Control "
        "(0x118), bit 6: ECRC Generation Enable"},
       {0x0100, 0x144, 0, "Virtual Channel capability at 0x140, byte 0x144, bit 0"},
-      {0x0100, 0x16B, 0, "Device Serial Number capability at 0x160, byte 0x16B, bit 0"},
+      {0x0100, 0x16B, 0,
+       "Device Serial Number Serial Number, upper dword (0x168), bit 24 (read-only)"},
       {0x0100, 0x1F0, 0, "Extended configuration space 0x1F0 (outside every capability), bit 0"},
   };
   for (const auto& [location, offset, bit, name] : kBits) {

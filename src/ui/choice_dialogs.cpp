@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/dialog_focus.h"
+
 namespace qbus::ui {
 namespace {
 
@@ -45,6 +47,7 @@ class FilterField : public QLineEdit {
 
 std::optional<int> RunChooserDialog(QWidget* parent, const std::string& title,
                                     const std::string& prompt, const ChoiceFilter& filter) {
+  const ReturnFocusOnClose focus_back(parent);
   QDialog dialog(parent);
   dialog.setWindowTitle(ToQt(title));
   auto* layout = new QVBoxLayout(&dialog);
@@ -81,6 +84,7 @@ std::optional<int> RunChooserDialog(QWidget* parent, const std::string& title,
 std::optional<std::string> RunTextDialog(
     QWidget* parent, const std::string& title, const std::string& prompt,
     const std::string& initial, const std::function<std::string(const std::string&)>& refusal) {
+  const ReturnFocusOnClose focus_back(parent);
   QDialog dialog(parent);
   dialog.setWindowTitle(ToQt(title));
   auto* layout = new QVBoxLayout(&dialog);
@@ -108,6 +112,7 @@ std::optional<std::string> RunTextDialog(
 }
 
 void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text) {
+  const ReturnFocusOnClose focus_back(parent);
   QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, parent);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
@@ -115,6 +120,7 @@ void ShowMessageOver(QWidget* parent, const std::string& title, const std::strin
 
 std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
                                        const std::string& file_name) {
+  const ReturnFocusOnClose focus_back(parent);
   QFileDialog dialog(parent, ToQt(title), ToQt(file_name),
                      QStringLiteral("Configuration dumps (*.txt *.dump);;All files (*)"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -7,21 +7,25 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "ui/choice_dialogs.h"
+#include "ui/dialog_focus.h"
 
 namespace qbus::ui {
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
+// Upper-case, as the main window shows every number.
 QString Hex(int value, int digits) {
-  return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0'));
+  return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
 // The bytes as a table of 16 columns; names are asked for only when shown.
@@ -47,7 +51,7 @@ class BytesModel : public QAbstractTableModel {
       case Qt::DisplayRole:
         return Hex(byte, 2);
       case Qt::AccessibleTextRole:
-        return QStringLiteral("0x%1: %2").arg(Hex(offset, OffsetDigits()).toUpper(), Hex(byte, 2));
+        return QStringLiteral("0x%1: %2").arg(Hex(offset, OffsetDigits()), Hex(byte, 2));
       case Qt::ToolTipRole:
       case Qt::AccessibleDescriptionRole:
         return snapshot_.name ? ToQt(snapshot_.name(offset)) : QString();
@@ -73,15 +77,22 @@ class BytesModel : public QAbstractTableModel {
 }  // namespace
 
 void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
+  const ReturnFocusOnClose focus_back(parent);
   QDialog dialog(parent);
   dialog.setWindowTitle(ToQt(content.title));
   auto* layout = new QVBoxLayout(&dialog);
   auto* note = new QLabel(&dialog);
   auto* table = new QTableView(&dialog);
+  auto* jump_label = new QLabel(QStringLiteral("&Go to offset (hex):"), &dialog);
+  auto* jump = new QLineEdit(&dialog);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
   QPushButton* refresh =
       buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
   QPushButton* save = buttons->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
+  // Enter belongs to the offset field and the table: no button takes it.
+  for (QPushButton* button : {refresh, save, buttons->button(QDialogButtonBox::Close)}) {
+    button->setAutoDefault(false);
+  }
   BytesModel model;
 
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -97,7 +108,13 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 2);
   note->setBuddy(table);
+  jump_label->setBuddy(jump);
+  jump->setAccessibleName(QStringLiteral("Go to offset (hex)"));
+  auto* jump_row = new QHBoxLayout;
+  jump_row->addWidget(jump_label);
+  jump_row->addWidget(jump);
   layout->addWidget(note);
+  layout->addLayout(jump_row);
   layout->addWidget(table);
   layout->addWidget(buttons);
 
@@ -109,6 +126,19 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
     const QModelIndex again = model.index(std::max(at.row(), 0), std::max(at.column(), 0));
     table->setCurrentIndex(again.isValid() ? again : model.index(0, 0));
   };
+  // Enter in the offset field moves to that byte; an offset the reading does not hold stays
+  // in the field, unmoved.
+  QObject::connect(jump, &QLineEdit::returnPressed, &dialog, [&] {
+    bool hex = false;
+    QString typed = jump->text().trimmed();
+    if (typed.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) typed.remove(0, 2);
+    const int offset = typed.toInt(&hex, 16);
+    const QModelIndex at = model.index(offset / 16, offset % 16);
+    if (!hex || offset < 0 || !at.isValid() || !at.data().isValid()) return;
+    table->setCurrentIndex(at);
+    table->scrollTo(at);
+    table->setFocus();
+  });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(refresh, &QPushButton::clicked, &dialog, read);
   QObject::connect(save, &QPushButton::clicked, &dialog, [&] {

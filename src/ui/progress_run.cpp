@@ -3,10 +3,13 @@
 
 #include <QProgressDialog>
 
+#include "ui/dialog_focus.h"
+
 namespace qbus::ui {
 
 bool RunWithProgress(QWidget* parent, const std::string& title, const std::string& label, int count,
                      const std::function<bool(int index)>& step) {
+  const ReturnFocusOnClose focus_back(parent);
   QProgressDialog progress(QString::fromStdString(label), QStringLiteral("Cancel"), 0, count,
                            parent);
   progress.setWindowTitle(QString::fromStdString(title));

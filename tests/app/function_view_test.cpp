@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 #include <QPushButton>
 #include <QTableView>
@@ -85,9 +86,9 @@ TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
                     "01:00.0 VGA compatible controller:");
           const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
           ASSERT_EQ(bytes->rowCount(), 256);
-          EXPECT_EQ(bytes->data(bytes->index(0, 0)).toString(), "de");
+          EXPECT_EQ(bytes->data(bytes->index(0, 0)).toString(), "DE");
           EXPECT_EQ(bytes->headerData(0x10, Qt::Vertical).toString(), "100");
-          EXPECT_EQ(bytes->headerData(0xF, Qt::Horizontal).toString(), "f");
+          EXPECT_EQ(bytes->headerData(0xF, Qt::Horizontal).toString(), "F");
           const QModelIndex status = bytes->index(8, 0xA);
           EXPECT_EQ(bytes->data(status, Qt::ToolTipRole).toString(),
                     "PCI Express Link Status (0x8A)");
@@ -97,6 +98,16 @@ TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
           EXPECT_EQ(dialog->findChild<QLabel*>()->text(),
                     "4096 bytes, with the extended configuration space");
           auto* table = dialog->findChild<QTableView*>();
+          // The offset field moves to a byte the reading holds, and to no other.
+          auto* jump = dialog->findChild<QLineEdit*>();
+          for (const auto& [typed, row, column] :
+               {std::tuple{"0x1a7", 0x1A, 7}, std::tuple{"fff", 0xFF, 0xF},
+                std::tuple{"1000", 0xFF, 0xF}, std::tuple{"zz", 0xFF, 0xF}}) {
+            jump->setText(typed);
+            QTest::keyClick(jump, Qt::Key_Return);
+            EXPECT_EQ(table->currentIndex(), bytes->index(row, column)) << typed;
+          }
+          EXPECT_TRUE(dialog->isVisible()) << "Enter in the field took a button";
           table->setCurrentIndex(status);
           for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
             if (button->text() == "&Refresh") button->click();

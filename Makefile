@@ -1,32 +1,35 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The README's commands. Everything builds under build/ with CMake and Ninja.
+# The README's commands. Everything builds under build/ with CMake and Ninja. Each command first
+# installs what it needs, and only that (scripts/bootstrap SET).
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap configure build program test run demo bench check fuzz clean
+.PHONY: all configure build program test run demo bench check fuzz clean
 
 all: build
 
-bootstrap:
-	@scripts/bootstrap
+bootstrap-%:
+	@scripts/bootstrap $*
 
 # CMake runs again whenever CMAKE_FLAGS differ from those the build folder was made with.
-configure: bootstrap
+configure:
 	@if [ ! -f $(BUILD)/build.ninja ] || \
 	    [ "$$(cat $(BUILD)/.cmake-flags 2>/dev/null)" != "$(CMAKE_FLAGS)" ]; then \
 	  cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) && echo "$(CMAKE_FLAGS)" >$(BUILD)/.cmake-flags; \
 	fi
 
-build: configure
+build: bootstrap-build configure
 	@cmake --build $(BUILD)
 
-# Only what the program and the demo run: the program, the access libraries, the root helper.
-program: configure
+# Only what the program and the demo run: the program, the access libraries, the root helper,
+# the demo's screenshot tool.
+program: bootstrap-demo configure
 	@cmake --build $(BUILD) --target quoril-bus qbus_access_linux qbus_access_sim \
-	  qbus_access_elevated quoril-bus-helper
+	  qbus_access_elevated quoril-bus-helper quoril-bus-screenshot
 
-test: build
-	@cd $(BUILD) && ctest --output-on-failure --timeout 600
+test: bootstrap-test configure
+	@cmake --build $(BUILD)
+	@scripts/run_tests $(BUILD)
 
 # The window runs as you; the elevated library's root helper asks for the password (pkexec).
 run: program
@@ -40,7 +43,10 @@ run: program
 demo: program
 	@scripts/demo $(BUILD)
 
-bench: build
+# CMake looks for the benchmark library again, which the bootstrap may just have installed.
+bench: bootstrap-bench configure
+	@cmake $(BUILD) >/dev/null
+	@cmake --build $(BUILD) --target all benchmarks
 	@echo "In-process benchmarks (offscreen platform, no painting):"
 	@$(BUILD)/bin/quoril-bus-bench
 	@echo
@@ -48,12 +54,13 @@ bench: build
 	@bench/dialog_open.sh $(BUILD)
 	@bench/function_view_open.sh . $(BUILD)
 
-# The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s.
-check: bootstrap
+# The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s, and
+# lintian on the package of the plain build.
+check: bootstrap-check
 	@scripts/check
 
 # The fuzzers, each for FUZZ_SECONDS (default 600).
-fuzz: bootstrap
+fuzz: bootstrap-fuzz
 	@scripts/fuzz build-fuzz $(or $(FUZZ_SECONDS),600)
 
 clean:

@@ -48,24 +48,6 @@ void AddRom(const FunctionImage& image, uint32_t offset, std::vector<uint8_t>& w
   if (rom != 0) SetDwordMask(writable, offset, SizedAddressMask(rom & ~0x7FFu, ~0x7FFu, 0x800) | 1);
 }
 
-void ProtectCapabilityHeaders(const FunctionImage& image, std::vector<uint8_t>& writable) {
-  // Status bit 4 says a list exists; the bound stops a looping list.
-  if ((image.bytes[0x06] & 0x10) == 0) return;
-  uint32_t at = image.bytes[0x34] & 0xFC;
-  for (int steps = 0; at >= 0x40 && steps < 48; ++steps) {
-    writable[at] = writable[at + 1] = 0;
-    at = image.bytes[at + 1] & 0xFC;
-  }
-  if (image.bytes.size() < 4096) return;
-  at = 0x100;
-  for (int steps = 0; at >= 0x100 && at < 4096 && steps < 960; ++steps) {
-    const uint32_t header = Dword(image, at);
-    if (header == 0 || header == 0xFFFFFFFF) break;
-    SetDwordMask(writable, at, 0);
-    at = (header >> 20) & 0xFFC;
-  }
-}
-
 // Reads the bytes the dump holds, for the capability walk.
 std::optional<uint32_t> ReadHeld(const FunctionImage& image, uint32_t offset, uint32_t width) {
   if (offset + width > image.bytes.size()) return std::nullopt;
@@ -104,9 +86,8 @@ void ApplyRegister(const cfgspace::RegisterName& reg, uint32_t start, cfgspace::
 // Every register the tables name in a capability the function has takes its fields' kinds.
 // A register the capability does not reach (past its length: MSI without 64-bit addresses or
 // masking, PCI Express version 1) is left as the rest of the space.
-void ApplyCapabilityTables(const FunctionImage& image, WriteMasks& masks) {
-  const cfgspace::ConfigLayout layout = cfgspace::ReadConfigLayout(
-      [&image](uint32_t offset, uint32_t width) { return ReadHeld(image, offset, width); });
+void ApplyCapabilityTables(const cfgspace::ConfigLayout& layout, const FunctionImage& image,
+                           WriteMasks& masks) {
   for (const cfgspace::CapabilityAt& capability : layout.capabilities) {
     const cfgspace::CapabilityName* name = capability.extended
                                                ? cfgspace::FindExtendedCapability(capability.id)
@@ -136,8 +117,17 @@ WriteMasks BuildWriteMasks(const FunctionImage& image) {
   std::vector<uint8_t>& writable = masks.writable;
 
   for (size_t offset = 0x40; offset < size; ++offset) writable[offset] = 0xFF;
-  ApplyCapabilityTables(image, masks);
-  ProtectCapabilityHeaders(image, writable);
+  // The one capability walk of the register knowledge, as the names see the lists (from 0x14 on
+  // a CardBus bridge). Each capability's ID and next pointer are read-only.
+  const cfgspace::ConfigLayout layout = cfgspace::ReadConfigLayout(
+      [&image](uint32_t offset, uint32_t width) { return ReadHeld(image, offset, width); });
+  ApplyCapabilityTables(layout, image, masks);
+  for (const cfgspace::CapabilityAt& capability : layout.capabilities) {
+    const uint32_t header = capability.extended ? 4 : 2;
+    for (uint32_t i = 0; i < header && capability.offset + i < size; ++i) {
+      writable[capability.offset + i] = masks.clear_on_one[capability.offset + i] = 0;
+    }
+  }
 
   writable[0x04] = 0x57;  // I/O, memory, bus master, MWI, parity response
   writable[0x05] = 0x05;  // SERR#, interrupt disable

@@ -126,6 +126,58 @@ TEST(SimMachine, CommandBitsAreMaskedAndStatusErrorsClearOnOne) {
   EXPECT_EQ(WriteAndRead(devsel, 0x18, 0x06, 1, 0xFF), 0x10u);
 }
 
+// Rows whose data tells the write rules apart: every bit a row writes is set before, so a
+// write-1-to-clear bit differs from a read-only one (which keeps it) and a read-write one
+// (which takes the written value).
+// 00:04.0: PCI Express at 0x40 (next 0x60), MSI with per-vector masking but 32-bit addresses at
+// 0x60, AER at 0x100 with two uncorrectable and one correctable error recorded.
+// 00:05.0: a CardBus bridge whose capability list starts at 0x14 (PM at 0x80), with a byte at
+// 0x34 that a list from 0x34 would take for a pointer to 0x44.
+constexpr char kRuleDump[] =
+    "00:04.0 X: Y\n"
+    "00: 86 80 34 12 00 00 10 fb 00 00 00 00 00 00 00 00\n"
+    "30: 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00\n"
+    "40: 10 60 02 00 00 00 00 00 00 00 0f 00 41 00 00 00\n"
+    "50: 00 00 11 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "60: 05 00 00 01 00 00 e0 fe 00 00 00 00 03 00 00 00\n"
+    "70: 03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "100: 01 00 01 00 10 00 10 00 00 00 00 00 00 00 00 00\n"
+    "110: 41 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+    "\n"
+    "00:05.0 CardBus bridge: Z\n"
+    "00: 4c 10 56 ac 00 00 10 02 00 00 07 06 00 00 02 00\n"
+    "10: 00 00 00 00 80 00 00 00 00 00 00 00 00 00 00 00\n"
+    "30: 00 00 00 00 44 00 00 00 00 00 00 00 00 00 00 00\n"
+    "40: 00 00 00 00 34 12 00 00 00 00 00 00 00 00 00 00\n"
+    "80: 01 00 02 00 00 00 00 00 00 00 00 00 00 00 00 00\n";
+
+TEST(SimMachine, EachRuleKeepsClearsOrTakesTheBitsItShould) {
+  Machine m(ParseDump(kRuleDump, "test").functions);
+  const struct {
+    const char* name;
+    uint32_t location, offset, width, value, expected;
+  } kRows[] = {
+      {"status: DEVSEL timing kept when 0 is written", 0x20, 0x06, 2, 0x0000, 0xFB10},
+      {"status: one error bit cleared, DEVSEL kept", 0x20, 0x06, 2, 0x8000, 0x7B10},
+      {"Device Status: Correctable Error Detected cleared, the other kept", 0x20, 0x4A, 2, 0x0001,
+       0x000E},
+      {"Link Status: read-only, kept", 0x20, 0x52, 2, 0xFFFF, 0x0011},
+      {"AER Uncorrectable Status: bit 20 cleared, bit 4 kept", 0x20, 0x104, 4, 0x00100000,
+       0x00000010},
+      {"AER Correctable Status: bit 6 cleared, bit 0 kept", 0x20, 0x110, 4, 0x00000040, 0x00000001},
+      {"MSI masking without 64-bit addresses: Mask Bits take the write", 0x20, 0x6C, 4, 0x00000000,
+       0x00000000},
+      {"MSI masking without 64-bit addresses: Pending Bits read-only", 0x20, 0x70, 4, 0x00000000,
+       0x00000003},
+      {"CardBus: 0x44 is no capability, takes the write", 0x28, 0x44, 2, 0xFFF1, 0xFFF1},
+      {"CardBus: the PM capability at 0x80 keeps its header", 0x28, 0x80, 2, 0x0000, 0x0001},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(WriteAndRead(m, row.location, row.offset, row.width, row.value), row.expected);
+  }
+}
+
 TEST(SimMachine, BarsKeepTheirTypeBitsAndSize) {
   Machine m = MakeMachine();
   // 64-bit memory BAR at 0xF6000000 (size 32 MiB by its alignment), upper half writable.

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QPoint>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/layer_test_access.h"
@@ -18,11 +21,19 @@ namespace qbus::test {
 
 // Plays the user while the program waits: WindowLayer calls Next() each time its queue is empty,
 // and the next scripted step runs there. When the script has run out while a phase still
-// waits, or the deadline has passed, the test fails and a close event ends the wait.
+// waits, or the deadline has passed, the test fails and a close event ends the wait. A
+// watchdog closes any dialog left open once a step has failed or the deadline has passed (a
+// failed check inside a dialog would otherwise leave it waiting for ever), so the test fails
+// at once instead of hanging.
 class ScriptedUser {
  public:
   // Five seconds, stretched for a slow (sanitizer) build.
-  ScriptedUser() : deadline_(5000 * QBUS_TIME_SCALE) {}
+  ScriptedUser() : deadline_(5000 * QBUS_TIME_SCALE) {
+    watchdog_.callOnTimeout([this] { CloseStrayDialogs(); });
+  }
+
+  // A shorter (or longer) deadline for the whole run, from now.
+  void SetDeadline(int milliseconds) { deadline_.setRemainingTime(milliseconds); }
 
   // A step: a description (shown when something fails) and the action.
   ScriptedUser& Then(std::string what, std::function<void()> action) {
@@ -34,7 +45,10 @@ class ScriptedUser {
     return {dots_per_inch, [this] { Next(); }};
   }
 
-  void Attach(ui::WindowLayer* layer) { layer_ = layer; }
+  void Attach(ui::WindowLayer* layer) {
+    layer_ = layer;
+    watchdog_.start(50);
+  }
   bool Finished() const { return steps_.empty(); }
 
   void Next() {
@@ -52,8 +66,24 @@ class ScriptedUser {
   }
 
  private:
+  void CloseStrayDialogs() {
+    const bool failed = ::testing::Test::HasFailure();
+    if (!failed && !deadline_.hasExpired()) return;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+      if (!failed)
+        ADD_FAILURE() << "a dialog was left open: " << modal->windowTitle().toStdString();
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+      } else {
+        modal->close();
+      }
+      if (QApplication::activeModalWidget() == modal) break;  // it would not close
+    }
+  }
+
   std::deque<std::pair<std::string, std::function<void()>>> steps_;
   QDeadlineTimer deadline_;
+  QTimer watchdog_;
   ui::WindowLayer* layer_ = nullptr;
 };
 

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t length = sizes[data[2] % 3];
   std::vector<uint8_t> bytes(data + 3, data + std::min(size, 3 + length));
   bytes.resize(length, 0xA5);
-  const std::string text = qbus::cfgspace::FormatFunctionDump(location, "Fuzzed: device", bytes);
+  const std::string text =
+      qbus::config_space::FormatFunctionDump(location, "Fuzzed: device", bytes);
   const auto parsed = qbus::access::sim::ParseDump(text, "fuzz");
   if (!parsed.error.empty() || parsed.functions.size() != 1) std::abort();
   const auto& [at, image] = *parsed.functions.begin();

@@ -59,52 +59,53 @@ std::optional<uint32_t> ReadHeld(const FunctionImage& image, uint32_t offset, ui
 
 // How bit `bit` of `reg` takes a write: its field's own kind, or the register's for a plain
 // read-write field; a bit no field names is reserved.
-cfgspace::Access BitAccess(const cfgspace::RegisterName& reg, int bit) {
+config_space::Access BitAccess(const config_space::RegisterName& reg, int bit) {
   if (reg.fields.empty()) return reg.access;
-  for (const cfgspace::FieldName& field : reg.fields) {
+  for (const config_space::FieldName& field : reg.fields) {
     if (bit >= field.low && bit <= field.high) {
-      return field.access != cfgspace::Access::kReadWrite ? field.access : reg.access;
+      return field.access != config_space::Access::kReadWrite ? field.access : reg.access;
     }
   }
-  return cfgspace::Access::kReadOnly;
+  return config_space::Access::kReadOnly;
 }
 
-void ApplyRegister(const cfgspace::RegisterName& reg, uint32_t start, cfgspace::Access forced,
-                   WriteMasks& masks) {
+void ApplyRegister(const config_space::RegisterName& reg, uint32_t start,
+                   config_space::Access forced, WriteMasks& masks) {
   for (int bit = 0; bit < reg.size * 8; ++bit) {
-    const cfgspace::Access access =
-        forced == cfgspace::Access::kReadOnly ? forced : BitAccess(reg, bit);
+    const config_space::Access access =
+        forced == config_space::Access::kReadOnly ? forced : BitAccess(reg, bit);
     const uint32_t byte = start + static_cast<uint32_t>(bit / 8);
     const auto mask = static_cast<uint8_t>(1u << (bit % 8));
     masks.writable[byte] &= static_cast<uint8_t>(~mask);
     masks.clear_on_one[byte] &= static_cast<uint8_t>(~mask);
-    if (access == cfgspace::Access::kReadWrite) masks.writable[byte] |= mask;
-    if (access == cfgspace::Access::kWriteOneToClear) masks.clear_on_one[byte] |= mask;
+    if (access == config_space::Access::kReadWrite) masks.writable[byte] |= mask;
+    if (access == config_space::Access::kWriteOneToClear) masks.clear_on_one[byte] |= mask;
   }
 }
 
 // Every register the tables name in a capability the function has takes its fields' kinds.
 // A register the capability does not reach (past its length: MSI without 64-bit addresses or
 // masking, PCI Express version 1) is left as the rest of the space.
-void ApplyCapabilityTables(const cfgspace::ConfigLayout& layout, const FunctionImage& image,
+void ApplyCapabilityTables(const config_space::ConfigLayout& layout, const FunctionImage& image,
                            WriteMasks& masks) {
-  for (const cfgspace::CapabilityAt& capability : layout.capabilities) {
-    const cfgspace::CapabilityName* name = capability.extended
-                                               ? cfgspace::FindExtendedCapability(capability.id)
-                                               : cfgspace::FindCapability(capability.id);
+  for (const config_space::CapabilityAt& capability : layout.capabilities) {
+    const config_space::CapabilityName* name =
+        capability.extended ? config_space::FindExtendedCapability(capability.id)
+                            : config_space::FindCapability(capability.id);
     if (name == nullptr) continue;
-    const uint32_t end = cfgspace::CapabilityEnd(layout, capability);
+    const uint32_t end = config_space::CapabilityEnd(layout, capability);
     // MSI with masking but 32-bit addresses: its last dword holds the pending bits.
     const bool msi_pending_at_0x10 =
         !capability.extended && capability.id == 0x05 && capability.length == 0x14;
-    for (const cfgspace::RegisterName& reg : name->registers) {
+    for (const config_space::RegisterName& reg : name->registers) {
       const uint32_t start = capability.offset + static_cast<uint32_t>(reg.offset);
       if (start + static_cast<uint32_t>(reg.size) > std::min<size_t>(end, image.bytes.size())) {
         continue;
       }
       const bool pending = msi_pending_at_0x10 && reg.offset == 0x10;
       ApplyRegister(reg, start,
-                    pending ? cfgspace::Access::kReadOnly : cfgspace::Access::kReadWrite, masks);
+                    pending ? config_space::Access::kReadOnly : config_space::Access::kReadWrite,
+                    masks);
     }
   }
 }
@@ -119,10 +120,10 @@ WriteMasks BuildWriteMasks(const FunctionImage& image) {
   for (size_t offset = 0x40; offset < size; ++offset) writable[offset] = 0xFF;
   // The one capability walk of the register knowledge, as the names see the lists (from 0x14 on
   // a CardBus bridge). Each capability's ID and next pointer are read-only.
-  const cfgspace::ConfigLayout layout = cfgspace::ReadConfigLayout(
+  const config_space::ConfigLayout layout = config_space::ReadConfigLayout(
       [&image](uint32_t offset, uint32_t width) { return ReadHeld(image, offset, width); });
   ApplyCapabilityTables(layout, image, masks);
-  for (const cfgspace::CapabilityAt& capability : layout.capabilities) {
+  for (const config_space::CapabilityAt& capability : layout.capabilities) {
     const uint32_t header = capability.extended ? 4 : 2;
     for (uint32_t i = 0; i < header && capability.offset + i < size; ++i) {
       writable[capability.offset + i] = masks.clear_on_one[capability.offset + i] = 0;

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/function_view.h"
+#include "app/function_commands.h"
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
 #include "names/device_names.h"
@@ -25,16 +25,16 @@ int CompensatedFontSize(int nominal, int dots_per_inch) {
 namespace {
 
 // Class names come from the PCI ID database, loaded the first time a description asks.
-cfgspace::ClassNamer DatabaseClassNames() {
+config_space::ClassNamer DatabaseClassNames() {
   auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
-  return [names](cfgspace::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
+  return [names](config_space::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
     if (!*names) *names = std::make_unique<names::DeviceNames>();
     switch (part) {
-      case cfgspace::ClassPart::kClass:
+      case config_space::ClassPart::kClass:
         return (*names)->ClassName(base);
-      case cfgspace::ClassPart::kSubclass:
+      case config_space::ClassPart::kSubclass:
         return (*names)->SubclassName(base, sub);
-      case cfgspace::ClassPart::kProgrammingInterface:
+      case config_space::ClassPart::kProgrammingInterface:
         break;
     }
     return (*names)->InterfaceName(base, sub, interface);
@@ -64,7 +64,7 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
   scan::DeviceFinder finder(functions);
-  OfferFunctionViews(layer, library.access, functions);
+  std::vector<ui::CommandOffer> offers = OfferFunctionViews(layer, library.access, functions);
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);
   };
@@ -78,6 +78,7 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
       break;
     }
   }
+  offers.clear();  // they refer to the library and the function list
   hw::Unbind(&library);
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <set>
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 constexpr uint32_t kStandardCapabilityLimit = 48;
@@ -161,4 +161,4 @@ uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capabilit
   return end;
 }
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

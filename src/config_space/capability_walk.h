@@ -11,7 +11,7 @@
 
 // Where a function's registers lie: its header type, what its BARs hold, and its capabilities
 // with their extents, found by reading (never writing) its configuration space.
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 // Reads `width` bytes (1, 2 or 4) at byte `offset` of one function's configuration space;
 // nothing when the read fails. The program reads through its access library, the simulated
@@ -49,4 +49,4 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read);
 // or the end of the list's range (0x100 or 0x1000).
 uint32_t CapabilityEnd(const ConfigLayout& layout, const CapabilityAt& capability);
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 std::string LocationText(uint32_t location, uint32_t domain) {
   char text[24];
@@ -43,4 +43,4 @@ ConfigReader ReaderOver(std::vector<uint8_t> bytes) {
   };
 }
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

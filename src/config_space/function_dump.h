@@ -10,7 +10,7 @@
 
 // A function's configuration space as bytes in memory and as the text `lspci -x`, `-xxx` and
 // `-xxxx` print, which `lspci -F` and the simulated machine read back.
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 // "bb:dd.f" in lower-case hex, as the dumps name a function; "dddd:bb:dd.f" in a domain other
 // than 0.
@@ -26,4 +26,4 @@ std::string FormatFunctionDump(uint32_t location, const std::string& description
 // A reader over bytes already read, for the capability walk: nothing past them.
 ConfigReader ReaderOver(std::vector<uint8_t> bytes);
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -6,7 +6,7 @@
 #include "config_space/value_meanings.h"
 #include "text/register_texts.h"
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 std::string OffsetText(uint32_t offset) { return text::OffsetLiteral(offset); }
@@ -237,4 +237,4 @@ std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout) {
   return entries;
 }
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -11,7 +11,7 @@
 // Names for what a register's bits mean: which header, capability or extended capability holds
 // a byte of a function's configuration space (capability_walk.h), and the names of the register
 // and bit field there (register_tables.h).
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 // What bit `bit` (0 to 7) of byte `offset` means, for example
 //   "Command (0x04), bit 2: Bus Master Enable"
@@ -42,4 +42,4 @@ struct RegisterEntry {
 // its length), by offset.
 std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout);
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

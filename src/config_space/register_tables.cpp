@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 // The tables keep one register or field a line.
@@ -459,7 +459,7 @@ constexpr RegisterName kVendorSpecific[] = {
     {0x02, 1, "Capability Length", {}, RO},
 };
 
-// Lengths in bytes; 0 where a field of the capability decides (see register_map.cpp) or where
+// Lengths in bytes; 0 where a field of the capability decides (see capability_walk.cpp) or where
 // it is not fixed.
 constexpr CapabilityName kCapabilities[] = {
     {0x00, "Null", kCapabilityHeader, 2},
@@ -687,4 +687,4 @@ std::span<const RegisterName> TypeHeader(int header_type) {
 const CapabilityName* FindCapability(int id) { return Find(kCapabilities, id); }
 const CapabilityName* FindExtendedCapability(int id) { return Find(kExtendedCapabilities, id); }
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -7,7 +7,7 @@
 // The names of configuration registers and of their bit fields, as data: the standard header of
 // each header type, the capabilities and the extended capabilities. Offsets are in bytes from
 // the start of the header or of the capability; bit numbers count within the register.
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 enum class Access { kReadWrite, kReadOnly, kWriteOneToClear };
 
@@ -81,4 +81,4 @@ struct CapabilityName {
 const CapabilityName* FindCapability(int id);
 const CapabilityName* FindExtendedCapability(int id);
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

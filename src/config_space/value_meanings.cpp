@@ -5,7 +5,7 @@
 
 #include "text/register_texts.h"
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 std::string Reserved(uint32_t value) { return "reserved (" + std::to_string(value) + ")"; }
@@ -148,4 +148,4 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
   return {};
 }
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -11,7 +11,7 @@
 
 // What a field's value means: "2.5 GT/s", "x16", "256 bytes", "INTA#", a class name, a BAR's
 // base address. Decoding only reads; nothing here needs a write (a BAR's size never shows).
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 
 enum class ClassPart { kClass, kSubclass, kProgrammingInterface };
 
@@ -42,4 +42,4 @@ struct ShownBytes {
 // when the standard gives it none or what it needs cannot be read.
 std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const ShownBytes& shown);
 
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -50,7 +50,7 @@ std::optional<uint32_t> TypedOffset(std::string typed) {
 
 }  // namespace
 
-std::vector<ui::ListChoice> GoToChoices(const std::vector<cfgspace::RegisterEntry>& entries,
+std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::RegisterEntry>& entries,
                                         const std::string& typed) {
   std::vector<ui::ListChoice> choices;
   const std::optional<uint32_t> offset = TypedOffset(typed);
@@ -59,7 +59,7 @@ std::vector<ui::ListChoice> GoToChoices(const std::vector<cfgspace::RegisterEntr
   std::vector<std::string> words;
   std::istringstream split(Lower(typed));
   for (std::string word; split >> word;) words.push_back(word);
-  for (const cfgspace::RegisterEntry& entry : entries) {
+  for (const config_space::RegisterEntry& entry : entries) {
     const std::string line = entry.label + "  " + OffsetText(entry.offset);
     const bool holds = offset && *offset >= entry.offset &&
                        *offset < entry.offset + static_cast<uint32_t>(entry.size);

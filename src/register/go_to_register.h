@@ -24,7 +24,7 @@ struct GoToTarget {
 // 0x8A") holds each word typed, in any case; when `typed` is also a hex offset ("8a", "0x8A")
 // up to 0xFFFF, first that offset ("Offset 0x8A"), and the registers that hold it among the
 // lines. Keys encode a GoToTarget (DecodeGoTo).
-std::vector<ui::ListChoice> GoToChoices(const std::vector<cfgspace::RegisterEntry>& entries,
+std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::RegisterEntry>& entries,
                                         const std::string& typed);
 GoToTarget DecodeGoTo(int key);
 

@@ -39,7 +39,7 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
   return false;
 }
 
-cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location) {
+config_space::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location) {
   return [&access, location](uint32_t offset, uint32_t width) -> std::optional<uint32_t> {
     const AccessWidth widths[] = {AccessWidth::kByte, AccessWidth::kWord, AccessWidth::kByte,
                                   AccessWidth::kDWord};

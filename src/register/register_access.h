@@ -29,7 +29,7 @@ struct AccessEnvironment {
   // Receives the lines that record each write (see write_record.h); empty: nothing is recorded.
   std::function<void(const std::string& line)> record_write;
   // Names class bytes in descriptions; empty: the program's own lookup in the PCI ID database.
-  cfgspace::ClassNamer class_names;
+  config_space::ClassNamer class_names;
 };
 
 // Reads the register through the width's read entry into `*value`, at the width. True when the
@@ -42,7 +42,7 @@ bool WriteRegister(const hw::HardwareAccess& access, const RegisterTarget& targe
 
 // Reads one function's configuration space through `access`'s read entries (for the
 // capability walk); `access` must outlive the reader.
-cfgspace::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location);
+config_space::ConfigReader FunctionReader(const hw::HardwareAccess& access, uint32_t location);
 
 // FunctionSpace::why for a location where nothing answers.
 inline constexpr char kNoFunctionAnswers[] = "no function answers";

@@ -34,7 +34,7 @@ uint32_t RowValue(const ui::WindowLayer& layer, ui::ControlId first, int bits) {
 }
 
 // Each byte range of the function read once per READ, whichever description asks first.
-cfgspace::ConfigReader Remembering(cfgspace::ConfigReader read) {
+config_space::ConfigReader Remembering(config_space::ConfigReader read) {
   auto seen = std::make_shared<std::map<std::pair<uint32_t, uint32_t>, std::optional<uint32_t>>>();
   return [read = std::move(read), seen](uint32_t offset, uint32_t width) {
     auto [place, added] = seen->try_emplace({offset, width});
@@ -47,25 +47,25 @@ cfgspace::ConfigReader Remembering(cfgspace::ConfigReader read) {
 
 void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                                const RegisterTarget& target,
-                               const cfgspace::ClassNamer& class_names) {
-  auto layout = std::make_shared<std::optional<cfgspace::ConfigLayout>>();
-  cfgspace::ShownBytes shown{target.offset, WidthBytes(target.width), 0,
-                             Remembering(FunctionReader(access, target.location)), class_names};
+                               const config_space::ClassNamer& class_names) {
+  auto layout = std::make_shared<std::optional<config_space::ConfigLayout>>();
+  config_space::ShownBytes shown{target.offset, WidthBytes(target.width), 0,
+                                 Remembering(FunctionReader(access, target.location)), class_names};
   layer.SetDescriptionSource([&layer, shown, layout](ui::ControlId id) mutable -> std::string {
     const int bits = shown.width * 8;
     const ui::ControlId row = RowOf(id, bits);
     if (row < 0) return {};
-    if (!*layout) *layout = cfgspace::ReadConfigLayout(shown.read);
+    if (!*layout) *layout = config_space::ReadConfigLayout(shown.read);
     // A row that is not there (a failed read, no write yet) has no value to decode.
     const bool has_value = layer.ControlExists(row);
     if (has_value) shown.value = RowValue(layer, row, bits);
-    const cfgspace::ShownBytes* value = has_value ? &shown : nullptr;
+    const config_space::ShownBytes* value = has_value ? &shown : nullptr;
     if (id == kReadLine || id == kWriteLine || id == kTestLine) {
-      return cfgspace::DescribeRegisters(**layout, shown.offset, shown.width, value);
+      return config_space::DescribeRegisters(**layout, shown.offset, shown.width, value);
     }
     const int bit = bits - 1 - (id - row);  // the leftmost box holds the highest bit
-    return cfgspace::DescribeBit(**layout, shown.offset + static_cast<uint32_t>(bit / 8), bit % 8,
-                                 value);
+    return config_space::DescribeBit(**layout, shown.offset + static_cast<uint32_t>(bit / 8),
+                                     bit % 8, value);
   });
 }
 

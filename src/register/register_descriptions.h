@@ -17,6 +17,6 @@ namespace qbus::regs {
 // `access` must outlive the cycle's controls.
 void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                                const RegisterTarget& target,
-                               const cfgspace::ClassNamer& class_names = {});
+                               const config_space::ClassNamer& class_names = {});
 
 }  // namespace qbus::regs

@@ -13,7 +13,7 @@ namespace qbus::regs {
 using namespace controls;
 
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width, const cfgspace::ClassNamer& class_names) {
+                           AccessWidth width, const config_space::ClassNamer& class_names) {
   for (ControlId id : {kReadButton, kDWordOption, kWordOption, kByteOption}) layer.FreeControl(id);
   layer.DisableControl(kNewSelectionButton, 0);
 

@@ -22,6 +22,6 @@ struct ReadResult {
 // A failed read shows why in the Read line (see DiagnoseFailure) and no Read row.
 // The descriptions name class bytes through `class_names`.
 ReadResult RunRegisterRead(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           AccessWidth width, const cfgspace::ClassNamer& class_names = {});
+                           AccessWidth width, const config_space::ClassNamer& class_names = {});
 
 }  // namespace qbus::regs

@@ -171,13 +171,13 @@ uint32_t SelectedLocation(const ui::WindowLayer& layer) {
 // Go to register: the chosen register's width option and offset, set as the user's clicks set
 // them. `registers` keeps each function's list, so its layout is read once.
 void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                  std::map<uint32_t, std::vector<cfgspace::RegisterEntry>>& registers,
+                  std::map<uint32_t, std::vector<config_space::RegisterEntry>>& registers,
                   AccessWidth* width) {
   const uint32_t location = SelectedLocation(layer);
   auto found = registers.find(location);
   if (found == registers.end()) {
-    const auto layout = cfgspace::ReadConfigLayout(FunctionReader(access, location));
-    found = registers.emplace(location, cfgspace::ListRegisters(layout)).first;
+    const auto layout = config_space::ReadConfigLayout(FunctionReader(access, location));
+    found = registers.emplace(location, config_space::ListRegisters(layout)).first;
   }
   const auto& entries = found->second;
   const std::optional<int> key = layer.ChooseFromList(
@@ -205,7 +205,7 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
   if (find_device) {
     layer.OfferAction(kDeviceList, ui::kFindRequested, "Find device...", "Ctrl+F");
   }
-  std::map<uint32_t, std::vector<cfgspace::RegisterEntry>> registers;
+  std::map<uint32_t, std::vector<config_space::RegisterEntry>> registers;
   AccessWidth width = AccessWidth::kDWord;
   for (;;) {
     AccessWidth chosen;

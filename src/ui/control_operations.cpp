@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 
 #include "ui/choice_dialogs.h"
 #include "ui/fitted_widgets.h"
@@ -164,12 +165,13 @@ void WindowLayer::RefuseAction(ControlId id, int type, const std::string& text,
   impl_->window->addAction(key);
 }
 
-void WindowLayer::OfferCommand(ControlId id, const std::string& text, std::function<void()> run) {
+CommandOffer WindowLayer::OfferCommand(ControlId id, const std::string& text,
+                                       std::function<void()> run) {
   const Control* control = impl_->controls.Find(id);
   QWidget* widget = id == kWindowCommand ? impl_->window.get()
                     : control != nullptr ? control->widget.data()
                                          : nullptr;
-  if (widget == nullptr) return;
+  if (widget == nullptr) return {};
   const QString caption = QString::fromStdString(text);
   for (QAction* action : widget->actions()) {
     if (action->text() == caption) delete action;
@@ -183,6 +185,8 @@ void WindowLayer::OfferCommand(ControlId id, const std::string& text, std::funct
   }
   QObject::connect(action, &QAction::triggered, action, std::move(run));
   widget->addAction(action);
+  // The action may already be gone with its widget.
+  return CommandOffer([offered = QPointer<QAction>(action)] { delete offered.data(); });
 }
 
 void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {

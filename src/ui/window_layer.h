@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "ui/event_queue.h"
 #include "ui/ui_types.h"
@@ -17,6 +18,32 @@
 // All calls run on the thread that created the QApplication, which must exist for the layer's
 // whole life. An operation given a control number that holds nothing does nothing and reads 0.
 namespace qbus::ui {
+
+// A command offered to the user (WindowLayer::OfferCommand), withdrawn when this goes or on
+// Withdraw. Move-only; empty when default-made. It may outlive the layer.
+class CommandOffer {
+ public:
+  CommandOffer() = default;
+  explicit CommandOffer(std::function<void()> withdraw) : withdraw_(std::move(withdraw)) {}
+  ~CommandOffer() { Withdraw(); }
+  CommandOffer(CommandOffer&& other) noexcept : withdraw_(std::exchange(other.withdraw_, {})) {}
+  CommandOffer& operator=(CommandOffer&& other) noexcept {
+    if (this != &other) {
+      Withdraw();
+      withdraw_ = std::exchange(other.withdraw_, {});
+    }
+    return *this;
+  }
+  CommandOffer(const CommandOffer&) = delete;
+  CommandOffer& operator=(const CommandOffer&) = delete;
+
+  void Withdraw() {
+    if (withdraw_) std::exchange(withdraw_, {})();
+  }
+
+ private:
+  std::function<void()> withdraw_;
+};
 
 struct LayerOptions {
   // The display resolution in dots per inch; 0 asks the main window's screen.
@@ -155,9 +182,11 @@ class WindowLayer {
   // Offers a command: `text` in control `id`'s context menu, or with `id` kWindowCommand the
   // key `shortcut` anywhere in the window. Taking it calls `run` at once, inside the wait; it
   // raises no event, so the phases and their events never see it. Offering the same text (or
-  // shortcut) again replaces it.
+  // shortcut) again replaces it. The command is offered while the returned CommandOffer lives:
+  // keep it no longer than what `run` refers to.
   static constexpr ControlId kWindowCommand = -1;
-  void OfferCommand(ControlId id, const std::string& text, std::function<void()> run);
+  [[nodiscard]] CommandOffer OfferCommand(ControlId id, const std::string& text,
+                                          std::function<void()> run);
   // Makes line `row` of list `id` the selected, current one (no event is raised).
   void SelectListLine(ControlId id, int row);
 

@@ -113,7 +113,7 @@ TEST_F(RealMachine, WholeFunctionsAsSavedAgreeWithLspci) {
     const regs::FunctionSpace space = regs::ReadFunctionSpace(library_.access, location);
     EXPECT_TRUE(space.whole) << space.why;
     const std::vector<uint8_t>& bytes = space.bytes;
-    EXPECT_EQ(hex_lines(cfgspace::FormatFunctionDump(location, "", bytes)),
+    EXPECT_EQ(hex_lines(config_space::FormatFunctionDump(location, "", bytes)),
               hex_lines(test::RunCommand("lspci -xxxx -s " + name)));
   }
 }

@@ -64,7 +64,7 @@ Functions ThroughTheSimulatedMachine(const std::string& dump) {
   for (uint32_t location = 0; location < 0x10000; ++location) {
     std::vector<uint8_t> bytes = regs::ReadFunctionSpace(library.access, location).bytes;
     if (bytes.empty()) continue;
-    functions[cfgspace::LocationText(location)] = std::move(bytes);
+    functions[config_space::LocationText(location)] = std::move(bytes);
   }
   hw::Unbind(&library);
   return functions;
@@ -179,6 +179,29 @@ INSTANTIATE_TEST_SUITE_P(Dumps, SaveAll,
                            name = name.substr(0, name.find('.')) + info.param.domain;
                            return name;
                          });
+
+// The commands that read through the library are withdrawn before the library is released.
+TEST_F(FunctionView, CommandsGoWithTheLibrary) {
+  const auto texts = [this](ui::ControlId id) {
+    std::vector<std::string> found;
+    QWidget* widget = id == ui::WindowLayer::kWindowCommand
+                          ? ui::LayerTestAccess::MainWindow(layer())
+                          : Widget(layer(), id);
+    for (QAction* action : widget->actions()) found.push_back(action->text().toStdString());
+    return found;
+  };
+  user_.Then("offered", [&] {
+    EXPECT_EQ(texts(kDeviceList),
+              (std::vector<std::string>{"View function...", "Save all...", "Find device..."}));
+    EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand), std::vector<std::string>{"Ctrl+D"});
+    Click(layer(), kExitButton);
+  });
+  after_program_ = [&] {
+    EXPECT_EQ(texts(kDeviceList), (std::vector<std::string>{"Find device..."}));
+    EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand), std::vector<std::string>{});
+  };
+  EXPECT_EQ(Run(), 0);
+}
 
 // A location where no function answers gets a message, not an empty view.
 TEST_F(FunctionView, NoFunctionNoView) {

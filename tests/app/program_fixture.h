@@ -67,6 +67,7 @@ class ProgramTest : public ::testing::Test {
     layer_ = std::make_unique<ui::WindowLayer>(user_.Options(dots_per_inch));
     user_.Attach(layer_.get());
     const int code = app::RunProgram(*layer_, library, environment_);
+    if (after_program_) after_program_();
     EXPECT_TRUE(user_.Finished()) << "steps left when the program ended";
     layer_.reset();
     return code;
@@ -209,6 +210,7 @@ class ProgramTest : public ::testing::Test {
 
   TempDir dir_;
   std::string trace_;
+  std::function<void()> after_program_;  // runs when the program has ended, its window still there
   ScriptedUser user_;
   regs::AccessEnvironment environment_;  // not root, writes not recorded
   std::unique_ptr<ui::WindowLayer> layer_;

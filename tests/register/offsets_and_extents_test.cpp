@@ -37,10 +37,11 @@ TEST(RegisterNames, BytesPast4KiBAreNamedAsSuch) {
   std::vector<uint8_t> bytes(0x1000, 0);
   bytes[0] = 0x86;
   bytes[1] = 0x80;
-  const cfgspace::ConfigLayout layout = cfgspace::ReadConfigLayout(cfgspace::ReaderOver(bytes));
-  EXPECT_EQ(cfgspace::DescribeRegisters(layout, 0x1000, 4),
+  const config_space::ConfigLayout layout =
+      config_space::ReadConfigLayout(config_space::ReaderOver(bytes));
+  EXPECT_EQ(config_space::DescribeRegisters(layout, 0x1000, 4),
             "Beyond the 4 KiB configuration space: bytes 0x1000-0x1003");
-  EXPECT_EQ(cfgspace::DescribeRegisters(layout, 0xFFC, 4),
+  EXPECT_EQ(config_space::DescribeRegisters(layout, 0xFFC, 4),
             "Extended configuration space 0xFFC-0xFFF");
 }
 
@@ -63,8 +64,8 @@ std::vector<uint8_t> ExpressFunction() {
 }
 
 TEST(RegisterNames, ExtendedCapabilitiesEndWhereTheirFieldsSay) {
-  const cfgspace::ConfigLayout layout =
-      cfgspace::ReadConfigLayout(cfgspace::ReaderOver(ExpressFunction()));
+  const config_space::ConfigLayout layout =
+      config_space::ReadConfigLayout(config_space::ReaderOver(ExpressFunction()));
   const struct {
     uint32_t offset;
     const char* name;
@@ -79,7 +80,7 @@ TEST(RegisterNames, ExtendedCapabilitiesEndWhereTheirFieldsSay) {
       {0xFFC, "Extended configuration space 0xFFC-0xFFF (outside every capability)"},
   };
   for (const auto& row : kRows) {
-    EXPECT_EQ(cfgspace::DescribeRegisters(layout, row.offset, 4), row.name);
+    EXPECT_EQ(config_space::DescribeRegisters(layout, row.offset, 4), row.name);
   }
 }
 

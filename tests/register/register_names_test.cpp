@@ -12,7 +12,7 @@
 #include "register/register_access.h"
 #include "tests/support/temp_dir.h"
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 void NoMessage(const std::string& title, const std::string&) { ADD_FAILURE() << title; }
@@ -170,4 +170,4 @@ TEST_F(RegisterNames, TheCapabilityWalkEndsOnEveryBrokenChain) {
 }
 
 }  // namespace
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

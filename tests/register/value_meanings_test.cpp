@@ -10,7 +10,7 @@
 #include "names/device_names.h"
 #include "register/register_access.h"
 
-namespace qbus::cfgspace {
+namespace qbus::config_space {
 namespace {
 
 void NoMessage(const std::string& title, const std::string&) { ADD_FAILURE() << title; }
@@ -120,4 +120,4 @@ TEST(ValueMeanings, EachKindOfFieldSaysWhatItsValueMeans) {
 }
 
 }  // namespace
-}  // namespace qbus::cfgspace
+}  // namespace qbus::config_space

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/function_view.h"
+#include "app/function_commands.h"
 
 #include <cstdio>
 #include <memory>
@@ -63,14 +63,14 @@ class FunctionViews {
     ui::FunctionViewContent content;
     regs::FunctionSpace first = regs::ReadFunctionSpace(access_, location);
     if (first.bytes.empty()) {
-      const std::string at = cfgspace::LocationText(location, domain_);
+      const std::string at = config_space::LocationText(location, domain_);
       layer_.ShowMessage("View function", first.why == regs::kNoFunctionAnswers
                                               ? "No function answers at " + at + "."
                                               : "Cannot read " + at + ": " + first.why + ".");
       return;
     }
     content.title =
-        cfgspace::LocationText(location, domain_) + " " + Description(Names(), first.bytes);
+        config_space::LocationText(location, domain_) + " " + Description(Names(), first.bytes);
     auto pending = std::make_shared<std::optional<regs::FunctionSpace>>(std::move(first));
     content.read = [this, location, pending] {
       // The opening reading is the first snapshot; Refresh reads again.
@@ -84,10 +84,10 @@ class FunctionViews {
         return "Not saved: " + shown.note.substr(0, shown.note.find(':')) + ".";
       }
       return WriteFileWhole(
-          path, cfgspace::FormatFunctionDump(location, Description(Names(), shown.bytes),
-                                             shown.bytes, domain_));
+          path, config_space::FormatFunctionDump(location, Description(Names(), shown.bytes),
+                                                 shown.bytes, domain_));
     };
-    content.file_name = "function-" + cfgspace::LocationText(location, domain_) + ".txt";
+    content.file_name = "function-" + config_space::LocationText(location, domain_) + ".txt";
     for (char& c : content.file_name) c = c == ':' ? '-' : c;
     layer_.ShowFunctionView(content);
   }
@@ -107,13 +107,13 @@ class FunctionViews {
           const regs::FunctionSpace space = regs::ReadFunctionSpace(access_, location);
           if (space.bytes.empty() && space.why == regs::kNoFunctionAnswers) return true;  // gone
           if (!space.whole) {
-            failure = "Not saved: " + cfgspace::LocationText(location, domain_) +
+            failure = "Not saved: " + config_space::LocationText(location, domain_) +
                       " could not be read whole (" + std::to_string(space.bytes.size()) +
                       " bytes, then " + space.why + ").";
             return false;
           }
-          text += cfgspace::FormatFunctionDump(location, Description(Names(), space.bytes),
-                                               space.bytes, domain_);
+          text += config_space::FormatFunctionDump(location, Description(Names(), space.bytes),
+                                                   space.bytes, domain_);
           return true;
         });
     if (!done) {
@@ -135,10 +135,10 @@ class FunctionViews {
     snapshot.note = SizeNote(space);
     snapshot.whole = space.whole;
     std::vector<uint8_t>& bytes = space.bytes;
-    auto layout = std::make_shared<cfgspace::ConfigLayout>(
-        cfgspace::ReadConfigLayout(cfgspace::ReaderOver(bytes)));
+    auto layout = std::make_shared<config_space::ConfigLayout>(
+        config_space::ReadConfigLayout(config_space::ReaderOver(bytes)));
     snapshot.name = [layout](int offset) {
-      return cfgspace::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
+      return config_space::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
     };
     snapshot.bytes = std::move(bytes);
     return snapshot;
@@ -160,16 +160,19 @@ uint32_t SelectedLocation(const ui::WindowLayer& layer) {
 
 }  // namespace
 
-void OfferFunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                        const std::vector<scan::ListedFunction>& functions) {
+std::vector<ui::CommandOffer> OfferFunctionViews(
+    ui::WindowLayer& layer, const hw::HardwareAccess& access,
+    const std::vector<scan::ListedFunction>& functions) {
   auto views = std::make_shared<FunctionViews>(layer, access, functions);
-  layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
-                     [views, &layer] { views->View(SelectedLocation(layer)); });
-  layer.OfferCommand(kDeviceList, "View function...", [views, &layer] {
+  std::vector<ui::CommandOffer> offers;
+  offers.push_back(layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
+                                      [views, &layer] { views->View(SelectedLocation(layer)); }));
+  offers.push_back(layer.OfferCommand(kDeviceList, "View function...", [views, &layer] {
     const int line = layer.CurrentListValue(kDeviceList);
     if (line >= 0) views->View(static_cast<uint32_t>(line));
-  });
-  layer.OfferCommand(kDeviceList, "Save all...", [views] { views->SaveAll(); });
+  }));
+  offers.push_back(layer.OfferCommand(kDeviceList, "Save all...", [views] { views->SaveAll(); }));
+  return offers;
 }
 
 }  // namespace qbus::app

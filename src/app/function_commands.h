@@ -15,8 +15,10 @@ namespace qbus::app {
 //   and saves it;
 // - Save all... (the device list's menu) writes every function of `functions` to one file.
 // Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
-// entries, only when asked for. `access` and `functions` must outlive the window's controls.
-void OfferFunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                        const std::vector<scan::ListedFunction>& functions);
+// entries, only when asked for. The commands are offered while the returned offers live: drop
+// them before `access` (the library) or `functions` goes.
+[[nodiscard]] std::vector<ui::CommandOffer> OfferFunctionViews(
+    ui::WindowLayer& layer, const hw::HardwareAccess& access,
+    const std::vector<scan::ListedFunction>& functions);
 
 }  // namespace qbus::app

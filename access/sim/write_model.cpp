@@ -6,6 +6,7 @@
 
 #include "access/common/config_access.h"
 #include "config_space/capability_walk.h"
+#include "config_space/header_offsets.h"
 #include "config_space/register_tables.h"
 
 namespace qbus::access::sim {
@@ -130,25 +131,29 @@ WriteMasks BuildWriteMasks(const FunctionImage& image) {
     }
   }
 
-  writable[0x04] = 0x57;  // I/O, memory, bus master, MWI, parity response
-  writable[0x05] = 0x05;  // SERR#, interrupt disable
-  masks.clear_on_one[0x07] = 0xF9;
-  writable[0x0C] = writable[0x0D] = writable[0x3C] = 0xFF;
+  namespace header = config_space::header;
+  writable[header::kCommand] = 0x57;               // I/O, memory, bus master, MWI, parity response
+  writable[header::kCommand + 1] = 0x05;           // SERR#, interrupt disable
+  masks.clear_on_one[header::kStatus + 1] = 0xF9;  // the error bits; DEVSEL timing is read-only
+  writable[header::kCacheLineSize] = writable[header::kLatencyTimer] = 0xFF;
+  writable[header::kInterruptLine] = 0xFF;
 
-  if ((image.bytes[0x0E] & 0x7F) == 1) {
-    AddBars(image, 0x10, 0x14, writable);
-    for (uint32_t offset = 0x18; offset <= 0x1B; ++offset) writable[offset] = 0xFF;
-    writable[0x1C] = writable[0x1D] = 0xF0;
-    masks.clear_on_one[0x1F] = 0xF9;
-    for (uint32_t offset = 0x20; offset <= 0x27; ++offset)
+  if ((image.bytes[header::kHeaderType] & 0x7F) == 1) {
+    AddBars(image, header::kBar0, header::kBridgeLastBar, writable);
+    // Primary, secondary, subordinate bus and secondary latency timer.
+    for (uint32_t offset = header::kPrimaryBus; offset <= 0x1B; ++offset) writable[offset] = 0xFF;
+    writable[header::kIoBase] = writable[header::kIoBase + 1] = 0xF0;
+    masks.clear_on_one[header::kSecondaryStatus + 1] = 0xF9;
+    // Memory and prefetchable windows, then the upper halves of prefetchable and I/O windows.
+    for (uint32_t offset = header::kMemoryBase; offset <= 0x27; ++offset)
       writable[offset] = offset & 1 ? 0xFF : 0xF0;
     for (uint32_t offset = 0x28; offset <= 0x33; ++offset) writable[offset] = 0xFF;
-    AddRom(image, 0x38, writable);
-    writable[0x3E] = 0xFF;
-    writable[0x3F] = 0x0F;
-  } else if ((image.bytes[0x0E] & 0x7F) == 0) {
-    AddBars(image, 0x10, 0x24, writable);
-    AddRom(image, 0x30, writable);
+    AddRom(image, header::kBridgeRomAddress, writable);
+    writable[header::kBridgeControl] = 0xFF;
+    writable[header::kBridgeControl + 1] = 0x0F;
+  } else if ((image.bytes[header::kHeaderType] & 0x7F) == 0) {
+    AddBars(image, header::kBar0, header::kLastBar, writable);
+    AddRom(image, header::kRomAddress, writable);
   }
 
   // What the dump does not give stays all-ones.

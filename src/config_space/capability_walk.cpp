@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <set>
 
+#include "config_space/header_offsets.h"
+
 namespace qbus::config_space {
 namespace {
 
@@ -96,7 +98,7 @@ void ReadBars(const ConfigReader& read, ConfigLayout* layout) {
   const int count = layout->header_type == 0 ? 6 : layout->header_type == 1 ? 2 : 0;
   bool upper_next = false;
   for (int i = 0; i < count; ++i) {
-    const auto bar = read(0x10 + 4 * static_cast<uint32_t>(i), 4);
+    const auto bar = read(header::kBar0 + 4 * static_cast<uint32_t>(i), 4);
     if (!bar) {
       upper_next = false;
       continue;
@@ -113,15 +115,17 @@ void ReadBars(const ConfigReader& read, ConfigLayout* layout) {
 
 ConfigLayout ReadConfigLayout(const ConfigReader& read) {
   ConfigLayout layout;
-  const auto header_type = read(0x0E, 1);
+  const auto header_type = read(header::kHeaderType, 1);
   if (!header_type) return layout;
   layout.header_type = static_cast<int>(*header_type & 0x7F);
   ReadBars(read, &layout);
 
-  const uint32_t list_start = layout.header_type == 2 ? 0x14 : 0x34;
+  const uint32_t list_start =
+      layout.header_type == 2 ? header::kCardBusCapabilityList : header::kCapabilityList;
   std::set<uint32_t> seen;
-  const auto status = read(0x06, 2);
-  const auto pointer = status && (*status & 0x10) != 0 ? read(list_start, 1) : std::nullopt;
+  const auto status = read(header::kStatus, 2);
+  const auto pointer =
+      status && (*status & header::kStatusCapabilityList) != 0 ? read(list_start, 1) : std::nullopt;
   for (uint32_t at = pointer.value_or(0) & 0xFCu; at >= 0x40 && at <= 0xFC &&
                                                   seen.insert(at).second &&
                                                   seen.size() <= kStandardCapabilityLimit;) {
@@ -138,8 +142,9 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
   if (layout.names_need_root) return layout;
 
   seen.clear();
-  for (uint32_t at = 0x100; at >= 0x100 && at <= 0xFFC && seen.insert(at).second &&
-                            seen.size() <= kExtendedCapabilityLimit;) {
+  for (uint32_t at = header::kExtendedCapabilities; at >= header::kExtendedCapabilities &&
+                                                    at <= 0xFFC && seen.insert(at).second &&
+                                                    seen.size() <= kExtendedCapabilityLimit;) {
     const auto header = read(at, 4);
     if (!header || *header == 0 || *header == 0xFFFFFFFF) break;
     CapabilityAt capability{at, static_cast<int>(*header & 0xFFFF), true};

@@ -83,6 +83,29 @@ TEST_F(Undo, CtrlZUndoesAsTheMenuDoes) {
   EXPECT_EQ(AfterRead()[2], "WritePciConfigDwordEx 0x19 0x40 0x12345678 -> 0x1");
 }
 
+// A write the register only partly took: the undo's "before" is what it read back (0x0557 of
+// the command register's writable bits), not the value the user composed (0xFFFF).
+TEST_F(Undo, StartsFromWhatTheRegisterTookNotFromTheEdit) {
+  UseDump(kDump);
+  std::vector<std::string> records;
+  environment_.record_write = [&records](const std::string& line) { records.push_back(line); };
+  SelectAndRead(kWordOption, 2);
+  user_.Then("every bit", [this] {
+    for (int k = 0; k < 16; ++k) Click(layer(), kEditRowFirst + k);
+  });
+  user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
+  user_.Then("Ctrl+Z", [this] { PressCtrlZ(); });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  const std::string place = "write 00:03.1 offset=0x0004 width=Word ";
+  EXPECT_EQ(records, (std::vector<std::string>{
+                         place + "before=0x0000 value=0xFFFF",
+                         place + "before=0x0000 value=0xFFFF after=0x0557 result=ok",
+                         place + "before=0x0557 value=0x0000",
+                         place + "before=0x0557 value=0x0000 after=0x0000 result=ok",
+                     }));
+}
+
 // Where there is no write to undo, nothing is offered and Ctrl+Z writes nothing.
 struct NoUndoRow {
   const char* name;

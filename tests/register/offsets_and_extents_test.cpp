@@ -6,6 +6,7 @@
 #include "config_space/function_dump.h"
 #include "config_space/register_names.h"
 #include "register/go_to_register.h"
+#include "register/set_value.h"
 
 namespace qbus::regs {
 namespace {
@@ -31,6 +32,42 @@ TEST(GoToChoices, ATypedOffsetKeepsAllItsDigits) {
     EXPECT_EQ(DecodeGoTo(choices[0].key).width, row.width);
   }
   EXPECT_TRUE(GoToChoices({}, "10000").empty()) << "five digits are no offset";
+}
+
+// Locations as dumps name them, written out: every field at both ends of its range.
+TEST(LocationText, NamesBusDeviceFunctionAndDomain) {
+  const struct {
+    uint32_t location, domain;
+    const char* text;
+  } kRows[] = {
+      {0x0000, 0, "00:00.0"}, {0x00FF, 0, "00:1f.7"},      {0xFFF8, 0, "ff:1f.0"},
+      {0x1234, 0, "12:06.4"}, {0x1234, 1, "0001:12:06.4"}, {0x0010, 0xFFFF, "ffff:00:02.0"},
+  };
+  for (const auto& row : kRows) {
+    EXPECT_EQ(config_space::LocationText(row.location, row.domain), row.text);
+  }
+}
+
+// Set value takes every value of the width, up to its largest, and nothing wider.
+TEST(TypedValue, TakesTheWholeWidthAndNoMore) {
+  const struct {
+    const char* typed;
+    AccessWidth width;
+    std::optional<uint32_t> value;
+  } kRows[] = {
+      {"ff", AccessWidth::kByte, 0xFF},
+      {"100", AccessWidth::kByte, std::nullopt},
+      {"0xFFFF", AccessWidth::kWord, 0xFFFF},
+      {"10000", AccessWidth::kWord, std::nullopt},
+      {"ffffffff", AccessWidth::kDWord, 0xFFFFFFFF},
+      {"100000000", AccessWidth::kDWord, std::nullopt},
+      {" 0 ", AccessWidth::kDWord, 0},
+  };
+  for (const auto& row : kRows) {
+    std::string refusal;
+    EXPECT_EQ(ParseTypedValue(row.typed, row.width, &refusal), row.value) << row.typed;
+    EXPECT_EQ(refusal.empty(), row.value.has_value()) << row.typed;
+  }
 }
 
 TEST(RegisterNames, BytesPast4KiBAreNamedAsSuch) {

@@ -14,9 +14,9 @@ namespace {
 
 using namespace controls;
 
-constexpr const char* kDump = kScratchFunctionDump;
+constexpr const char* kFailureDump = kScratchFunctionDump;
 
-const std::string kPlace = " (Bus=0x00 (0), Device=0x03 (3), Function=0x1 (1), Address=";
+const std::string kFailurePlace = " (Bus=0x00 (0), Device=0x03 (3), Function=0x1 (1), Address=";
 
 // A machine without 00:03.1.
 constexpr char kOtherDump[] = "00:00.0 Test device: another function\n00: 86 80 37 12\n";
@@ -28,7 +28,7 @@ struct FailedReadCase {
   int position;
   std::string line;
   std::vector<std::string> trace;  // the failed read, then the reads that find out why
-  const char* dump = kDump;
+  const char* dump = kFailureDump;
 };
 
 class FailedRead : public ProgramTest, public ::testing::WithParamInterface<FailedReadCase> {};
@@ -72,14 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             kDWordOption,
             0x10,
-            "Read-DWord" + kPlace + "0x0040 (64)) :  Read failed: needs root from offset 0x40 on",
+            "Read-DWord" + kFailurePlace + "0x0040 (64)) :  Read failed: needs root from offset 0x40 on",
             {kNotPastHeader, kIdentifier, kNotPastHeader}},
         FailedReadCase{
             "NotRootAbove0xFF",
             true,
             kWordOption,
             0x80,
-            "Read-Word" + kPlace +
+            "Read-Word" + kFailurePlace +
                 "0x0100 (256)) :  Read failed: needs root, if the function reaches "
                 "this far",
             {"ReadPciConfigWordEx 0x19 0x100 -> 0x0 0xFFFF", kIdentifier, kNotPastHeader}},
@@ -87,14 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
                        false,
                        kDWordOption,
                        0x400,
-                       "Read-DWord" + kPlace +
+                       "Read-DWord" + kFailurePlace +
                            "0x1000 (4096)) :  Read failed: beyond the 4 KiB configuration space",
                        {"ReadPciConfigDwordEx 0x19 0x1000 -> 0x0 0xFFFFFFFF", kIdentifier}},
         FailedReadCase{"PastA256ByteSpace",
                        false,
                        kWordOption,
                        0x80,
-                       "Read-Word" + kPlace +
+                       "Read-Word" + kFailurePlace +
                            "0x0100 (256)) :  Read failed: beyond this function's 256-byte "
                            "configuration space",
                        {"ReadPciConfigWordEx 0x19 0x100 -> 0x0 0xFFFF", kIdentifier, kPastHeader,
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                        false,
                        kByteOption,
                        0,
-                       "Read-Byte" + kPlace +
+                       "Read-Byte" + kFailurePlace +
                            "0x0000 (0)) :  Read failed: no function answers at this location",
                        {"ReadPciConfigByteEx 0x19 0x0 -> 0x0 0xFF",
                         "ReadPciConfigWordEx 0x19 0x0 -> 0x0 0xFFFF"},
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Without root the kernel reads the first 64 bytes but refuses every write: the Write line
 // says so, the Test line shows what the register still holds, and both log lines record it.
 TEST_F(ProgramTest, ARefusedWriteSaysSoAndIsRecorded) {
-  UseDump(kDump);
+  UseDump(kFailureDump);
   setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
   std::vector<std::string> log;
   environment_.record_write = [&log](const std::string& line) { log.push_back(line); };
@@ -124,9 +124,9 @@ TEST_F(ProgramTest, ARefusedWriteSaysSoAndIsRecorded) {
     Click(layer(), kWriteButton);
   });
   user_.Then("refused", [this] {
-    EXPECT_EQ(Text(kWriteLine), "Write-Byte" + kPlace + "0x003C (60)) :  Write failed: needs root");
+    EXPECT_EQ(Text(kWriteLine), "Write-Byte" + kFailurePlace + "0x003C (60)) :  Write failed: needs root");
     EXPECT_EQ(Text(kTestLine),
-              "Test: Read-Byte" + kPlace + "0x003C (60)) :  Hex: 00    Bin: 00000000    Dec: 0");
+              "Test: Read-Byte" + kFailurePlace + "0x003C (60)) :  Hex: 00    Bin: 00000000    Dec: 0");
     EXPECT_EQ(Row(kEditRowFirst, 8), "00000001");
     EXPECT_EQ(Row(kVerifyRowFirst, 8), "00000000");
     SaveScreenshot("refused-write");
@@ -141,7 +141,7 @@ TEST_F(ProgramTest, ARefusedWriteSaysSoAndIsRecorded) {
 
 // A write that the register partly ignores is a success: the record shows what it took.
 TEST_F(ProgramTest, AnAcceptedWriteIsRecordedWithWhatTheRegisterTook) {
-  UseDump(kDump);
+  UseDump(kFailureDump);
   std::vector<std::string> log;
   std::vector<size_t> calls_before;  // library calls made when each record was taken
   environment_.record_write = [&](const std::string& line) {
@@ -198,7 +198,7 @@ TEST_F(BitEditorOnAFailingLibrary, AFailedReadBackIsNeverShownAsData) {
   user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
   user_.Then("the failure", [this] {
     EXPECT_NE(Text(kWriteLine).find("Hex: 12345678"), std::string::npos) << "the write went out";
-    EXPECT_EQ(Text(kTestLine), "Test: Read-DWord" + kPlace +
+    EXPECT_EQ(Text(kTestLine), "Test: Read-DWord" + kFailurePlace +
                                    "0x0048 (72)) :  Read failed: refused by the access "
                                    "library");
     EXPECT_FALSE(layer().ControlExists(kVerifyRowFirst)) << "a failed read-back has no bits";

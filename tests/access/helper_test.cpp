@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -16,6 +20,7 @@
 #include "access/common/frame_io.h"
 #include "access/common/helper_server.h"
 #include "access/elevated/core.h"
+#include "access/helper/hardening.h"
 #include "access/helper/write_record.h"
 #include "access/linux/core.h"
 #include "tests/support/fake_sysfs.h"
@@ -440,6 +445,34 @@ TEST(ElevatedCore, TakesAWholeFunctionOnlyInAnHonestSize) {
     EXPECT_EQ(core.state(),
               row.kept ? elevated::HelperState::kServing : elevated::HelperState::kEnded);
   }
+}
+
+// The helper sheds what it inherits before anything else runs: in a child process, with a
+// variable set, a spare descriptor open and another working folder, each is gone after
+// DropInheritance, core dumps are off and the process cannot be traced.
+TEST(HelperHardening, DropInheritanceLeavesNothingOfTheCaller) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("QBUS_INHERITED", "1", 1);
+    const int spare = dup(STDERR_FILENO);
+    if (chdir("/tmp") != 0) _exit(100);
+    std::string why;
+    int failed = helper::DropInheritance(&why) ? 0 : 1;
+    failed |= (std::getenv("QBUS_INHERITED") != nullptr) << 1;
+    failed |= (fcntl(spare, F_GETFD) != -1) << 2;
+    char folder[16] = "";
+    failed |= (getcwd(folder, sizeof folder) == nullptr || std::string(folder) != "/") << 3;
+    failed |= (prctl(PR_GET_DUMPABLE) != 0) << 4;
+    rlimit core{};
+    failed |= (getrlimit(RLIMIT_CORE, &core) != 0 || core.rlim_max != 0) << 5;
+    _exit(failed);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "bits: 1 failed, 2 environment, 4 descriptor, 8 folder, "
+                                       "16 dumpable, 32 core size";
 }
 
 TEST(ElevatedCore, FailsToInitializeWhenTheHelperEndsBeforeAnnouncing) {

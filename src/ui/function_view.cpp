@@ -150,9 +150,11 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   });
   read();
   table->setFocus();
-  // Wide enough for every column with the offsets and the scroll bar, tall enough for 16 rows.
+  // Wide enough for every column with the offsets and the scroll bar, tall enough for 16 rows
+  // under the note and the offset field.
   dialog.resize(table->verticalHeader()->sizeHint().width() + 16 * cell + 60,
-                note->sizeHint().height() + 17 * (QFontMetrics(fixed).height() + 2) + 110);
+                note->sizeHint().height() + jump->sizeHint().height() +
+                    17 * (QFontMetrics(fixed).height() + 2) + 116);
   dialog.exec();
 }
 

@@ -422,6 +422,12 @@ constexpr FieldName kLinkCapabilities[] = {
     {23, 23, "Reserved", RO},
     {24, 31, "Port Number", RO},
 };
+constexpr FieldName kLinkCapabilities2[] = {
+    {0, 0, "Reserved", RO},
+    {1, 7, "Supported Link Speeds Vector", RO, kSpeedVector},
+    {8, 8, "Crosslink Supported", RO},
+    {9, 31, "Later link capabilities", RO},
+};
 constexpr FieldName kLinkControl2[] = {
     {0, 3, "Target Link Speed", RW, kLinkSpeed},
     {4, 15, "Later link controls"},
@@ -445,7 +451,7 @@ constexpr RegisterName kExpress[] = {
     {0x24, 4, "Device Capabilities 2", {}, RO},
     {0x28, 2, "Device Control 2"},
     {0x2A, 2, "Device Status 2", kReservedStatus2},
-    {0x2C, 4, "Link Capabilities 2", {}, RO},
+    {0x2C, 4, "Link Capabilities 2", kLinkCapabilities2, RO},
     {0x30, 2, "Link Control 2", kLinkControl2},
     {0x32, 2, "Link Status 2", kLinkStatus2},
     {0x34, 4, "Slot Capabilities 2", {}, RO},

@@ -16,6 +16,7 @@ enum class Meaning {
   kNone,
   kLinkSpeed,      // 1: 2.5 GT/s ... 6: 64 GT/s
   kLinkWidth,      // x1, x2, ...
+  kSpeedVector,    // bit 0: 2.5 GT/s ... bit 6: 64 GT/s, each one supported
   kSize128,        // 128 << value bytes: payload and read-request sizes
   kAspmControl,    // disabled, L0s, L1, L0s and L1
   kAspmSupport,    // none, L0s, L1, L0s and L1

@@ -100,6 +100,15 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
       return Pick(kSpeeds, value);
     case Meaning::kLinkWidth:
       return "x" + std::to_string(value);
+    case Meaning::kSpeedVector: {
+      std::string speeds;
+      for (uint32_t bit = 0; bit < 7; ++bit) {
+        if ((value >> bit & 1) == 0) continue;
+        const std::string speed = bit + 1 < kSpeeds.size() ? kSpeeds[bit + 1] : "reserved";
+        speeds += (speeds.empty() ? "" : ", ") + speed;
+      }
+      return speeds.empty() ? "none" : speeds;
+    }
     case Meaning::kSize128:
       return value <= 5 ? std::to_string(128u << value) + " bytes" : Reserved(value);
     case Meaning::kAspmControl:

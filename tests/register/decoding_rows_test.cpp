@@ -81,6 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
             "PCI Express Device Control (0x48), bit 5: Max Payload Size (bits 7-5) = reserved (6)"},
         Row{"TargetSpeedIsASpeed", Device, 0x70, 2, 0x0003, 0,
             "PCI Express Link Control 2 (0x70), bit 0: Target Link Speed (bits 3-0) = 8 GT/s"},
+        Row{"SupportedSpeedsUpTo8", Device, 0x6C, 4, 0x0000000E, 1,
+            "PCI Express Link Capabilities 2 (0x6C), bit 1: Supported Link Speeds Vector (bits "
+            "7-1, read-only) = 2.5 GT/s, 5 GT/s, 8 GT/s"},
+        Row{"SupportedSpeedsOnly16", Device, 0x6C, 4, 0x00000010, 1,
+            "PCI Express Link Capabilities 2 (0x6C), bit 1: Supported Link Speeds Vector (bits "
+            "7-1, read-only) = 16 GT/s"},
         Row{"WidthWhole", Device, 0x52, 2, 0x0041, 4,
             "PCI Express Link Status (0x52), bit 4: Negotiated Link Width (bits 9-4, read-only) = "
             "x4"},

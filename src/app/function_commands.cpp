@@ -80,9 +80,7 @@ class FunctionViews {
       return Snapshot(std::move(space));
     };
     content.save = [this, location](const std::string& path, const ui::FunctionSnapshot& shown) {
-      if (!shown.whole) {
-        return "Not saved: " + shown.note.substr(0, shown.note.find(':')) + ".";
-      }
+      if (!shown.refusal.empty()) return shown.refusal;
       return WriteFileWhole(
           path, config_space::FormatFunctionDump(location, Description(Names(), shown.bytes),
                                                  shown.bytes, domain_));
@@ -133,7 +131,10 @@ class FunctionViews {
   static ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) {
     ui::FunctionSnapshot snapshot;
     snapshot.note = SizeNote(space);
-    snapshot.whole = space.whole;
+    if (!space.whole) {
+      snapshot.refusal = "Not saved: " + std::to_string(space.bytes.size()) + " bytes read, then " +
+                         space.why + ".";
+    }
     std::vector<uint8_t>& bytes = space.bytes;
     auto layout = std::make_shared<config_space::ConfigLayout>(
         config_space::ReadConfigLayout(config_space::ReaderOver(bytes)));

@@ -38,8 +38,8 @@ using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& ty
 // 4096), a line about them ("4096 bytes"), and the register name of each byte.
 struct FunctionSnapshot {
   std::vector<uint8_t> bytes;
-  bool whole = false;  // `bytes` is all of the function there is to read, not part of it
-  std::string note;    // how much was read and, when not all of it, why
+  std::string note;     // how much was read and, when not all of it, why
+  std::string refusal;  // why this reading may not be saved (only part of it); empty: it may
   std::function<std::string(int offset)> name;
 };
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::string FullMachineText() {
 void BM_InProcessDumpLoad65536Functions(benchmark::State& state) {
   const std::string text = FullMachineText();
   for (auto _ : state) {
-    qbus::access::sim::ParsedDump dump = qbus::access::sim::ParseDump(text, "bench");
+    qbus::config_space::ParsedDump dump = qbus::config_space::ParseDump(text, "bench");
     if (dump.functions.size() != 0x10000) state.SkipWithError("the dump did not load");
     benchmark::DoNotOptimize(dump);
   }

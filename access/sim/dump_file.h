@@ -4,13 +4,19 @@
 #include <cstdint>
 #include <string>
 
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 
 // Loads a dump file named by the environment, which may name anything: only a regular file of at
 // most kMaxDumpBytes is read, and opening never blocks (a FIFO or a device is refused, not
 // waited on). The text is read in blocks and parsed as it comes, so memory holds the functions,
 // not the text.
 namespace qbus::access::sim {
+
+using config_space::DumpParser;
+using config_space::FunctionImage;
+using config_space::MachineImage;
+using config_space::ParsedDump;
+using config_space::ParseDump;
 
 // Large enough for 65,536 functions of 4 KiB each as `lspci -xxxx` prints them (about 900 MB).
 constexpr uint64_t kMaxDumpBytes = uint64_t{1} << 30;

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "access/common/config_access.h"
-#include "access/sim/dump_parser.h"
+#include "access/sim/dump_file.h"
 #include "access/sim/write_model.h"
 
 // A simulated PCI machine: the functions of a dump, with writes following the write model.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "access/sim/dump_parser.h"
+#include "access/sim/dump_file.h"
 
 // Which bits of a simulated function's configuration space take a write, built from the
 // function's own bytes. The model follows real registers:

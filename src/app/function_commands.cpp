@@ -6,10 +6,13 @@
 
 #include "access/common/pci_location.h"
 #include "app/save_file.h"
+#include "app/saved_copy.h"
 #include "config_space/function_dump.h"
+#include "config_space/function_tree.h"
 #include "config_space/register_names.h"
 #include "controls/control_table.h"
 #include "names/device_names.h"
+#include "register/go_to_register.h"
 #include "register/register_access.h"
 
 namespace qbus::app {
@@ -53,10 +56,14 @@ std::string SizeNote(const regs::FunctionSpace& space) {
 class FunctionViews {
  public:
   FunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                const std::vector<scan::ListedFunction>& functions)
+                const std::vector<scan::ListedFunction>& functions,
+                const config_space::ClassNamer& class_names,
+                std::optional<regs::GoToRequest>& go_to)
       : layer_(layer),
         access_(access),
         functions_(functions),
+        class_names_(class_names),
+        go_to_(go_to),
         domain_(access.GetPciDomainEx != nullptr ? access.GetPciDomainEx() : 0) {}
 
   void View(uint32_t location) {
@@ -87,6 +94,24 @@ class FunctionViews {
     };
     content.file_name = "function-" + config_space::LocationText(location, domain_) + ".txt";
     for (char& c : content.file_name) c = c == ':' ? '-' : c;
+    content.open_copy = [this, location](const std::string& path) {
+      SavedFunction copy = ReadSavedFunction(path, location, domain_);
+      ui::FunctionSnapshot snapshot;
+      snapshot.refusal = copy.error;
+      snapshot.note =
+          "the copy of " + config_space::LocationText(copy.location, domain_) + " in " + path;
+      snapshot.tree = Decode(copy.bytes);
+      snapshot.bytes = std::move(copy.bytes);
+      return snapshot;
+    };
+    // The form takes the register at its next Go to register event; after READ that action is
+    // refused, and says so.
+    content.go_to = [this, location](uint32_t offset, int size) {
+      go_to_ = regs::GoToRequest{location, regs::TargetOf(offset, size)};
+      if (layer_.TriggerAction(kOffsetSelector, ui::kGoToRequested)) return true;
+      go_to_.reset();
+      return false;
+    };
     layer_.ShowFunctionView(content);
   }
 
@@ -128,7 +153,17 @@ class FunctionViews {
     return *names_;
   }
 
-  static ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) {
+  std::vector<ui::DecodedItem> Decode(const std::vector<uint8_t>& bytes) const {
+    std::vector<ui::DecodedItem> items;
+    for (config_space::DecodedLine& line : config_space::DecodeFunction(bytes, class_names_)) {
+      items.push_back({line.depth, std::move(line.name), std::move(line.place),
+                       std::move(line.value), std::move(line.access), std::move(line.meaning),
+                       std::move(line.key), line.offset, line.size});
+    }
+    return items;
+  }
+
+  ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) const {
     ui::FunctionSnapshot snapshot;
     snapshot.note = SizeNote(space);
     if (!space.whole) {
@@ -141,6 +176,7 @@ class FunctionViews {
     snapshot.name = [layout](int offset) {
       return config_space::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
     };
+    snapshot.tree = Decode(bytes);
     snapshot.bytes = std::move(bytes);
     return snapshot;
   }
@@ -148,6 +184,8 @@ class FunctionViews {
   ui::WindowLayer& layer_;
   const hw::HardwareAccess& access_;
   const std::vector<scan::ListedFunction>& functions_;
+  const config_space::ClassNamer& class_names_;
+  std::optional<regs::GoToRequest>& go_to_;
   const uint32_t domain_;  // the library's: dumps name it, as lspci does, when it is not 0
   std::unique_ptr<names::DeviceNames> names_;
 };
@@ -161,10 +199,12 @@ uint32_t SelectedLocation(const ui::WindowLayer& layer) {
 
 }  // namespace
 
-std::vector<ui::CommandOffer> OfferFunctionViews(
-    ui::WindowLayer& layer, const hw::HardwareAccess& access,
-    const std::vector<scan::ListedFunction>& functions) {
-  auto views = std::make_shared<FunctionViews>(layer, access, functions);
+std::vector<ui::CommandOffer> OfferFunctionViews(ui::WindowLayer& layer,
+                                                 const hw::HardwareAccess& access,
+                                                 const std::vector<scan::ListedFunction>& functions,
+                                                 const config_space::ClassNamer& class_names,
+                                                 std::optional<regs::GoToRequest>& go_to) {
+  auto views = std::make_shared<FunctionViews>(layer, access, functions, class_names, go_to);
   std::vector<ui::CommandOffer> offers;
   offers.push_back(layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
                                       [views, &layer] { views->View(SelectedLocation(layer)); }));

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "config_space/value_meanings.h"
 #include "hw/hardware_access.h"
+#include "register/go_to_register.h"
 #include "scan/device_finder.h"
 #include "ui/window_layer.h"
 
@@ -15,10 +18,13 @@ namespace qbus::app {
 //   and saves it;
 // - Save all... (the device list's menu) writes every function of `functions` to one file.
 // Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
-// entries, only when asked for. The commands are offered while the returned offers live: drop
+// entries, only when asked for. The view decodes the function whole (class names from
+// `class_names`), compares it with a saved copy or the reading before, and hands a register to
+// the selection form through `go_to`. The commands are offered while the returned offers live: drop
 // them before `access` (the library) or `functions` goes.
 [[nodiscard]] std::vector<ui::CommandOffer> OfferFunctionViews(
     ui::WindowLayer& layer, const hw::HardwareAccess& access,
-    const std::vector<scan::ListedFunction>& functions);
+    const std::vector<scan::ListedFunction>& functions, const config_space::ClassNamer& class_names,
+    std::optional<regs::GoToRequest>& go_to);
 
 }  // namespace qbus::app

@@ -64,12 +64,15 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
   scan::DeviceFinder finder(functions);
-  std::vector<ui::CommandOffer> offers = OfferFunctionViews(layer, library.access, functions);
+  std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
+  std::vector<ui::CommandOffer> offers =
+      OfferFunctionViews(layer, library.access, functions, environment.class_names, go_to);
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);
   };
   for (;;) {
-    const regs::Selection selection = regs::RunSelectionForm(layer, library.access, find_device);
+    const regs::Selection selection =
+        regs::RunSelectionForm(layer, library.access, find_device, &go_to);
     if (selection.outcome == regs::Outcome::kExit) break;
     const regs::ReadResult read =
         regs::RunRegisterRead(layer, library.access, selection.width, environment.class_names);

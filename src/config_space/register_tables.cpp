@@ -231,7 +231,11 @@ constexpr FieldName kPmCapabilities[] = {
     {6, 8, "Aux Current", RO},
     {9, 9, "D1 Support", RO},
     {10, 10, "D2 Support", RO},
-    {11, 15, "PME Support (D0, D1, D2, D3hot, D3cold)", RO},
+    {11, 11, "PME Support D0", RO},
+    {12, 12, "PME Support D1", RO},
+    {13, 13, "PME Support D2", RO},
+    {14, 14, "PME Support D3hot", RO},
+    {15, 15, "PME Support D3cold", RO},
 };
 constexpr FieldName kPmControl[] = {
     {0, 1, "Power State (D0 to D3hot)", RW, kPowerState},
@@ -254,8 +258,8 @@ constexpr RegisterName kPowerManagement[] = {
 
 constexpr FieldName kMsiControl[] = {
     {0, 0, "MSI Enable"},
-    {1, 3, "Multiple Message Capable", RO},
-    {4, 6, "Multiple Message Enable"},
+    {1, 3, "Multiple Message Capable", RO, kMessageCount},
+    {4, 6, "Multiple Message Enable", RW, kMessageCount},
     {7, 7, "64-bit Address Capable", RO},
     {8, 8, "Per-Vector Masking Capable", RO},
     {9, 15, "Reserved", RO},
@@ -272,7 +276,7 @@ constexpr RegisterName kMsi[] = {
 };
 
 constexpr FieldName kMsixControl[] = {
-    {0, 10, "Table Size (entries - 1)", RO},
+    {0, 10, "Table Size", RO, kTableSize},
     {11, 13, "Reserved", RO},
     {14, 14, "Function Mask"},
     {15, 15, "MSI-X Enable"},
@@ -384,6 +388,62 @@ constexpr FieldName kRootStatus[] = {
     {17, 17, "PME Pending", RO},
     {18, 31, "Reserved", RO},
 };
+constexpr FieldName kSlotCapabilities[] = {
+    {0, 0, "Attention Button Present", RO},
+    {1, 1, "Power Controller Present", RO},
+    {2, 2, "MRL Sensor Present", RO},
+    {3, 3, "Attention Indicator Present", RO},
+    {4, 4, "Power Indicator Present", RO},
+    {5, 5, "Hot-Plug Surprise", RO},
+    {6, 6, "Hot-Plug Capable", RO},
+    {7, 14, "Slot Power Limit Value", RO},
+    {15, 16, "Slot Power Limit Scale", RO},
+    {17, 17, "Electromechanical Interlock Present", RO},
+    {18, 18, "No Command Completed Support", RO},
+    {19, 31, "Physical Slot Number", RO},
+};
+constexpr FieldName kRootCapabilities[] = {
+    {0, 0, "CRS Software Visibility", RO},
+    {1, 15, "Reserved", RO},
+};
+constexpr FieldName kDeviceCapabilities2[] = {
+    {0, 3, "Completion Timeout Ranges Supported", RO, kTimeoutRanges},
+    {4, 4, "Completion Timeout Disable Supported", RO},
+    {5, 5, "ARI Forwarding Supported", RO},
+    {6, 6, "AtomicOp Routing Supported", RO},
+    {7, 7, "32-bit AtomicOp Completer Supported", RO},
+    {8, 8, "64-bit AtomicOp Completer Supported", RO},
+    {9, 9, "128-bit CAS Completer Supported", RO},
+    {10, 10, "No RO-enabled PR-PR Passing", RO},
+    {11, 11, "LTR Mechanism Supported", RO},
+    {12, 12, "TPH Completer Supported", RO},
+    {13, 13, "Extended TPH Completer Supported", RO},
+    {14, 15, "LN System CLS", RO},
+    {16, 16, "10-Bit Tag Completer Supported", RO},
+    {17, 17, "10-Bit Tag Requester Supported", RO},
+    {18, 19, "OBFF Supported", RO, kObffSupport},
+    {20, 20, "Extended Fmt Field Supported", RO},
+    {21, 21, "End-End TLP Prefix Supported", RO},
+    {22, 23, "Max End-End TLP Prefixes", RO},
+    {24, 25, "Emergency Power Reduction Supported", RO},
+    {26, 26, "Emergency Power Reduction Initialization Required", RO},
+    {27, 30, "Reserved", RO},
+    {31, 31, "FRS Supported", RO},
+};
+constexpr FieldName kDeviceControl2[] = {
+    {0, 3, "Completion Timeout Value", RW, kTimeoutValue},
+    {4, 4, "Completion Timeout Disable"},
+    {5, 5, "ARI Forwarding Enable"},
+    {6, 6, "AtomicOp Requester Enable"},
+    {7, 7, "AtomicOp Egress Blocking"},
+    {8, 8, "IDO Request Enable"},
+    {9, 9, "IDO Completion Enable"},
+    {10, 10, "LTR Mechanism Enable"},
+    {11, 11, "Emergency Power Reduction Request"},
+    {12, 12, "10-Bit Tag Requester Enable"},
+    {13, 14, "OBFF Enable", RW, kObffControl},
+    {15, 15, "End-End TLP Prefix Blocking"},
+};
 constexpr FieldName kReservedStatus2[] = {
     {0, 15, "Reserved", RO},
 };
@@ -392,7 +452,12 @@ constexpr FieldName kLinkStatus2[] = {
     {1, 1, "Equalization 8.0 GT/s Complete", RO},
     {2, 4, "Equalization 8.0 GT/s Phase 1-3 Successful", RO},
     {5, 5, "Link Equalization Request 8.0 GT/s", W1C},
-    {6, 15, "Later link status", RO},
+    {6, 6, "Retimer Presence Detected", RO},
+    {7, 7, "Two Retimers Presence Detected", RO},
+    {8, 9, "Crosslink Resolution", RO},
+    {10, 11, "Reserved", RO},
+    {12, 14, "Downstream Component Presence", RO},
+    {15, 15, "DRS Message Received", W1C},
 };
 constexpr FieldName kDeviceCapabilities[] = {
     {0, 2, "Max Payload Size Supported", RO, kSize128},
@@ -400,7 +465,9 @@ constexpr FieldName kDeviceCapabilities[] = {
     {5, 5, "Extended Tag Field Supported", RO},
     {6, 8, "Endpoint L0s Acceptable Latency", RO},
     {9, 11, "Endpoint L1 Acceptable Latency", RO},
-    {12, 14, "Reserved", RO},
+    {12, 12, "Attention Button Present (PCI Express 1.0)", RO},
+    {13, 13, "Attention Indicator Present (PCI Express 1.0)", RO},
+    {14, 14, "Power Indicator Present (PCI Express 1.0)", RO},
     {15, 15, "Role-Based Error Reporting", RO},
     {16, 17, "Reserved", RO},
     {18, 25, "Captured Slot Power Limit Value", RO},
@@ -426,11 +493,21 @@ constexpr FieldName kLinkCapabilities2[] = {
     {0, 0, "Reserved", RO},
     {1, 7, "Supported Link Speeds Vector", RO, kSpeedVector},
     {8, 8, "Crosslink Supported", RO},
-    {9, 31, "Later link capabilities", RO},
+    {9, 22, "Lower SKP OS Generation and Reception Supported Speeds", RO},
+    {23, 23, "Retimer Presence Detect Supported", RO},
+    {24, 24, "Two Retimers Presence Detect Supported", RO},
+    {25, 30, "Reserved", RO},
+    {31, 31, "DRS Supported", RO},
 };
 constexpr FieldName kLinkControl2[] = {
     {0, 3, "Target Link Speed", RW, kLinkSpeed},
-    {4, 15, "Later link controls"},
+    {4, 4, "Enter Compliance"},
+    {5, 5, "Hardware Autonomous Speed Disable"},
+    {6, 6, "Selectable De-emphasis"},
+    {7, 9, "Transmit Margin"},
+    {10, 10, "Enter Modified Compliance"},
+    {11, 11, "Compliance SOS"},
+    {12, 15, "Compliance Preset/De-emphasis"},
 };
 constexpr RegisterName kExpress[] = {
     {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
@@ -442,14 +519,14 @@ constexpr RegisterName kExpress[] = {
     {0x0C, 4, "Link Capabilities", kLinkCapabilities, RO},
     {0x10, 2, "Link Control", kLinkControl},
     {0x12, 2, "Link Status", kLinkStatus},
-    {0x14, 4, "Slot Capabilities", {}, RO},
+    {0x14, 4, "Slot Capabilities", kSlotCapabilities, RO},
     {0x18, 2, "Slot Control", kSlotControl},
     {0x1A, 2, "Slot Status", kSlotStatus},
     {0x1C, 2, "Root Control", kRootControl},
-    {0x1E, 2, "Root Capabilities", {}, RO},
+    {0x1E, 2, "Root Capabilities", kRootCapabilities, RO},
     {0x20, 4, "Root Status", kRootStatus},
-    {0x24, 4, "Device Capabilities 2", {}, RO},
-    {0x28, 2, "Device Control 2"},
+    {0x24, 4, "Device Capabilities 2", kDeviceCapabilities2, RO},
+    {0x28, 2, "Device Control 2", kDeviceControl2},
     {0x2A, 2, "Device Status 2", kReservedStatus2},
     {0x2C, 4, "Link Capabilities 2", kLinkCapabilities2, RO},
     {0x30, 2, "Link Control 2", kLinkControl2},
@@ -516,7 +593,12 @@ constexpr FieldName kUncorrectable[] = {
     {19, 19, "ECRC Error"},
     {20, 20, "Unsupported Request Error"},
     {21, 21, "ACS Violation"},
-    {22, 31, "Uncorrectable errors of newer revisions"},
+    {22, 22, "Uncorrectable Internal Error"},
+    {23, 23, "MC Blocked TLP"},
+    {24, 24, "AtomicOp Egress Blocked"},
+    {25, 25, "TLP Prefix Blocked Error"},
+    {26, 26, "Poisoned TLP Egress Blocked"},
+    {27, 31, "Uncorrectable errors of newer revisions"},
 };
 constexpr FieldName kCorrectable[] = {
     {0, 0, "Receiver Error"},
@@ -537,7 +619,32 @@ constexpr FieldName kAerControl[] = {
     {6, 6, "ECRC Generation Enable"},
     {7, 7, "ECRC Check Capable", RO},
     {8, 8, "ECRC Check Enable"},
-    {9, 31, "Multiple header recording and newer controls"},
+    {9, 9, "Multiple Header Recording Capable", RO},
+    {10, 10, "Multiple Header Recording Enable"},
+    {11, 11, "TLP Prefix Log Present", RO},
+    {12, 12, "Completion Timeout Prefix/Header Log Capable", RO},
+    {13, 31, "Reserved", RO},
+};
+constexpr FieldName kRootErrorCommand[] = {
+    {0, 0, "Correctable Error Reporting Enable"},
+    {1, 1, "Non-Fatal Error Reporting Enable"},
+    {2, 2, "Fatal Error Reporting Enable"},
+    {3, 31, "Reserved", RO},
+};
+constexpr FieldName kRootErrorStatus[] = {
+    {0, 0, "ERR_COR Received"},
+    {1, 1, "Multiple ERR_COR Received"},
+    {2, 2, "ERR_FATAL/NONFATAL Received"},
+    {3, 3, "Multiple ERR_FATAL/NONFATAL Received"},
+    {4, 4, "First Uncorrectable Fatal"},
+    {5, 5, "Non-Fatal Error Messages Received"},
+    {6, 6, "Fatal Error Messages Received"},
+    {7, 26, "Reserved", RO},
+    {27, 31, "Advanced Error Interrupt Message Number", RO},
+};
+constexpr FieldName kErrorSource[] = {
+    {0, 15, "ERR_COR Source Identification", RO},
+    {16, 31, "ERR_FATAL/NONFATAL Source Identification", RO},
 };
 constexpr RegisterName kAer[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
@@ -551,9 +658,9 @@ constexpr RegisterName kAer[] = {
     {0x20, 4, "Header Log, second dword", {}, RO},
     {0x24, 4, "Header Log, third dword", {}, RO},
     {0x28, 4, "Header Log, fourth dword", {}, RO},
-    {0x2C, 4, "Root Error Command"},
-    {0x30, 4, "Root Error Status"},
-    {0x34, 4, "Error Source Identification", {}, RO},
+    {0x2C, 4, "Root Error Command", kRootErrorCommand},
+    {0x30, 4, "Root Error Status", kRootErrorStatus, W1C},
+    {0x34, 4, "Error Source Identification", kErrorSource, RO},
 };
 
 constexpr RegisterName kSerialNumber[] = {
@@ -562,38 +669,202 @@ constexpr RegisterName kSerialNumber[] = {
     {0x08, 4, "Serial Number, upper dword", {}, RO},
 };
 // Lane Equalization Control registers follow, one word per lane.
+constexpr FieldName kLinkControl3[] = {
+    {0, 0, "Perform Equalization"},
+    {1, 1, "Link Equalization Request Interrupt Enable"},
+    {2, 8, "Reserved", RO},
+    {9, 15, "Enable Lower SKP OS Generation Vector"},
+    {16, 31, "Reserved", RO},
+};
 constexpr RegisterName kSecondaryExpress[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 4, "Link Control 3"},
+    {0x04, 4, "Link Control 3", kLinkControl3},
     {0x08, 4, "Lane Error Status", {}, W1C},
+};
+// The same bits say what ACS can do and what is enabled.
+constexpr FieldName kAcsCapability[] = {
+    {0, 0, "Source Validation"},
+    {1, 1, "Translation Blocking"},
+    {2, 2, "P2P Request Redirect"},
+    {3, 3, "P2P Completion Redirect"},
+    {4, 4, "Upstream Forwarding"},
+    {5, 5, "P2P Egress Control"},
+    {6, 6, "Direct Translated P2P"},
+    {7, 7, "Enhanced Capability", RO},
+    {8, 15, "Egress Control Vector Size", RO},
+};
+constexpr FieldName kAcsControl[] = {
+    {0, 0, "Source Validation Enable"},
+    {1, 1, "Translation Blocking Enable"},
+    {2, 2, "P2P Request Redirect Enable"},
+    {3, 3, "P2P Completion Redirect Enable"},
+    {4, 4, "Upstream Forwarding Enable"},
+    {5, 5, "P2P Egress Control Enable"},
+    {6, 6, "Direct Translated P2P Enable"},
+    {7, 7, "I/O Request Blocking Enable"},
+    {8, 15, "Redirect and blocking controls of newer revisions"},
 };
 constexpr RegisterName kAccessControl[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 2, "ACS Capability", {}, RO},
-    {0x06, 2, "ACS Control"},
+    {0x04, 2, "ACS Capability", kAcsCapability, RO},
+    {0x06, 2, "ACS Control", kAcsControl},
+};
+constexpr FieldName kLatency[] = {
+    {0, 9, "Latency Value", RW, kLtrLatency},
+    {10, 12, "Latency Scale"},
+    {13, 15, "Reserved", RO},
 };
 constexpr RegisterName kLatencyTolerance[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 2, "Max Snoop Latency"},
-    {0x06, 2, "Max No-Snoop Latency"},
+    {0x04, 2, "Max Snoop Latency", kLatency},
+    {0x06, 2, "Max No-Snoop Latency", kLatency},
+};
+constexpr FieldName kL1Capabilities[] = {
+    {0, 0, "PCI-PM L1.2 Supported", RO},
+    {1, 1, "PCI-PM L1.1 Supported", RO},
+    {2, 2, "ASPM L1.2 Supported", RO},
+    {3, 3, "ASPM L1.1 Supported", RO},
+    {4, 4, "L1 PM Substates Supported", RO},
+    {5, 7, "Reserved", RO},
+    {8, 15, "Port Common_Mode_Restore_Time (us)", RO},
+    {16, 17, "Port T_POWER_ON Scale", RO},
+    {18, 18, "Reserved", RO},
+    {19, 23, "Port T_POWER_ON Value", RO},
+    {24, 31, "Reserved", RO},
+};
+constexpr FieldName kL1Control1[] = {
+    {0, 0, "PCI-PM L1.2 Enable"},
+    {1, 1, "PCI-PM L1.1 Enable"},
+    {2, 2, "ASPM L1.2 Enable"},
+    {3, 3, "ASPM L1.1 Enable"},
+    {4, 7, "Reserved", RO},
+    {8, 15, "Common_Mode_Restore_Time (us)"},
+    {16, 25, "LTR_L1.2_THRESHOLD_Value"},
+    {26, 28, "Reserved", RO},
+    {29, 31, "LTR_L1.2_THRESHOLD_Scale"},
+};
+constexpr FieldName kL1Control2[] = {
+    {0, 1, "T_POWER_ON Scale"},
+    {2, 2, "Reserved", RO},
+    {3, 7, "T_POWER_ON Value"},
+    {8, 31, "Reserved", RO},
 };
 constexpr RegisterName kL1Substates[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 4, "L1 PM Substates Capabilities", {}, RO},
-    {0x08, 4, "L1 PM Substates Control 1"},
-    {0x0C, 4, "L1 PM Substates Control 2"},
+    {0x04, 4, "L1 PM Substates Capabilities", kL1Capabilities, RO},
+    {0x08, 4, "L1 PM Substates Control 1", kL1Control1},
+    {0x0C, 4, "L1 PM Substates Control 2", kL1Control2},
+};
+constexpr FieldName kPtmCapability[] = {
+    {0, 0, "PTM Requester Capable", RO},
+    {1, 1, "PTM Responder Capable", RO},
+    {2, 2, "PTM Root Capable", RO},
+    {3, 3, "ePTM Capable", RO},
+    {4, 7, "Reserved", RO},
+    {8, 15, "Local Clock Granularity (ns)", RO},
+    {16, 31, "Reserved", RO},
+};
+constexpr FieldName kPtmControl[] = {
+    {0, 0, "PTM Enable"},
+    {1, 1, "Root Select"},
+    {2, 7, "Reserved", RO},
+    {8, 15, "Effective Granularity (ns)"},
+    {16, 31, "Reserved", RO},
 };
 constexpr RegisterName kTimeMeasurement[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 4, "PTM Capability", {}, RO},
-    {0x08, 4, "PTM Control"},
+    {0x04, 4, "PTM Capability", kPtmCapability, RO},
+    {0x08, 4, "PTM Control", kPtmControl},
+};
+constexpr FieldName kDpcCapability[] = {
+    {0, 4, "DPC Interrupt Message Number", RO},
+    {5, 5, "RP Extensions for DPC", RO},
+    {6, 6, "Poisoned TLP Egress Blocking Supported", RO},
+    {7, 7, "DPC Software Triggering Supported", RO},
+    {8, 11, "RP PIO Log Size", RO},
+    {12, 12, "DL_Active ERR_COR Signaling Supported", RO},
+    {13, 15, "Reserved", RO},
+};
+constexpr FieldName kDpcControl[] = {
+    {0, 1, "DPC Trigger Enable"},
+    {2, 2, "DPC Completion Control"},
+    {3, 3, "DPC Interrupt Enable"},
+    {4, 4, "DPC ERR_COR Enable"},
+    {5, 5, "Poisoned TLP Egress Blocking Enable"},
+    {6, 6, "DPC Software Trigger"},
+    {7, 7, "DL_Active ERR_COR Enable"},
+    {8, 15, "Reserved", RO},
+};
+constexpr FieldName kDpcStatus[] = {
+    {0, 0, "DPC Trigger Status"},
+    {1, 2, "DPC Trigger Reason", RO},
+    {3, 3, "DPC Interrupt Status"},
+    {4, 4, "DPC RP Busy", RO},
+    {5, 6, "DPC Trigger Reason Extension", RO},
+    {7, 7, "Reserved", RO},
+    {8, 12, "RP PIO First Error Pointer"},
+    {13, 15, "Reserved", RO},
 };
 constexpr RegisterName kContainment[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
-    {0x04, 2, "DPC Capability", {}, RO},
-    {0x06, 2, "DPC Control"},
-    {0x08, 2, "DPC Status", {}, W1C},
+    {0x04, 2, "DPC Capability", kDpcCapability, RO},
+    {0x06, 2, "DPC Control", kDpcControl},
+    {0x08, 2, "DPC Status", kDpcStatus, W1C},
     {0x0A, 2, "DPC Error Source ID", {}, RO},
+};
+// One capability and control pair per resizable BAR; the first control says how many.
+constexpr FieldName kRebarCapability[] = {
+    {0, 3, "Reserved", RO},
+    {4, 31, "Supported BAR Sizes", RO, kBarSizes},
+};
+constexpr FieldName kRebarControl[] = {
+    {0, 2, "BAR Index", RO},
+    {3, 4, "Reserved", RO},
+    {5, 7, "Number of Resizable BARs", RO},
+    {8, 13, "BAR Size", RW, kBarSize},
+    {14, 15, "Reserved", RO},
+    {16, 31, "Larger Supported BAR Sizes", RO},
+};
+constexpr RegisterName kResizableBar[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "BAR Capability (first)", kRebarCapability, RO},
+    {0x08, 4, "BAR Control (first)", kRebarControl},
+    {0x0C, 4, "BAR Capability (second)", kRebarCapability, RO},
+    {0x10, 4, "BAR Control (second)", kRebarControl},
+    {0x14, 4, "BAR Capability (third)", kRebarCapability, RO},
+    {0x18, 4, "BAR Control (third)", kRebarControl},
+    {0x1C, 4, "BAR Capability (fourth)", kRebarCapability, RO},
+    {0x20, 4, "BAR Control (fourth)", kRebarControl},
+    {0x24, 4, "BAR Capability (fifth)", kRebarCapability, RO},
+    {0x28, 4, "BAR Control (fifth)", kRebarControl},
+    {0x2C, 4, "BAR Capability (sixth)", kRebarCapability, RO},
+    {0x30, 4, "BAR Control (sixth)", kRebarControl},
+};
+constexpr FieldName kDoeCapabilities[] = {
+    {0, 0, "DOE Interrupt Support", RO},
+    {1, 11, "DOE Interrupt Message Number", RO},
+    {12, 31, "Reserved", RO},
+};
+constexpr FieldName kDoeControl[] = {
+    {0, 0, "DOE Abort"},
+    {1, 1, "DOE Interrupt Enable"},
+    {2, 30, "Reserved", RO},
+    {31, 31, "DOE Go"},
+};
+constexpr FieldName kDoeStatus[] = {
+    {0, 0, "DOE Busy", RO},
+    {1, 1, "DOE Interrupt Status", W1C},
+    {2, 2, "DOE Error", RO},
+    {3, 30, "Reserved", RO},
+    {31, 31, "Data Object Ready", RO},
+};
+constexpr RegisterName kDataObjectExchange[] = {
+    {0x00, 4, "Extended Capability Header", kExtendedHeader},
+    {0x04, 4, "DOE Capabilities", kDoeCapabilities, RO},
+    {0x08, 4, "DOE Control", kDoeControl},
+    {0x0C, 4, "DOE Status", kDoeStatus},
+    {0x10, 4, "DOE Write Data Mailbox"},
+    {0x14, 4, "DOE Read Data Mailbox"},
 };
 
 constexpr CapabilityName kExtendedCapabilities[] = {
@@ -618,7 +889,7 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x0012, "Multicast", kExtendedHeaderOnly, 48},
     {0x0013, "Page Request", kExtendedHeaderOnly, 16},
     {0x0014, "Reserved for AMD", kExtendedHeaderOnly},
-    {0x0015, "Resizable BAR", kExtendedHeaderOnly},
+    {0x0015, "Resizable BAR", kResizableBar},
     {0x0016, "Dynamic Power Allocation", kExtendedHeaderOnly},
     {0x0017, "TPH Requester", kExtendedHeaderOnly},
     {0x0018, "Latency Tolerance Reporting", kLatencyTolerance, 8},
@@ -633,7 +904,7 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x0021, "FRS Queueing", kExtendedHeaderOnly, 16},
     {0x0022, "Readiness Time Reporting", kExtendedHeaderOnly, 12},
     {0x0023, "Designated Vendor-Specific", kExtendedHeaderOnly},
-    {0x0024, "VF Resizable BAR", kExtendedHeaderOnly},
+    {0x0024, "VF Resizable BAR", kResizableBar},
     {0x0025, "Data Link Feature", kExtendedHeaderOnly, 12},
     {0x0026, "Physical Layer 16.0 GT/s", kExtendedHeaderOnly},
     {0x0027, "Lane Margining at the Receiver", kExtendedHeaderOnly},
@@ -643,7 +914,7 @@ constexpr CapabilityName kExtendedCapabilities[] = {
     {0x002B, "Alternate Protocol", kExtendedHeaderOnly},
     {0x002C, "System Firmware Intermediary", kExtendedHeaderOnly},
     {0x002D, "Shadow Functions", kExtendedHeaderOnly},
-    {0x002E, "Data Object Exchange", kExtendedHeaderOnly, 24},
+    {0x002E, "Data Object Exchange", kDataObjectExchange, 24},
     {0x002F, "Device 3", kExtendedHeaderOnly},
     {0x0030, "Integrity and Data Encryption", kExtendedHeaderOnly},
     {0x0031, "Physical Layer 64.0 GT/s", kExtendedHeaderOnly},

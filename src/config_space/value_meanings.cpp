@@ -47,6 +47,13 @@ std::string ClassName(ClassPart part, const ShownBytes& shown) {
   return name.empty() ? "no name in the PCI ID database" : name;
 }
 
+// 1 MB << `power`, in the largest unit that keeps it whole.
+std::string BarSize(uint32_t power) {
+  static constexpr const char* kUnits[] = {"MB", "GB", "TB", "PB", "EB"};
+  if (power >= 50) return Reserved(power);
+  return std::to_string(1u << (power % 10)) + " " + kUnits[power / 10];
+}
+
 std::string CapabilityNameOf(const CapabilityName* capability) {
   return capability != nullptr ? capability->name : "no capability of this ID is known";
 }
@@ -153,6 +160,56 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
       return CapabilityNameOf(FindCapability(static_cast<int>(value)));
     case Meaning::kExtendedCapabilityId:
       return CapabilityNameOf(FindExtendedCapability(static_cast<int>(value)));
+    case Meaning::kMessageCount:
+      return value <= 5 ? std::to_string(1u << value) + (value == 0 ? " message" : " messages")
+                        : Reserved(value);
+    case Meaning::kTableSize:
+      return std::to_string(value + 1) + (value == 0 ? " entry" : " entries");
+    case Meaning::kTimeoutRanges: {
+      if (value == 0) return "not supported";
+      std::string ranges;
+      for (uint32_t bit = 0; bit < 4; ++bit) {
+        if ((value >> bit & 1) != 0)
+          ranges += (ranges.empty() ? "range " : "") + std::string(1, 'A' + bit);
+      }
+      return ranges;
+    }
+    case Meaning::kTimeoutValue: {
+      static constexpr std::array<const char*, 16> kTimeouts = {
+          "50 us to 50 ms", "50 us to 100 us",  "1 ms to 10 ms",   nullptr,
+          nullptr,          "16 ms to 55 ms",   "65 ms to 210 ms", nullptr,
+          nullptr,          "260 ms to 900 ms", "1 s to 3.5 s",    nullptr,
+          nullptr,          "4 s to 13 s",      "17 s to 64 s",    nullptr};
+      return Pick(kTimeouts, value);
+    }
+    case Meaning::kObffSupport: {
+      static constexpr std::array<const char*, 4> kObff = {"not supported", "via message",
+                                                           "via WAKE#", "via message and WAKE#"};
+      return Pick(kObff, value);
+    }
+    case Meaning::kObffControl: {
+      static constexpr std::array<const char*, 4> kObff = {"disabled", "via message A",
+                                                           "via message B", "via WAKE#"};
+      return Pick(kObff, value);
+    }
+    case Meaning::kLtrLatency: {
+      const std::optional<uint32_t> high = shown.Byte(start + 1);
+      if (!high) return {};
+      const uint32_t scale = (*high >> 2) & 7;
+      if (scale > 5) return Reserved(scale);
+      uint64_t ns = value;
+      for (uint32_t i = 0; i < scale; ++i) ns *= 32;
+      return std::to_string(ns) + " ns";
+    }
+    case Meaning::kBarSizes: {
+      std::string sizes;
+      for (uint32_t bit = 0; bit < 28; ++bit) {
+        if ((value >> bit & 1) != 0) sizes += (sizes.empty() ? "" : ", ") + BarSize(bit);
+      }
+      return sizes.empty() ? "none" : sizes;
+    }
+    case Meaning::kBarSize:
+      return BarSize(value);
   }
   return {};
 }

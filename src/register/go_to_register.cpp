@@ -74,6 +74,8 @@ std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::Register
   return choices;
 }
 
+GoToTarget TargetOf(uint32_t offset, int size) { return {offset, WidthOf(offset, size)}; }
+
 GoToTarget DecodeGoTo(int key) {
   return {static_cast<uint32_t>(key) >> 2, static_cast<AccessWidth>(key & 3)};
 }

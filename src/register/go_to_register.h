@@ -28,4 +28,15 @@ std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::Register
                                         const std::string& typed);
 GoToTarget DecodeGoTo(int key);
 
+// The target for a register of `size` bytes at `offset`: its own width where it is aligned to it,
+// else bytes.
+GoToTarget TargetOf(uint32_t offset, int size);
+
+// A register of a function asked for from outside the form (the function view): the form takes
+// it at its next Go to register event, in place of the list.
+struct GoToRequest {
+  uint32_t location;  // bus << 8 | device << 3 | function
+  GoToTarget target;
+};
+
 }  // namespace qbus::regs

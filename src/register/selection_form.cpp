@@ -131,10 +131,8 @@ std::string SelectorText(const ui::WindowLayer& layer, ControlId id, AccessWidth
 
 // A device line activated (double-click or Enter) moves the bus, device and function selectors
 // to its function, as if the user had stepped them there.
-void SelectListedFunction(ui::WindowLayer& layer, AccessWidth width) {
-  const int packed = layer.CurrentListValue(kDeviceList);
-  if (packed < 0) return;
-  const PciLocation location = PciLocation::Unpack(static_cast<uint32_t>(packed));
+void SelectFunction(ui::WindowLayer& layer, uint32_t packed, AccessWidth width) {
+  const PciLocation location = PciLocation::Unpack(packed);
   const std::pair<ControlId, uint32_t> kPositions[] = {{kBusSelector, location.bus},
                                                        {kDeviceSelector, location.device},
                                                        {kFunctionSelector, location.function}};
@@ -142,6 +140,11 @@ void SelectListedFunction(ui::WindowLayer& layer, AccessWidth width) {
     layer.SetControlState(selector, static_cast<int>(position));
     layer.SetControlText(selector, SelectorText(layer, selector, width));
   }
+}
+
+void SelectListedFunction(ui::WindowLayer& layer, AccessWidth width) {
+  const int packed = layer.CurrentListValue(kDeviceList);
+  if (packed >= 0) SelectFunction(layer, static_cast<uint32_t>(packed), width);
 }
 
 }  // namespace
@@ -168,6 +171,18 @@ uint32_t SelectedLocation(const ui::WindowLayer& layer) {
       .Packed();
 }
 
+// The register's width option and offset, set as the user's clicks set them.
+void TakeTarget(ui::WindowLayer& layer, const GoToTarget& target, AccessWidth* width) {
+  if (target.width != *width) {
+    layer.SetControlState(OptionOf(target.width), 1);
+    *width = target.width;
+    RebuildOffsetSelector(layer, *width);
+  }
+  layer.SetControlState(kOffsetSelector,
+                        static_cast<int>(target.offset >> static_cast<int>(*width)));
+  layer.SetControlText(kOffsetSelector, SelectorText(layer, kOffsetSelector, *width));
+}
+
 // Go to register: the chosen register's width option and offset, set as the user's clicks set
 // them. `registers` keeps each function's list, so its layout is read once.
 void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
@@ -184,22 +199,14 @@ void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
       "Go to register", "Register name or hex offset:", [&entries](const std::string& typed) {
         return GoToChoices(entries, typed);
       });
-  if (!key) return;
-  const GoToTarget target = DecodeGoTo(*key);
-  if (target.width != *width) {
-    layer.SetControlState(OptionOf(target.width), 1);
-    *width = target.width;
-    RebuildOffsetSelector(layer, *width);
-  }
-  layer.SetControlState(kOffsetSelector,
-                        static_cast<int>(target.offset >> static_cast<int>(*width)));
-  layer.SetControlText(kOffsetSelector, SelectorText(layer, kOffsetSelector, *width));
+  if (key) TakeTarget(layer, DecodeGoTo(*key), width);
 }
 
 }  // namespace
 
 Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           const ui::ChoiceFilter& find_device) {
+                           const ui::ChoiceFilter& find_device,
+                           std::optional<GoToRequest>* request) {
   BuildForm(layer);
   OfferGoTo(layer);
   if (find_device) {
@@ -218,7 +225,12 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
     if (code != ui::kControlEvent) continue;
     const ControlId id = layer.EventControl();
     const int type = layer.CurrentEvent().type;
-    if (id == kOffsetSelector && type == ui::kGoToRequested) {
+    if (id == kOffsetSelector && type == ui::kGoToRequested && request != nullptr &&
+        request->has_value()) {
+      SelectFunction(layer, (*request)->location, width);
+      TakeTarget(layer, (*request)->target, &width);
+      request->reset();
+    } else if (id == kOffsetSelector && type == ui::kGoToRequested) {
       GoToRegister(layer, access, registers, &width);
     } else if (id == kDeviceList && type == ui::kFindRequested) {
       const std::optional<int> row =

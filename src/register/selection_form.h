@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
+
 #include "hw/hardware_access.h"
+#include "register/go_to_register.h"
 #include "register/phase_outcome.h"
 #include "text/access_width.h"
 #include "ui/window_layer.h"
@@ -25,8 +28,11 @@ struct Selection {
 // the address selector as the user's own clicks would. Find device (Ctrl+F, or the device
 // list's context menu) lists what `find_device` offers (when given); taking one selects its line
 // and sets bus, device and function as a double-click does.
+// A Go to register event that finds `request` set takes that register of that function, setting
+// the bus, device and function selectors too, and clears it.
 Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                           const ui::ChoiceFilter& find_device = {});
+                           const ui::ChoiceFilter& find_device = {},
+                           std::optional<GoToRequest>* request = nullptr);
 
 // The offset selector's label for a width: "Address (0x0000-0xFFFC)", "-0xFFFE)" or "-0xFFFF)".
 const char* OffsetLabel(AccessWidth width);

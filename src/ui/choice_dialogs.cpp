@@ -118,16 +118,30 @@ void ShowMessageOver(QWidget* parent, const std::string& title, const std::strin
   box.exec();
 }
 
-std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
-                                       const std::string& file_name) {
+namespace {
+
+std::optional<std::string> AskPath(QWidget* parent, const std::string& title,
+                                   const std::string& file_name, QFileDialog::AcceptMode mode) {
   const ReturnFocusOnClose focus_back(parent);
   QFileDialog dialog(parent, ToQt(title), ToQt(file_name),
                      QStringLiteral("Configuration dumps (*.txt *.dump);;All files (*)"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setAcceptMode(mode);
+  if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.selectFile(ToQt(file_name));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
+                                       const std::string& file_name) {
+  return AskPath(parent, title, file_name, QFileDialog::AcceptSave);
+}
+
+std::optional<std::string> AskOpenPath(QWidget* parent, const std::string& title) {
+  return AskPath(parent, title, {}, QFileDialog::AcceptOpen);
 }
 
 }  // namespace qbus::ui

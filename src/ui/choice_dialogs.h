@@ -34,6 +34,9 @@ std::optional<std::string> RunTextDialog(
 std::optional<std::string> AskSavePath(QWidget* parent, const std::string& title,
                                        const std::string& file_name);
 
+// Qt's own open dialog, for an existing file; the path taken, or nothing.
+std::optional<std::string> AskOpenPath(QWidget* parent, const std::string& title);
+
 // A modal box with `title`, `text`, one OK button and no icon, over `parent` (none: alone).
 void ShowMessageOver(QWidget* parent, const std::string& title, const std::string& text);
 

@@ -165,6 +165,24 @@ void WindowLayer::RefuseAction(ControlId id, int type, const std::string& text,
   impl_->window->addAction(key);
 }
 
+bool WindowLayer::TriggerAction(ControlId id, int type) {
+  Control* control = impl_->controls.Find(id);
+  if (control == nullptr) return false;
+  for (QAction* action : control->widget->actions()) {
+    if (action->property("qbus_event_type").toInt() != type) continue;
+    if (action->isEnabled()) {
+      action->trigger();
+      return true;
+    }
+    for (QAction* key : impl_->window->actions()) {
+      const QVariant refused = key->property("qbus_refused_type");
+      if (refused.isValid() && refused.toInt() == type) key->trigger();
+    }
+    return false;
+  }
+  return false;
+}
+
 CommandOffer WindowLayer::OfferCommand(ControlId id, const std::string& text,
                                        std::function<void()> run) {
   const Control* control = impl_->controls.Find(id);

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -12,67 +12,40 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
 #include <QTableView>
+#include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ui/choice_dialogs.h"
 #include "ui/dialog_focus.h"
+#include "ui/function_models.h"
 
 namespace qbus::ui {
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
-// Upper-case, as the main window shows every number.
-QString Hex(int value, int digits) {
-  return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+std::string Count(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// The bytes as a table of 16 columns; names are asked for only when shown.
-class BytesModel : public QAbstractTableModel {
- public:
-  void Show(FunctionSnapshot snapshot) {
-    beginResetModel();
-    snapshot_ = std::move(snapshot);
-    endResetModel();
+// "Since the last reading: 2 bytes and 1 field changed." after the reading's own note.
+std::string MarksNote(Reference kind, const std::string& copy, int bytes, int fields) {
+  const std::string counts =
+      Count(bytes, "byte", "bytes") + " and " + Count(fields, "field", "fields");
+  switch (kind) {
+    case Reference::kLastReading:
+      return "Since the last reading: " + counts + " changed.";
+    case Reference::kCopy:
+      return "Against " + copy + ": " + counts + " differ.";
+    case Reference::kNone:
+      break;
   }
-  const FunctionSnapshot& snapshot() const { return snapshot_; }
-
-  int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>((snapshot_.bytes.size() + 15) / 16);
-  }
-  int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 16; }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    const int offset = index.row() * 16 + index.column();
-    if (!index.isValid() || offset >= static_cast<int>(snapshot_.bytes.size())) return {};
-    const int byte = snapshot_.bytes[static_cast<size_t>(offset)];
-    switch (role) {
-      case Qt::DisplayRole:
-        return Hex(byte, 2);
-      case Qt::AccessibleTextRole:
-        return QStringLiteral("0x%1: %2").arg(Hex(offset, OffsetDigits()), Hex(byte, 2));
-      case Qt::ToolTipRole:
-      case Qt::AccessibleDescriptionRole:
-        return snapshot_.name ? ToQt(snapshot_.name(offset)) : QString();
-      case Qt::TextAlignmentRole:
-        return int(Qt::AlignCenter);
-      default:
-        return {};
-    }
-  }
-
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal) return Hex(section, 1);
-    return Hex(section * 16, OffsetDigits());
-  }
-
- private:
-  int OffsetDigits() const { return snapshot_.bytes.size() > 256 ? 3 : 2; }
-
-  FunctionSnapshot snapshot_;
-};
+  return {};
+}
 
 }  // namespace
 
@@ -82,18 +55,27 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   dialog.setWindowTitle(ToQt(content.title));
   auto* layout = new QVBoxLayout(&dialog);
   auto* note = new QLabel(&dialog);
-  auto* table = new QTableView(&dialog);
+  auto* marks = new QLabel(&dialog);
+  auto* split = new QSplitter(&dialog);
+  auto* table = new QTableView(split);
+  auto* tree = new QTreeView(split);
   auto* jump_label = new QLabel(QStringLiteral("&Go to offset (hex):"), &dialog);
   auto* jump = new QLineEdit(&dialog);
+  auto* watch = new QCheckBox(QStringLiteral("&Watch, every"), &dialog);
+  auto* interval = new QSpinBox(&dialog);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
   QPushButton* refresh =
       buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
+  QPushButton* compare =
+      buttons->addButton(QStringLiteral("Co&mpare with copy..."), QDialogButtonBox::ActionRole);
   QPushButton* save = buttons->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
-  // Enter belongs to the offset field and the table: no button takes it.
-  for (QPushButton* button : {refresh, save, buttons->button(QDialogButtonBox::Close)}) {
+  // Enter belongs to the offset field, the table and the tree: no button takes it.
+  for (QPushButton* button : {refresh, compare, save, buttons->button(QDialogButtonBox::Close)}) {
     button->setAutoDefault(false);
   }
   BytesModel model;
+  DecodedTreeModel decoded;
+  QTimer timer;
 
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   table->setFont(fixed);
@@ -107,24 +89,73 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   table->horizontalHeader()->setDefaultSectionSize(cell);
   table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 2);
+  const int table_width = table->verticalHeader()->sizeHint().width() + 16 * cell + 40;
+  table->setMinimumWidth(table_width);
+  tree->setModel(&decoded);
+  tree->setAccessibleName(QStringLiteral("Decoded registers"));
+  tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree->setUniformRowHeights(true);
+  tree->header()->setStretchLastSection(true);
+  // Columns sized from their widest usual text, not measured over every line.
+  const QFontMetrics metrics(tree->font());
+  const char* widest[] = {"Uncorrectable Error Severity", "bits 31-16", "0x00000000",
+                          "write 1 to clear"};
+  int tree_width = 0;
+  for (int column = 0; column < 4; ++column) {
+    const int width = metrics.horizontalAdvance(QString::fromLatin1(widest[column])) +
+                      (column == 0 ? 3 * tree->indentation() : 0) + 16;
+    tree->header()->resizeSection(column, width);
+    tree_width += width;
+  }
+  tree_width += metrics.horizontalAdvance(QStringLiteral("L0s and L1, 16 GT/s")) + 32;
+  split->setChildrenCollapsible(false);
   note->setBuddy(table);
   jump_label->setBuddy(jump);
   jump->setAccessibleName(QStringLiteral("Go to offset (hex)"));
+  interval->setRange(100, 60000);
+  interval->setSingleStep(100);
+  interval->setValue(1000);
+  interval->setSuffix(QStringLiteral(" ms"));
+  interval->setAccessibleName(QStringLiteral("Watch interval"));
+  marks->setAccessibleName(QStringLiteral("Marks"));
   auto* jump_row = new QHBoxLayout;
   jump_row->addWidget(jump_label);
   jump_row->addWidget(jump);
+  jump_row->addSpacing(24);
+  jump_row->addWidget(watch);
+  jump_row->addWidget(interval);
+  jump_row->addStretch();
   layout->addWidget(note);
+  layout->addWidget(marks);
   layout->addLayout(jump_row);
-  layout->addWidget(table);
+  layout->addWidget(split, 1);
   layout->addWidget(buttons);
 
-  // A new reading keeps the byte the user is on.
-  const auto read = [&] {
+  // The marks compare each reading with a copy when one is open, else with the reading before.
+  std::optional<FunctionSnapshot> copy;
+  std::optional<FunctionSnapshot> last;
+  const auto show = [&](FunctionSnapshot snapshot) {
+    const Reference kind = copy   ? Reference::kCopy
+                           : last ? Reference::kLastReading
+                                  : Reference::kNone;
+    const FunctionSnapshot* reference = copy ? &*copy : last ? &*last : nullptr;
     const QModelIndex at = table->currentIndex();
-    model.Show(content.read());
+    model.Show(std::move(snapshot), reference, kind);
+    if (decoded.Show(model.snapshot().tree, reference, kind)) {
+      for (int row = 0; row < decoded.rowCount(); ++row) tree->expand(decoded.index(row, 0));
+    }
     note->setText(ToQt(model.snapshot().note));
+    marks->setText(ToQt(
+        MarksNote(kind, copy ? copy->note : std::string(), model.changed(), decoded.changed())));
+    marks->setVisible(kind != Reference::kNone);
     const QModelIndex again = model.index(std::max(at.row(), 0), std::max(at.column(), 0));
     table->setCurrentIndex(again.isValid() ? again : model.index(0, 0));
+  };
+  const auto read = [&] {
+    std::optional<FunctionSnapshot> before;
+    if (!model.snapshot().bytes.empty()) before = model.snapshot();
+    show(content.read());
+    last = std::move(before);
   };
   // Enter in the offset field moves to that byte; an offset the reading does not hold stays
   // in the field, unmoved.
@@ -139,8 +170,32 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
     table->scrollTo(at);
     table->setFocus();
   });
+  // Enter or a double-click on a register or field sets the main form to its register; the
+  // view closes when the form takes it.
+  QObject::connect(tree, &QTreeView::activated, &dialog, [&](const QModelIndex& index) {
+    const DecodedItem* line = decoded.LineAt(index);
+    if (line == nullptr || line->depth == 0 || !content.go_to) return;
+    if (content.go_to(line->offset, line->size)) dialog.accept();
+  });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(refresh, &QPushButton::clicked, &dialog, read);
+  QObject::connect(compare, &QPushButton::clicked, &dialog, [&] {
+    if (copy) {
+      copy.reset();
+      compare->setText(QStringLiteral("Co&mpare with copy..."));
+    } else {
+      const std::optional<std::string> path = AskOpenPath(&dialog, "Compare with copy");
+      if (!path) return;
+      FunctionSnapshot opened = content.open_copy(*path);
+      if (!opened.refusal.empty()) {
+        ShowMessageOver(&dialog, "Compare with copy", opened.refusal);
+        return;
+      }
+      copy = std::move(opened);
+      compare->setText(QStringLiteral("Stop co&mparing"));
+    }
+    show(FunctionSnapshot(model.snapshot()));
+  });
   QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
     const std::optional<std::string> path =
         AskSavePath(&dialog, "Save function", content.file_name);
@@ -148,13 +203,27 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
     const std::string refusal = content.save(*path, model.snapshot());
     if (!refusal.empty()) ShowMessageOver(&dialog, "Save function", refusal);
   });
+  // Watching reads again at the interval until it is unticked or the view closes.
+  QObject::connect(&timer, &QTimer::timeout, &dialog, read);
+  QObject::connect(watch, &QCheckBox::toggled, &dialog, [&](bool on) {
+    if (on) {
+      timer.start(interval->value());
+    } else {
+      timer.stop();
+    }
+  });
+  QObject::connect(interval, &QSpinBox::valueChanged, &dialog, [&](int ms) {
+    if (timer.isActive()) timer.start(ms);
+  });
+  compare->setEnabled(static_cast<bool>(content.open_copy));
   read();
   table->setFocus();
-  // Wide enough for every column with the offsets and the scroll bar, tall enough for 16 rows
-  // under the note and the offset field.
-  dialog.resize(table->verticalHeader()->sizeHint().width() + 16 * cell + 60,
-                note->sizeHint().height() + jump->sizeHint().height() +
-                    17 * (QFontMetrics(fixed).height() + 2) + 116);
+  // Wide enough for every byte column and a readable tree, tall enough for 16 rows under the
+  // notes and the offset field.
+  dialog.resize(table_width + tree_width + 40, note->sizeHint().height() * 2 +
+                                                   jump->sizeHint().height() +
+                                                   17 * (QFontMetrics(fixed).height() + 2) + 124);
+  split->setSizes({table_width, tree_width});
   dialog.exec();
 }
 

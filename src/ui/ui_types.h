@@ -34,10 +34,20 @@ struct ListChoice {
 // The lines a chooser shows for what the user has typed.
 using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& typed)>;
 
+// One line of a function's decoded tree: depth 0 is the header or a capability, 1 a register, 2 a
+// field. `key` names the line across readings; `offset` and `size` are the register's.
+struct DecodedItem {
+  int depth = 0;
+  std::string name, place, value, access, meaning, key;
+  uint32_t offset = 0;
+  int size = 0;
+};
+
 // One reading of a function's configuration space for the function view: its bytes (64, 256 or
-// 4096), a line about them ("4096 bytes"), and the register name of each byte.
+// 4096), its decoded tree, a line about them ("4096 bytes"), and the register name of each byte.
 struct FunctionSnapshot {
   std::vector<uint8_t> bytes;
+  std::vector<DecodedItem> tree;
   std::string note;     // how much was read and, when not all of it, why
   std::string refusal;  // why this reading may not be saved (only part of it); empty: it may
   std::function<std::string(int offset)> name;
@@ -45,11 +55,15 @@ struct FunctionSnapshot {
 
 // What the function view shows and does: `read` reads the function afresh (at opening and on
 // Refresh); `save` writes a reading to a file and says why it could not (empty: saved).
+// `open_copy` reads a saved copy to compare with (a snapshot whose `note` names it) or says why
+// it cannot (`refusal`); `go_to` sets the main form to a register and says whether it could.
 struct FunctionViewContent {
   std::string title;
   std::function<FunctionSnapshot()> read;
   std::function<std::string(const std::string& path, const FunctionSnapshot& snapshot)> save;
   std::string file_name;  // offered in the save dialog
+  std::function<FunctionSnapshot(const std::string& path)> open_copy;
+  std::function<bool(uint32_t offset, int size)> go_to;
 };
 
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin

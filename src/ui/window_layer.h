@@ -179,6 +179,10 @@ class WindowLayer {
   // says `why`. Raises no event. Offering the action again (OfferAction) ends the refusal.
   void RefuseAction(ControlId id, int type, const std::string& text, const std::string& shortcut,
                     const std::string& why);
+  // Takes the action of `type` on control `id` as its menu entry would: raises its event and
+  // returns true when it is offered; shows its refusal and returns false when it is refused;
+  // returns false when there is none.
+  bool TriggerAction(ControlId id, int type);
   // Offers a command: `text` in control `id`'s context menu, or with `id` kWindowCommand the
   // key `shortcut` anywhere in the window. Taking it calls `run` at once, inside the wait; it
   // raises no event, so the phases and their events never see it. Offering the same text (or

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -13,7 +13,7 @@
 // what the pciutils dump reader takes: other lines are skipped, an empty line ends a function,
 // and bytes the dump does not give read as all-ones. Lines are taken as views, one at a time,
 // so a dump of any size is read without holding its text or allocating per line.
-namespace qbus::access::sim {
+namespace qbus::config_space {
 
 // The configuration space of one function as the dump gives it.
 struct FunctionImage {
@@ -61,4 +61,4 @@ class DumpParser {
 // Parses a whole dump held in memory, keeping `domain`.
 ParsedDump ParseDump(std::string_view text, const std::string& name, uint32_t domain = 0);
 
-}  // namespace qbus::access::sim
+}  // namespace qbus::config_space

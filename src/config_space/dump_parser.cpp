@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 
 #include <array>
 #include <cstdio>
 
 #include "access/common/pci_location.h"
 
-namespace qbus::access::sim {
+namespace qbus::config_space {
 namespace {
 
 // The value of each hex digit, 16 for any other character.
@@ -157,4 +157,4 @@ ParsedDump ParseDump(std::string_view text, const std::string& name, uint32_t do
   return parser.Finish();
 }
 
-}  // namespace qbus::access::sim
+}  // namespace qbus::config_space

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "config_space/function_tree.h"
+
+#include <cstring>
+
+#include "config_space/function_dump.h"
+#include "text/register_texts.h"
+
+namespace qbus::config_space {
+namespace {
+
+const char* AccessText(Access access) {
+  switch (access) {
+    case Access::kReadOnly:
+      return "read-only";
+    case Access::kWriteOneToClear:
+      return "write 1 to clear";
+    case Access::kReadWrite:
+      break;
+  }
+  return "read-write";
+}
+
+std::string Bits(int low, int high) {
+  return low == high ? "bit " + std::to_string(low)
+                     : "bits " + std::to_string(high) + "-" + std::to_string(low);
+}
+
+std::string FieldValue(uint32_t value, int bits) {
+  return bits == 1 ? std::to_string(value) : text::HexLiteral(value, (bits + 3) / 4);
+}
+
+class TreeBuilder {
+ public:
+  TreeBuilder(std::span<const uint8_t> bytes, const ClassNamer& class_names)
+      : bytes_(bytes),
+        read_(ReaderOver({bytes.begin(), bytes.end()})),
+        class_names_(class_names),
+        layout_(ReadConfigLayout(read_)) {}
+
+  std::vector<DecodedLine> Build() {
+    Block("Header", 0, "header");
+    Registers(CommonHeader(), 0, 0x10);
+    const uint32_t header_end = layout_.header_type == 2 ? 0x48 : 0x40;
+    Registers(TypeHeader(layout_.header_type), 0, header_end);
+    for (const CapabilityAt& capability : layout_.capabilities) {
+      const CapabilityName* name = capability.extended ? FindExtendedCapability(capability.id)
+                                                       : FindCapability(capability.id);
+      const std::string title =
+          name != nullptr ? name->name
+                          : (capability.extended ? "Extended capability " : "Capability ") +
+                                text::HexLiteral(capability.id, capability.extended ? 4 : 2);
+      Block(title, capability.offset, "capability " + text::OffsetLiteral(capability.offset));
+      Registers(name != nullptr ? name->registers : UnnamedHeader(capability.extended),
+                capability.offset, CapabilityEnd(layout_, capability));
+    }
+    return std::move(lines_);
+  }
+
+ private:
+  static std::span<const RegisterName> UnnamedHeader(bool extended) {
+    return (extended ? FindExtendedCapability(0) : FindCapability(0))->registers;
+  }
+
+  void Block(const std::string& name, uint32_t offset, const std::string& key) {
+    DecodedLine line;
+    line.name = name;
+    line.place = text::OffsetLiteral(offset);
+    line.key = key;
+    line.offset = offset;
+    lines_.push_back(std::move(line));
+  }
+
+  void Registers(std::span<const RegisterName> table, uint32_t base, uint32_t end) {
+    const uint32_t bars_end = layout_.header_type == 0 ? 0x28 : layout_.header_type == 1 ? 0x18 : 0;
+    for (const RegisterName& reg : table) {
+      const uint32_t start = base + static_cast<uint32_t>(reg.offset);
+      const uint32_t size = static_cast<uint32_t>(reg.size);
+      if (start + size > end || start + size > bytes_.size()) continue;
+      uint32_t value = 0;
+      for (uint32_t i = 0; i < size; ++i) value |= uint32_t{bytes_[start + i]} << (8 * i);
+      const ShownBytes shown{start, reg.size, value, read_, class_names_};
+      std::span<const FieldName> fields = reg.fields;
+      if (base == 0 && start >= 0x10 && start < bars_end) {
+        fields = BarFields(layout_.bars[(start - 0x10) / 4]);
+      }
+
+      DecodedLine line;
+      line.depth = 1;
+      line.name = reg.name;
+      line.place = text::OffsetLiteral(start);
+      line.value = text::HexLiteral(value, reg.size * 2);
+      line.key = "register " + line.place;
+      line.offset = start;
+      line.size = reg.size;
+      if (fields.empty()) {
+        line.access = std::strcmp(reg.name, "Reserved") == 0 ? "reserved" : AccessText(reg.access);
+        line.meaning = MeaningOf(reg.meaning, value, start, shown);
+      }
+      lines_.push_back(line);
+      for (const FieldName& field : fields) {
+        const int bits = field.high - field.low + 1;
+        const uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+        const uint32_t field_value = (value >> field.low) & mask;
+        DecodedLine entry;
+        entry.depth = 2;
+        entry.name = field.name;
+        entry.place = Bits(field.low, field.high);
+        entry.value = FieldValue(field_value, bits);
+        const Access access = field.access != Access::kReadWrite ? field.access : reg.access;
+        entry.access = std::strcmp(field.name, "Reserved") == 0 ? "reserved" : AccessText(access);
+        entry.meaning = MeaningOf(field.meaning, field_value, start, shown);
+        entry.key = line.key + " " + entry.place;
+        entry.offset = start;
+        entry.size = reg.size;
+        lines_.push_back(std::move(entry));
+      }
+    }
+  }
+
+  std::span<const uint8_t> bytes_;
+  ConfigReader read_;
+  const ClassNamer& class_names_;
+  ConfigLayout layout_;
+  std::vector<DecodedLine> lines_;
+};
+
+}  // namespace
+
+std::vector<DecodedLine> DecodeFunction(std::span<const uint8_t> bytes,
+                                        const ClassNamer& class_names) {
+  return TreeBuilder(bytes, class_names).Build();
+}
+
+}  // namespace qbus::config_space

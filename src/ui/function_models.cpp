@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/function_models.h"
+
+#include <unordered_map>
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+namespace qbus::ui {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// Upper-case, as the main window shows every number.
+QString Hex(int value, int digits) {
+  return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+// A mark is seen without colour too: bold, on a pale amber.
+const QColor kMarkColour(255, 224, 130);
+constexpr int kLineRole = Qt::UserRole + 1;
+
+}  // namespace
+
+std::string MarkText(Reference reference, const std::string& before) {
+  switch (reference) {
+    case Reference::kLastReading:
+      return "Changed since the last reading (was " + before + ")";
+    case Reference::kCopy:
+      return "Differs from the copy (" + before + " there)";
+    case Reference::kNone:
+      break;
+  }
+  return {};
+}
+
+void BytesModel::Show(FunctionSnapshot snapshot, const FunctionSnapshot* reference,
+                      Reference kind) {
+  beginResetModel();
+  snapshot_ = std::move(snapshot);
+  kind_ = reference != nullptr ? kind : Reference::kNone;
+  before_ = kind_ != Reference::kNone ? reference->bytes : std::vector<uint8_t>{};
+  changed_ = 0;
+  for (size_t i = 0; kind_ != Reference::kNone && i < snapshot_.bytes.size(); ++i) {
+    changed_ += Before(i) != snapshot_.bytes[i] ? 1 : 0;
+  }
+  endResetModel();
+}
+
+std::optional<uint8_t> BytesModel::Before(size_t offset) const {
+  if (offset >= before_.size()) return std::nullopt;
+  return before_[offset];
+}
+
+int BytesModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>((snapshot_.bytes.size() + 15) / 16);
+}
+
+int BytesModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 16; }
+
+QVariant BytesModel::data(const QModelIndex& index, int role) const {
+  const int offset = index.row() * 16 + index.column();
+  if (!index.isValid() || offset >= static_cast<int>(snapshot_.bytes.size())) return {};
+  const size_t at = static_cast<size_t>(offset);
+  const int byte = snapshot_.bytes[at];
+  const bool marked = kind_ != Reference::kNone && Before(at) != snapshot_.bytes[at];
+  switch (role) {
+    case Qt::DisplayRole:
+      return Hex(byte, 2);
+    case Qt::AccessibleTextRole:
+      return QStringLiteral("0x%1: %2").arg(Hex(offset, OffsetDigits()), Hex(byte, 2));
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+      QString name = snapshot_.name ? ToQt(snapshot_.name(offset)) : QString();
+      if (!marked) return name;
+      const std::optional<uint8_t> before = Before(at);
+      const std::string was = before ? "0x" + Hex(*before, 2).toStdString() : "nothing";
+      return ToQt(MarkText(kind_, was)) + QStringLiteral(". ") + name;
+    }
+    case Qt::TextAlignmentRole:
+      return int(Qt::AlignCenter);
+    case Qt::BackgroundRole:
+      return marked ? QVariant(QBrush(kMarkColour)) : QVariant();
+    case Qt::FontRole: {
+      if (!marked) return {};
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
+    default:
+      return {};
+  }
+}
+
+QVariant BytesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Horizontal) return Hex(section, 1);
+  return Hex(section * 16, OffsetDigits());
+}
+
+DecodedTreeModel::DecodedTreeModel() {
+  setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Place"),
+                             QStringLiteral("Value"), QStringLiteral("Access"),
+                             QStringLiteral("Meaning")});
+}
+
+bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
+                            const FunctionSnapshot* reference, Reference kind) {
+  std::unordered_map<std::string, const DecodedItem*> before;
+  if (reference != nullptr && kind != Reference::kNone) {
+    for (const DecodedItem& line : reference->tree) before.emplace(line.key, &line);
+  }
+  bool same = lines.size() == lines_.size();
+  for (size_t i = 0; same && i < lines.size(); ++i) same = lines[i].key == lines_[i].key;
+  if (!same) {
+    removeRows(0, rowCount());
+    items_.clear();
+    std::vector<QStandardItem*> parents;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      QList<QStandardItem*> row;
+      for (int column = 0; column < 5; ++column) {
+        auto* item = new QStandardItem;
+        item->setEditable(false);
+        row.append(item);
+      }
+      row[0]->setData(static_cast<int>(i), kLineRole);
+      const size_t depth = static_cast<size_t>(std::max(lines[i].depth, 0));
+      parents.resize(depth);
+      QStandardItem* parent = depth == 0 ? invisibleRootItem() : parents.back();
+      parent->appendRow(row);
+      parents.push_back(row[0]);
+      items_.push_back(row[0]);
+    }
+  }
+  lines_ = lines;
+  changed_ = 0;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const DecodedItem& line = lines_[i];
+    QStandardItem* first = items_[i];
+    QStandardItem* parent = first->parent() != nullptr ? first->parent() : invisibleRootItem();
+    const int row = first->row();
+    const std::string texts[5] = {line.name, line.place, line.value, line.access, line.meaning};
+    const auto found = before.find(line.key);
+    const bool leaf =
+        line.depth > 0 && (i + 1 == lines_.size() || lines_[i + 1].depth <= line.depth);
+    const bool marked = !before.empty() && line.depth > 0 &&
+                        (found == before.end() || found->second->value != line.value);
+    if (marked && leaf) ++changed_;
+    std::string description = line.place;
+    for (const std::string& part : {line.value, line.access, line.meaning}) {
+      if (!part.empty()) description += ", " + part;
+    }
+    if (marked) {
+      description = MarkText(kind, found == before.end() ? "absent" : found->second->value) + ". " +
+                    description;
+    }
+    QFont font;
+    font.setBold(marked || line.depth == 0);
+    for (int column = 0; column < 5; ++column) {
+      QStandardItem* item = parent->child(row, column);
+      item->setText(ToQt(texts[column]));
+      item->setFont(font);
+      item->setBackground(marked ? QBrush(kMarkColour) : QBrush());
+      item->setData(ToQt(description), Qt::AccessibleDescriptionRole);
+      item->setToolTip(ToQt(description));
+    }
+  }
+  return !same;
+}
+
+const DecodedItem* DecodedTreeModel::LineAt(const QModelIndex& index) const {
+  if (!index.isValid()) return nullptr;
+  const QVariant line = index.siblingAtColumn(0).data(kLineRole);
+  if (!line.isValid()) return nullptr;
+  const size_t at = static_cast<size_t>(line.toInt());
+  return at < lines_.size() ? &lines_[at] : nullptr;
+}
+
+}  // namespace qbus::ui

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <map>
+#include <string>
+
+#include <QAbstractTableModel>
+#include <QStandardItemModel>
+
+#include "ui/ui_types.h"
+
+// The function view's two models: the bytes, 16 a row, and the decoded tree. Each marks what
+// differs from a reference reading (the last one, or a saved copy), on screen and in the
+// description a screen reader speaks.
+namespace qbus::ui {
+
+// What the marks compare with, which their words say.
+enum class Reference { kNone, kLastReading, kCopy };
+
+// "Changed since the last reading (was 0x02)", "Differs from the copy (0x02 there)".
+std::string MarkText(Reference reference, const std::string& before);
+
+class BytesModel : public QAbstractTableModel {
+ public:
+  // Shows `snapshot`, marked against `reference` (ignored when `kind` is kNone).
+  void Show(FunctionSnapshot snapshot, const FunctionSnapshot* reference, Reference kind);
+  const FunctionSnapshot& snapshot() const { return snapshot_; }
+  int changed() const { return changed_; }  // bytes marked
+
+  int rowCount(const QModelIndex& parent) const override;
+  int columnCount(const QModelIndex& parent) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  int OffsetDigits() const { return snapshot_.bytes.size() > 256 ? 3 : 2; }
+  std::optional<uint8_t> Before(size_t offset) const;
+
+  FunctionSnapshot snapshot_;
+  std::vector<uint8_t> before_;  // the reference's bytes; those past its end differ
+  Reference kind_ = Reference::kNone;
+  int changed_ = 0;
+};
+
+// The decoded tree in five columns: name, place, value, access, meaning. A new reading of the
+// same lines rewrites their texts in place, so expansion and the current line stay.
+class DecodedTreeModel : public QStandardItemModel {
+ public:
+  DecodedTreeModel();
+  // True when the lines were rebuilt (not rewritten in place).
+  bool Show(const std::vector<DecodedItem>& lines, const FunctionSnapshot* reference,
+            Reference kind);
+  int changed() const { return changed_; }  // fields (and registers without fields) marked
+  const DecodedItem* LineAt(const QModelIndex& index) const;
+
+ private:
+  std::vector<DecodedItem> lines_;
+  std::vector<QStandardItem*> items_;  // the first column's item of each line
+  int changed_ = 0;
+};
+
+}  // namespace qbus::ui

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/bus_tree_command.h"
 #include "app/function_commands.h"
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
@@ -67,6 +68,7 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
   std::vector<ui::CommandOffer> offers =
       OfferFunctionViews(layer, library.access, functions, environment.class_names, go_to);
+  offers.push_back(OfferBusTree(layer, library.access, functions));
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);
   };

@@ -21,6 +21,9 @@ const char* AccessText(Access access) {
   return "read-write";
 }
 
+// "Reserved", or a reserved field named for what it once was: "Reserved (Link Training Error)".
+bool IsReserved(const char* name) { return std::strncmp(name, "Reserved", 8) == 0; }
+
 std::string Bits(int low, int high) {
   return low == high ? "bit " + std::to_string(low)
                      : "bits " + std::to_string(high) + "-" + std::to_string(low);
@@ -94,7 +97,7 @@ class TreeBuilder {
       line.offset = start;
       line.size = reg.size;
       if (fields.empty()) {
-        line.access = std::strcmp(reg.name, "Reserved") == 0 ? "reserved" : AccessText(reg.access);
+        line.access = IsReserved(reg.name) ? "reserved" : AccessText(reg.access);
         line.meaning = MeaningOf(reg.meaning, value, start, shown);
       }
       lines_.push_back(line);
@@ -108,7 +111,7 @@ class TreeBuilder {
         entry.place = Bits(field.low, field.high);
         entry.value = FieldValue(field_value, bits);
         const Access access = field.access != Access::kReadWrite ? field.access : reg.access;
-        entry.access = std::strcmp(field.name, "Reserved") == 0 ? "reserved" : AccessText(access);
+        entry.access = IsReserved(field.name) ? "reserved" : AccessText(access);
         entry.meaning = MeaningOf(field.meaning, field_value, start, shown);
         entry.key = line.key + " " + entry.place;
         entry.offset = start;

@@ -35,7 +35,7 @@ constexpr FieldName kStatus[] = {
     {3, 3, "Interrupt Status", RO},
     {4, 4, "Capabilities List", RO},
     {5, 5, "66 MHz Capable", RO},
-    {6, 6, "Reserved", RO},
+    {6, 6, "Reserved (User-Definable Features)", RO},
     {7, 7, "Fast Back-to-Back Capable", RO},
     {8, 8, "Master Data Parity Error", W1C},
     {9, 10, "DEVSEL Timing", RO},
@@ -340,7 +340,7 @@ constexpr FieldName kLinkControl[] = {
 constexpr FieldName kLinkStatus[] = {
     {0, 3, "Current Link Speed", RO, kLinkSpeed},
     {4, 9, "Negotiated Link Width", RO, kLinkWidth},
-    {10, 10, "Reserved", RO},
+    {10, 10, "Reserved (Link Training Error)", RO},
     {11, 11, "Link Training", RO},
     {12, 12, "Slot Clock Configuration", RO},
     {13, 13, "Data Link Layer Link Active", RO},
@@ -450,7 +450,9 @@ constexpr FieldName kReservedStatus2[] = {
 constexpr FieldName kLinkStatus2[] = {
     {0, 0, "Current De-emphasis Level", RO},
     {1, 1, "Equalization 8.0 GT/s Complete", RO},
-    {2, 4, "Equalization 8.0 GT/s Phase 1-3 Successful", RO},
+    {2, 2, "Equalization 8.0 GT/s Phase 1 Successful", RO},
+    {3, 3, "Equalization 8.0 GT/s Phase 2 Successful", RO},
+    {4, 4, "Equalization 8.0 GT/s Phase 3 Successful", RO},
     {5, 5, "Link Equalization Request 8.0 GT/s", W1C},
     {6, 6, "Retimer Presence Detected", RO},
     {7, 7, "Two Retimers Presence Detected", RO},

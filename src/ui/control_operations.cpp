@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPointer>
 
+#include "ui/bus_tree_view.h"
 #include "ui/choice_dialogs.h"
 #include "ui/fitted_widgets.h"
 #include "ui/function_view.h"
@@ -209,6 +210,10 @@ CommandOffer WindowLayer::OfferCommand(ControlId id, const std::string& text,
 
 void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {
   RunFunctionView(impl_->window.get(), content);
+}
+
+void WindowLayer::ShowBusTree(const BusTreeContent& content) {
+  RunBusTreeView(impl_->window.get(), content);
 }
 
 void WindowLayer::SetControlName(ControlId id, const std::string& name) {

@@ -66,6 +66,21 @@ struct FunctionViewContent {
   std::function<bool(uint32_t offset, int size)> go_to;
 };
 
+// One line of the bus tree: a root bus or a function, `depth` levels in; `row` is the function's
+// line in the device list (-1 for a bus).
+struct BusTreeItem {
+  int depth = 0;
+  std::string text;
+  int row = -1;
+};
+
+// The bus tree dialog: its lines in order, each after its parent, and what selecting a function
+// line does.
+struct BusTreeContent {
+  std::vector<BusTreeItem> lines;
+  std::function<void(int row)> select;
+};
+
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin
 // raises 4 for a step up, 5 for a step down); the program never reads it.
 struct EventRecord {

@@ -206,6 +206,8 @@ class WindowLayer {
 
   // The function view (function_view.h), modal over the main window.
   void ShowFunctionView(const FunctionViewContent& content);
+  // The bus tree (bus_tree_view.h), modal over the main window.
+  void ShowBusTree(const BusTreeContent& content);
   // Runs `step(0)` .. `step(count - 1)` with a progress dialog and Cancel over the main window
   // when the work lasts (progress_run.h); false when a step failed or the user cancelled.
   bool RunWithProgress(const std::string& title, const std::string& label, int count,

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QtGlobal>
+
+#include "ui/ui_types.h"
+
+QT_BEGIN_NAMESPACE
+class QWidget;
+QT_END_NAMESPACE
+
+namespace qbus::ui {
+
+// A modal dialog over `parent` with the bus tree, every line expanded. Moving to a function's
+// line calls `content.select` with its row; Enter, a double-click, Escape or Close ends it.
+void RunBusTreeView(QWidget* parent, const BusTreeContent& content);
+
+}  // namespace qbus::ui

@@ -43,14 +43,15 @@ void BytesModel::Show(FunctionSnapshot snapshot, const FunctionSnapshot* referen
   before_ = kind_ != Reference::kNone ? reference->bytes : std::vector<uint8_t>{};
   changed_ = 0;
   for (size_t i = 0; kind_ != Reference::kNone && i < snapshot_.bytes.size(); ++i) {
-    changed_ += Before(i) != snapshot_.bytes[i] ? 1 : 0;
+    changed_ += Marked(i) ? 1 : 0;
   }
   endResetModel();
 }
 
-std::optional<uint8_t> BytesModel::Before(size_t offset) const {
-  if (offset >= before_.size()) return std::nullopt;
-  return before_[offset];
+// Only bytes the reference holds are compared: a copy of 256 bytes says nothing of the rest.
+bool BytesModel::Marked(size_t offset) const {
+  return kind_ != Reference::kNone && offset < before_.size() &&
+         before_[offset] != snapshot_.bytes[offset];
 }
 
 int BytesModel::rowCount(const QModelIndex& parent) const {
@@ -64,7 +65,7 @@ QVariant BytesModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || offset >= static_cast<int>(snapshot_.bytes.size())) return {};
   const size_t at = static_cast<size_t>(offset);
   const int byte = snapshot_.bytes[at];
-  const bool marked = kind_ != Reference::kNone && Before(at) != snapshot_.bytes[at];
+  const bool marked = Marked(at);
   switch (role) {
     case Qt::DisplayRole:
       return Hex(byte, 2);
@@ -74,8 +75,7 @@ QVariant BytesModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleDescriptionRole: {
       QString name = snapshot_.name ? ToQt(snapshot_.name(offset)) : QString();
       if (!marked) return name;
-      const std::optional<uint8_t> before = Before(at);
-      const std::string was = before ? "0x" + Hex(*before, 2).toStdString() : "nothing";
+      const std::string was = "0x" + Hex(before_[at], 2).toStdString();
       return ToQt(MarkText(kind_, was)) + QStringLiteral(". ") + name;
     }
     case Qt::TextAlignmentRole:
@@ -108,6 +108,7 @@ DecodedTreeModel::DecodedTreeModel() {
 bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
                             const FunctionSnapshot* reference, Reference kind) {
   std::unordered_map<std::string, const DecodedItem*> before;
+  const size_t reference_size = reference != nullptr ? reference->bytes.size() : 0;
   if (reference != nullptr && kind != Reference::kNone) {
     for (const DecodedItem& line : reference->tree) before.emplace(line.key, &line);
   }
@@ -144,8 +145,10 @@ bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
     const auto found = before.find(line.key);
     const bool leaf =
         line.depth > 0 && (i + 1 == lines_.size() || lines_[i + 1].depth <= line.depth);
+    // A line the reference lacks differs only where the reference holds its bytes.
+    const bool held = line.offset + static_cast<uint32_t>(line.size) <= reference_size;
     const bool marked = !before.empty() && line.depth > 0 &&
-                        (found == before.end() || found->second->value != line.value);
+                        (found == before.end() ? held : found->second->value != line.value);
     if (marked && leaf) ++changed_;
     std::string description = line.place;
     for (const std::string& part : {line.value, line.access, line.meaning}) {

@@ -34,10 +34,10 @@ class BytesModel : public QAbstractTableModel {
 
  private:
   int OffsetDigits() const { return snapshot_.bytes.size() > 256 ? 3 : 2; }
-  std::optional<uint8_t> Before(size_t offset) const;
+  bool Marked(size_t offset) const;
 
   FunctionSnapshot snapshot_;
-  std::vector<uint8_t> before_;  // the reference's bytes; those past its end differ
+  std::vector<uint8_t> before_;  // the reference's bytes
   Reference kind_ = Reference::kNone;
   int changed_ = 0;
 };

@@ -32,15 +32,22 @@ std::string Count(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// "Since the last reading: 2 bytes and 1 field changed." after the reading's own note.
-std::string MarksNote(Reference kind, const std::string& copy, int bytes, int fields) {
+// "Since the last reading: 2 bytes and 1 field changed.", and how much the reference holds when
+// it holds less or more: "The copy holds 256 of 4096 bytes."
+std::string MarksNote(Reference kind, const FunctionSnapshot* reference, size_t size, int bytes,
+                      int fields) {
   const std::string counts =
       Count(bytes, "byte", "bytes") + " and " + Count(fields, "field", "fields");
+  std::string held;
+  if (reference != nullptr && reference->bytes.size() != size) {
+    held = std::string(kind == Reference::kCopy ? " The copy holds " : " The last reading held ") +
+           std::to_string(reference->bytes.size()) + " of " + std::to_string(size) + " bytes.";
+  }
   switch (kind) {
     case Reference::kLastReading:
-      return "Since the last reading: " + counts + " changed.";
+      return "Since the last reading: " + counts + " changed." + held;
     case Reference::kCopy:
-      return "Against " + copy + ": " + counts + " differ.";
+      return "Against " + reference->note + ": " + counts + " differ." + held;
     case Reference::kNone:
       break;
   }
@@ -145,17 +152,15 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
       for (int row = 0; row < decoded.rowCount(); ++row) tree->expand(decoded.index(row, 0));
     }
     note->setText(ToQt(model.snapshot().note));
-    marks->setText(ToQt(
-        MarksNote(kind, copy ? copy->note : std::string(), model.changed(), decoded.changed())));
+    marks->setText(ToQt(MarksNote(kind, reference, model.snapshot().bytes.size(), model.changed(),
+                                  decoded.changed())));
     marks->setVisible(kind != Reference::kNone);
     const QModelIndex again = model.index(std::max(at.row(), 0), std::max(at.column(), 0));
     table->setCurrentIndex(again.isValid() ? again : model.index(0, 0));
   };
   const auto read = [&] {
-    std::optional<FunctionSnapshot> before;
-    if (!model.snapshot().bytes.empty()) before = model.snapshot();
+    if (!model.snapshot().bytes.empty()) last = model.snapshot();
     show(content.read());
-    last = std::move(before);
   };
   // Enter in the offset field moves to that byte; an offset the reading does not hold stays
   // in the field, unmoved.

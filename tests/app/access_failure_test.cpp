@@ -67,13 +67,13 @@ const std::string kNotPastHeader = "ReadPciConfigDwordEx 0x19 0x40 -> 0x0 0xFFFF
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailedRead,
     ::testing::Values(
-        FailedReadCase{
-            "NotRootAbove0x3F",
-            true,
-            kDWordOption,
-            0x10,
-            "Read-DWord" + kFailurePlace + "0x0040 (64)) :  Read failed: needs root from offset 0x40 on",
-            {kNotPastHeader, kIdentifier, kNotPastHeader}},
+        FailedReadCase{"NotRootAbove0x3F",
+                       true,
+                       kDWordOption,
+                       0x10,
+                       "Read-DWord" + kFailurePlace +
+                           "0x0040 (64)) :  Read failed: needs root from offset 0x40 on",
+                       {kNotPastHeader, kIdentifier, kNotPastHeader}},
         FailedReadCase{
             "NotRootAbove0xFF",
             true,
@@ -124,9 +124,10 @@ TEST_F(ProgramTest, ARefusedWriteSaysSoAndIsRecorded) {
     Click(layer(), kWriteButton);
   });
   user_.Then("refused", [this] {
-    EXPECT_EQ(Text(kWriteLine), "Write-Byte" + kFailurePlace + "0x003C (60)) :  Write failed: needs root");
-    EXPECT_EQ(Text(kTestLine),
-              "Test: Read-Byte" + kFailurePlace + "0x003C (60)) :  Hex: 00    Bin: 00000000    Dec: 0");
+    EXPECT_EQ(Text(kWriteLine),
+              "Write-Byte" + kFailurePlace + "0x003C (60)) :  Write failed: needs root");
+    EXPECT_EQ(Text(kTestLine), "Test: Read-Byte" + kFailurePlace +
+                                   "0x003C (60)) :  Hex: 00    Bin: 00000000    Dec: 0");
     EXPECT_EQ(Row(kEditRowFirst, 8), "00000001");
     EXPECT_EQ(Row(kVerifyRowFirst, 8), "00000000");
     SaveScreenshot("refused-write");

@@ -191,8 +191,8 @@ TEST_F(FunctionView, CommandsGoWithTheLibrary) {
     return found;
   };
   user_.Then("offered", [&] {
-    EXPECT_EQ(texts(kDeviceList),
-              (std::vector<std::string>{"View function...", "Save all...", "Find device..."}));
+    EXPECT_EQ(texts(kDeviceList), (std::vector<std::string>{"View function...", "Save all...",
+                                                            "Bus tree...", "Find device..."}));
     EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand), std::vector<std::string>{"Ctrl+D"});
     Click(layer(), kExitButton);
   });

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Whole process on a private Xvfb, through the elevated library and its root helper (started by
 # a fake /usr/bin/pkexec in a private mount namespace, so no password dialog stands in the way):
-# how long the function view of 00:00.0 takes to appear, from Ctrl+D to its window on the X
-# server (seen by a client blocked on the server, so the measuring takes no processor), on an
+# how long the function view of 00:00.0 takes to appear, from Ctrl+D to its window drawn on the X
+# server with the bytes and the decoded tree (seen by a client blocked on the server, so the
+# measuring takes no processor), on an
 # idle machine and beside two busy processes per processor. The view reads the function's whole
 # space in one request to the helper. Reads only. Needs root (for the namespace, and for the
 # helper to read past the first 64 bytes); each figure includes one xdotool start.
@@ -40,7 +41,7 @@ measure() {
     # Without a window manager a closed dialog leaves the focus nowhere: a click gives it back.
     xdotool mousemove $((X + 5)) $((Y + 5)) click 1
     sleep 0.2
-    times+=("$("$build/bin/quoril-bus-map-timer" xdotool key ctrl+d)")
+    times+=("$("$build/bin/quoril-bus-map-timer" xdotool key ctrl+d | cut -d' ' -f2)")
     xdotool search --onlyvisible --name "^00:00.0 " >/dev/null || { echo "no function view" >&2; exit 1; }
     xdotool key Escape
     while xdotool search --onlyvisible --name "^00:00.0 " >/dev/null 2>&1; do sleep 0.05; done
@@ -56,4 +57,4 @@ done
 loaded=$(measure)
 kill "${busy[@]}"
 size=$(stat -c %s /sys/bus/pci/devices/0000:00:00.0/config)
-echo "Function view of 00:00.0 ($size bytes) through the elevated library, key to window (whole process, Xvfb): ms $idle idle (in order; the first loads the PCI ID database for the title); ms $loaded beside two busy processes per processor"
+echo "Function view of 00:00.0 ($size bytes) through the elevated library, Ctrl+D to the drawn view and tree (whole process, Xvfb): ms $idle idle (in order; the first loads the PCI ID database for the title); ms $loaded beside two busy processes per processor"

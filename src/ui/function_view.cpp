@@ -114,7 +114,8 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
     tree->header()->resizeSection(column, width);
     tree_width += width;
   }
-  tree_width += metrics.horizontalAdvance(QStringLiteral("L0s and L1, 16 GT/s")) + 32;
+  tree_width +=
+      metrics.horizontalAdvance(QStringLiteral("Advanced Error Reporting capability")) + 32;
   split->setChildrenCollapsible(false);
   note->setBuddy(table);
   jump_label->setBuddy(jump);
@@ -124,6 +125,10 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   interval->setValue(1000);
   interval->setSuffix(QStringLiteral(" ms"));
   interval->setAccessibleName(QStringLiteral("Watch interval"));
+  interval->setAccessibleDescription(
+      QStringLiteral("How often Watch reads the function again: 100 ms or more"));
+  watch->setAccessibleDescription(
+      QStringLiteral("Reads the function again at the interval and marks what changed"));
   marks->setAccessibleName(QStringLiteral("Marks"));
   auto* jump_row = new QHBoxLayout;
   jump_row->addWidget(jump_label);

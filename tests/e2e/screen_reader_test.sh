@@ -4,9 +4,9 @@
 # own D-Bus session and accessibility bus on a private X server, READ the Command register with
 # the real pointer, then walk the tree over AT-SPI with no hover and no focus. Every bit box and
 # result line has its description, the names were read only when the walk asked, and nothing
-# was written. The selectors and the device list have names. Set value's refusal, Go to register
-# and the function view, opened from the keyboard, show their reason, fields, lines and bytes on
-# the bus too.
+# was written. The selectors and the device list have names. Set value's refusal, Go to register,
+# the function view and the bus tree, opened from the keyboard, show their reason, fields, lines,
+# bytes and decoded registers on the bus too.
 #   screen_reader_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -60,6 +60,16 @@ xdotool key ctrl+d  # the window takes the keyboard back itself, with no window 
 for _ in \$(seq 50); do xdotool search --onlyvisible --name "^00:00.0 " >/dev/null && break; sleep 0.1; done
 timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/view.txt"
 xdotool key Escape
+sleep 0.3
+# The bus tree, from the device list's menu by keyboard.
+xdotool mousemove \$((X + 100)) \$((Y + 240)) click 1
+sleep 0.3
+xdotool key Menu
+sleep 0.5
+xdotool key Down Down Down Return
+for _ in \$(seq 50); do xdotool search --onlyvisible --name "^Bus tree" >/dev/null && break; sleep 0.1; done
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/bus.txt"
+xdotool key Escape
 kill \$program
 SESSION
 chmod +x "$work/session.sh"
@@ -95,4 +105,11 @@ view=$work/view.txt
 grep -q '^dialog|00:00.0 Host bridge: ' "$view" || fail "no function view on the bus: $(grep '^dialog' "$view")"
 [ "$(grep -c '^cell|' "$view")" -eq 256 ] || fail "$(grep -c '^cell|' "$view") of 256 bytes"
 grep -qx 'cell|0x04: 06|Command (0x04)' "$view" || fail "byte 4: $(grep '^cell|0x04' "$view")"
-echo "3 passed, 0 failed"
+grep -q '^tree.*|Decoded registers|' "$view" || fail "the decoded tree has no name: $(grep '^tree' "$view" | head -3)"
+grep -q '|Vendor ID|0x00, 0x8086, read-only$' "$view" || fail "Vendor ID: $(grep 'Vendor ID' "$view")"
+grep -q '^check box|Watch, every|' "$view" || fail "the watch box: $(grep '^check box' "$view")"
+grep -q '|Watch interval|How often Watch reads' "$view" || fail "the interval: $(grep 'Watch interval' "$view")"
+bus=$work/bus.txt
+grep -q '^tree.*|Bus tree|' "$bus" || fail "no bus tree on the bus: $(grep -c . "$bus") lines"
+grep -q '|00:02.0 VGA compatible controller: ' "$bus" || fail "the bus tree's lines: $(grep -c '00:' "$bus")"
+echo "4 passed, 0 failed"

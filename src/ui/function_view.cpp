@@ -105,7 +105,7 @@ void RunFunctionView(QWidget* parent, const FunctionViewContent& content) {
   tree->header()->setStretchLastSection(true);
   // Columns sized from their widest usual text, not measured over every line.
   const QFontMetrics metrics(tree->font());
-  const char* widest[] = {"Uncorrectable Error Severity", "bits 31-16", "0x00000000",
+  const char* widest[] = {"Enable Clock Power Management", "bits 31-16", "0x00000000",
                           "write 1 to clear"};
   int tree_width = 0;
   for (int column = 0; column < 4; ++column) {

@@ -68,6 +68,16 @@ void MachineWritesWord(uint32_t location, uint32_t offset, uint16_t value) {
   dlclose(library);
 }
 
+// The view as the README shows it: the tree opened at `line`, the table at `byte`.
+void Picture(QDialog* dialog, const QModelIndex& line, const QModelIndex& byte, const char* name) {
+  auto* tree = dialog->findChild<QTreeView*>();
+  tree->setCurrentIndex(line);
+  tree->scrollTo(line, QAbstractItemView::PositionAtCenter);
+  dialog->findChild<QTableView*>()->setCurrentIndex(byte);
+  QDir().mkpath(QBUS_SCREENSHOT_DIR);
+  dialog->grab().save(QString(QBUS_SCREENSHOT_DIR "/") + name + ".png");
+}
+
 struct TreeGoToRow {
   const char* name;
   std::vector<const char*> path;
@@ -150,39 +160,39 @@ TEST_F(DecodedView, AWatchMarksWhatChangedSinceTheLastReading) {
   size_t watch_start = 0, reads_when_closed = 0;
   user_.Then("bus 1, Ctrl+D", [&] {
     PressInSelector(kBusSelector, Qt::Key_Up, 1);
-    OnNextDialog(
-        [&](QDialog* dialog, QLineEdit*) {
-          auto* tree = dialog->findChild<QTreeView*>();
-          const QAbstractItemModel* lines = tree->model();
-          const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
-          auto* interval = dialog->findChild<QSpinBox*>();
-          auto* watch = dialog->findChild<QCheckBox*>();
-          interval->setValue(50);
-          EXPECT_EQ(interval->value(), 100) << "no faster than 100 ms";
-          EXPECT_EQ(Marks(dialog), "(hidden)");
+    OnNextDialog([&](QDialog* dialog, QLineEdit*) {
+      auto* tree = dialog->findChild<QTreeView*>();
+      const QAbstractItemModel* lines = tree->model();
+      const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
+      auto* interval = dialog->findChild<QSpinBox*>();
+      auto* watch = dialog->findChild<QCheckBox*>();
+      interval->setValue(50);
+      EXPECT_EQ(interval->value(), 100) << "no faster than 100 ms";
+      EXPECT_EQ(Marks(dialog), "(hidden)");
 
-          MachineWritesWord(0x100, 0x88, 0x0142);  // ASPM Control: L1
-          watch_start = AccessLines().size();
-          watch->click();
-          ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > watch_start; }, 5000));
-          EXPECT_EQ(Marks(dialog), "Since the last reading: 1 byte and 1 field changed.");
-          EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})),
-                    "Changed since the last reading (was 0x0140). 0x88, 0x0142");
-          EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control", "ASPM Control"})),
-                    "Changed since the last reading (was 0x0). bits 1-0, 0x2, read-write, L1");
-          EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Status", "Current Link Speed"})),
-                    "bits 3-0, 0x1, read-only, 2.5 GT/s");
-          EXPECT_EQ(Description(bytes->index(8, 8)),
-                    "Changed since the last reading (was 0x40). PCI Express Link Control (0x88)");
+      MachineWritesWord(0x100, 0x88, 0x0142);  // ASPM Control: L1
+      watch_start = AccessLines().size();
+      watch->click();
+      ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > watch_start; }, 5000));
+      EXPECT_EQ(Marks(dialog), "Since the last reading: 1 byte and 1 field changed.");
+      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})),
+                "Changed since the last reading (was 0x0140). 0x88, 0x0142");
+      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control", "ASPM Control"})),
+                "Changed since the last reading (was 0x0). bits 1-0, 0x2, read-write, L1");
+      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Status", "Current Link Speed"})),
+                "bits 3-0, 0x1, read-only, 2.5 GT/s");
+      EXPECT_EQ(Description(bytes->index(8, 8)),
+                "Changed since the last reading (was 0x40). PCI Express Link Control (0x88)");
+      Picture(dialog, Line(lines, {"PCI Express", "Link Control", "ASPM Control"}),
+              bytes->index(8, 8), "function-view-watch");
 
-          const size_t first = AccessLines().size();
-          ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > first; }, 5000));
-          EXPECT_EQ(Marks(dialog), "Since the last reading: 0 bytes and 0 fields changed.");
-          EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})), "0x88, 0x0142");
-          dialog->reject();
-          reads_when_closed = AccessLines().size();
-        },
-        "function-view-watch");
+      const size_t first = AccessLines().size();
+      ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > first; }, 5000));
+      EXPECT_EQ(Marks(dialog), "Since the last reading: 0 bytes and 0 fields changed.");
+      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})), "0x88, 0x0142");
+      dialog->reject();
+      reads_when_closed = AccessLines().size();
+    });
     PressShortcut(Qt::Key_D);
   });
   user_.Then("EXIT", [&] {
@@ -224,28 +234,28 @@ TEST_P(CompareWithCopy, MarksWhatDiffers) {
   AnswerMessageBoxes();
   user_.Then("bus 1, Ctrl+D, Compare with copy...", [&] {
     PressInSelector(kBusSelector, Qt::Key_Up, 1);
-    OnNextDialog(
-        [&](QDialog* dialog, QLineEdit*) {
-          const QAbstractItemModel* lines = dialog->findChild<QTreeView*>()->model();
-          const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
-          SaveTo(copy);  // the open dialog takes a name as the save dialog does
-          Button(dialog, "Co&mpare with copy...")->click();
-          std::string marks = Marks(dialog);
-          const size_t path = marks.find(copy.string());
-          if (path != std::string::npos) marks.replace(path, copy.string().size(), "PATH");
-          EXPECT_EQ(marks.substr(0, row.marks.size()), row.marks);
-          if (row.name == std::string("TwoBytesOfTheSameFunction")) {
-            EXPECT_EQ(Description(Line(lines, {"Header", "Command", "Bus Master Enable"})),
-                      "Differs from the copy (0 there). bit 2, 1, read-write");
-            EXPECT_EQ(Description(bytes->index(0, 4)),
-                      "Differs from the copy (0x03 there). Command (0x04)");
-            EXPECT_EQ(Description(bytes->index(0, 5)), "Command (0x04)");
-            Button(dialog, "Stop co&mparing")->click();
-            EXPECT_EQ(Marks(dialog), "(hidden)");
-          }
-          dialog->reject();
-        },
-        row.name == std::string("TwoBytesOfTheSameFunction") ? "function-view-compare" : "");
+    OnNextDialog([&](QDialog* dialog, QLineEdit*) {
+      const QAbstractItemModel* lines = dialog->findChild<QTreeView*>()->model();
+      const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
+      SaveTo(copy);  // the open dialog takes a name as the save dialog does
+      Button(dialog, "Co&mpare with copy...")->click();
+      std::string marks = Marks(dialog);
+      const size_t path = marks.find(copy.string());
+      if (path != std::string::npos) marks.replace(path, copy.string().size(), "PATH");
+      EXPECT_EQ(marks.substr(0, row.marks.size()), row.marks);
+      if (row.name == std::string("TwoBytesOfTheSameFunction")) {
+        EXPECT_EQ(Description(Line(lines, {"Header", "Command", "Bus Master Enable"})),
+                  "Differs from the copy (0 there). bit 2, 1, read-write");
+        EXPECT_EQ(Description(bytes->index(0, 4)),
+                  "Differs from the copy (0x03 there). Command (0x04)");
+        EXPECT_EQ(Description(bytes->index(0, 5)), "Command (0x04)");
+        Picture(dialog, Line(lines, {"Header", "Command", "Bus Master Enable"}), bytes->index(0, 4),
+                "function-view-compare");
+        Button(dialog, "Stop co&mparing")->click();
+        EXPECT_EQ(Marks(dialog), "(hidden)");
+      }
+      dialog->reject();
+    });
     PressShortcut(Qt::Key_D);
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });

@@ -7,7 +7,7 @@
 #include <map>
 #include <string_view>
 
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 #include "access/sim/machine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

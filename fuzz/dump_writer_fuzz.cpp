@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "access/sim/dump_parser.h"
+#include "config_space/dump_parser.h"
 #include "config_space/function_dump.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bytes.resize(length, 0xA5);
   const std::string text =
       qbus::config_space::FormatFunctionDump(location, "Fuzzed: device", bytes);
-  const auto parsed = qbus::access::sim::ParseDump(text, "fuzz");
+  const auto parsed = qbus::config_space::ParseDump(text, "fuzz");
   if (!parsed.error.empty() || parsed.functions.size() != 1) std::abort();
   const auto& [at, image] = *parsed.functions.begin();
   if (at != location) std::abort();

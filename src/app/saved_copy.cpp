@@ -27,21 +27,24 @@ SavedFunction ReadSavedFunction(const std::string& path, uint32_t location, uint
   if (fd < 0) return Failure(path, std::strerror(errno));
   struct stat info {};
   std::string text;
-  bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  int error = 0;
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   if (regular && info.st_size <= kMaxCopyBytes) {
     text.resize(static_cast<size_t>(info.st_size));
     size_t done = 0;
     while (done < text.size()) {
       const ssize_t got = read(fd, text.data() + done, text.size() - done);
       if (got < 0 && errno == EINTR) continue;
+      if (got < 0) error = errno;
       if (got <= 0) break;
       done += static_cast<size_t>(got);
     }
-    text.resize(done);
+    text.resize(done);  // a file that shrank meanwhile is read as it now ends
   }
   close(fd);
   if (!regular) return Failure(path, "not a regular file");
   if (info.st_size > kMaxCopyBytes) return Failure(path, "larger than 64 MiB");
+  if (error != 0) return Failure(path, std::strerror(error));
 
   config_space::ParsedDump dump = config_space::ParseDump(text, path, domain);
   if (!dump.error.empty()) {

@@ -94,6 +94,7 @@ constexpr FlagRow kFlags[] = {
     {"MSI-X", "", "Enable", "Message Control", "MSI-X Enable"},
     {"MSI-X", "", "Masked", "Message Control", "Function Mask"},
 
+    {"PCI Express", "", "Slot", "Capabilities", "Slot Implemented"},
     {"PCI Express", "DevCap", "ExtTag", "Device Capabilities", "Extended Tag Field Supported"},
     {"PCI Express", "DevCap", "AttnBtn", "Device Capabilities", "Attention Button Present (PCI Express 1.0)"},
     {"PCI Express", "DevCap", "AttnInd", "Device Capabilities", "Attention Indicator Present (PCI Express 1.0)"},
@@ -378,9 +379,10 @@ std::vector<Printed> ReadLspci(const std::string& text) {
     if (depth == 1 && std::regex_match(body, match, capability)) {
       block = std::stoi(match[1].str(), nullptr, 16);
       key.clear();
-      body = match[2].str();  // "MSI: Enable+ Count=1/1": flags on the title line
+      // Flags on the title line: "MSI: Enable+ Count=1/1", "Express (v2) Root Port (Slot+)".
+      body = match[2].str();
       const size_t colon = body.find(':');
-      body = colon == std::string::npos ? std::string() : body.substr(colon + 1);
+      if (colon != std::string::npos) body = body.substr(colon + 1);
     } else if (depth <= 2 && std::regex_match(body, match, entry) && !(depth == 2 && block < 0)) {
       key = match[1].str();
       body = match[2].str();
@@ -406,6 +408,9 @@ std::vector<std::tuple<std::string, std::string, bool>> Flags(const std::string&
   std::string sub;
   std::istringstream words(std::regex_replace(text, std::regex("[,;]"), " "));
   for (std::string word; words >> word;) {
+    if (word.size() > 2 && word.front() == '(' && word.back() == ')') {
+      word = word.substr(1, word.size() - 2);  // "(Slot+)"
+    }
     if (word.size() > 1 && word.back() == ':') {
       sub = word.substr(0, word.size() - 1);
     } else if (word.size() > 1 && (word.back() == '+' || word.back() == '-')) {

@@ -7,11 +7,12 @@
 #include <map>
 #include <string_view>
 
-#include "config_space/dump_parser.h"
 #include "access/sim/machine.h"
+#include "config_space/dump_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qbus::access::sim;
+  using namespace qbus::config_space;
   ParsedDump dump = ParseDump(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz");
   if (!dump.error.empty()) {
     if (!dump.functions.empty()) std::abort();  // a refused dump loads nothing

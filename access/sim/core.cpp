@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include "access/sim/default_machine.h"
-#include "access/sim/dump_file.h"
+#include "config_space/dump_file.h"
 
 namespace qbus::access::sim {
 namespace {
@@ -50,9 +50,10 @@ bool Core::Init() {
                  options_.domain_text.c_str());
     return false;
   }
-  ParsedDump dump = options_.dump_path.empty()
-                        ? ParseDump(kDefaultMachineDump, "built-in machine", *domain)
-                        : LoadDumpFile(options_.dump_path, *domain);
+  config_space::ParsedDump dump =
+      options_.dump_path.empty()
+          ? config_space::ParseDump(kDefaultMachineDump, "built-in machine", *domain)
+          : config_space::LoadDumpFile(options_.dump_path, *domain);
   if (!dump.error.empty()) {
     std::fprintf(stderr, "quoril-bus simulator: %s\n", dump.error.c_str());
     return false;

@@ -3,7 +3,7 @@
 
 namespace qbus::access::sim {
 
-Machine::Machine(MachineImage image) {
+Machine::Machine(config_space::MachineImage image) {
   for (auto& [location, function] : image) {
     present_.set(location);
     functions_.emplace(location, Function{std::move(function), nullptr});

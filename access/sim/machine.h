@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "access/common/config_access.h"
-#include "access/sim/dump_file.h"
 #include "access/sim/write_model.h"
+#include "config_space/dump_file.h"
 
 // A simulated PCI machine: the functions of a dump, with writes following the write model.
 // Changes live as long as the object. A function's write masks are made at its first write, so
@@ -19,7 +19,7 @@ namespace qbus::access::sim {
 
 class Machine {
  public:
-  explicit Machine(MachineImage image);
+  explicit Machine(config_space::MachineImage image);
 
   bool Present(uint32_t location) const { return location < kLocationCount && present_[location]; }
 
@@ -34,7 +34,7 @@ class Machine {
 
  private:
   struct Function {
-    FunctionImage image;
+    config_space::FunctionImage image;
     std::unique_ptr<WriteMasks> masks;  // made at the first write
   };
   // The function when the access fits it, else null.

@@ -12,7 +12,7 @@
 namespace qbus::access::sim {
 namespace {
 
-uint32_t Dword(const FunctionImage& image, uint32_t offset) {
+uint32_t Dword(const config_space::FunctionImage& image, uint32_t offset) {
   return FromLittleEndian(&image.bytes[offset], 4);
 }
 
@@ -27,7 +27,7 @@ uint32_t SizedAddressMask(uint32_t address, uint32_t address_bits, uint32_t defa
 }
 
 // Masks of the BARs from `first` to `last`; returns nothing, fills `writable`.
-void AddBars(const FunctionImage& image, uint32_t first, uint32_t last,
+void AddBars(const config_space::FunctionImage& image, uint32_t first, uint32_t last,
              std::vector<uint8_t>& writable) {
   for (uint32_t offset = first; offset <= last; offset += 4) {
     const uint32_t bar = Dword(image, offset);
@@ -44,13 +44,15 @@ void AddBars(const FunctionImage& image, uint32_t first, uint32_t last,
   }
 }
 
-void AddRom(const FunctionImage& image, uint32_t offset, std::vector<uint8_t>& writable) {
+void AddRom(const config_space::FunctionImage& image, uint32_t offset,
+            std::vector<uint8_t>& writable) {
   const uint32_t rom = Dword(image, offset);
   if (rom != 0) SetDwordMask(writable, offset, SizedAddressMask(rom & ~0x7FFu, ~0x7FFu, 0x800) | 1);
 }
 
 // Reads the bytes the dump holds, for the capability walk.
-std::optional<uint32_t> ReadHeld(const FunctionImage& image, uint32_t offset, uint32_t width) {
+std::optional<uint32_t> ReadHeld(const config_space::FunctionImage& image, uint32_t offset,
+                                 uint32_t width) {
   if (offset + width > image.bytes.size()) return std::nullopt;
   for (uint32_t i = 0; i < width; ++i) {
     if (!image.held[offset + i]) return std::nullopt;
@@ -87,8 +89,8 @@ void ApplyRegister(const config_space::RegisterName& reg, uint32_t start,
 // Every register the tables name in a capability the function has takes its fields' kinds.
 // A register the capability does not reach (past its length: MSI without 64-bit addresses or
 // masking, PCI Express version 1) is left as the rest of the space.
-void ApplyCapabilityTables(const config_space::ConfigLayout& layout, const FunctionImage& image,
-                           WriteMasks& masks) {
+void ApplyCapabilityTables(const config_space::ConfigLayout& layout,
+                           const config_space::FunctionImage& image, WriteMasks& masks) {
   for (const config_space::CapabilityAt& capability : layout.capabilities) {
     const config_space::CapabilityName* name =
         capability.extended ? config_space::FindExtendedCapability(capability.id)
@@ -113,7 +115,7 @@ void ApplyCapabilityTables(const config_space::ConfigLayout& layout, const Funct
 
 }  // namespace
 
-WriteMasks BuildWriteMasks(const FunctionImage& image) {
+WriteMasks BuildWriteMasks(const config_space::FunctionImage& image) {
   const size_t size = image.bytes.size();
   WriteMasks masks{std::vector<uint8_t>(size, 0), std::vector<uint8_t>(size, 0)};
   std::vector<uint8_t>& writable = masks.writable;

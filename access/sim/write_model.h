@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "access/sim/dump_file.h"
+#include "config_space/dump_file.h"
 
 // Which bits of a simulated function's configuration space take a write, built from the
 // function's own bytes. The model follows real registers:
@@ -32,7 +32,7 @@ struct WriteMasks {
   std::vector<uint8_t> clear_on_one;  // bits a written 1 clears
 };
 
-WriteMasks BuildWriteMasks(const FunctionImage& image);
+WriteMasks BuildWriteMasks(const config_space::FunctionImage& image);
 
 // The byte after a write of `written` to a byte holding `old` under the two masks.
 constexpr uint8_t ApplyWrite(uint8_t old, uint8_t written, uint8_t writable, uint8_t clear_on_one) {

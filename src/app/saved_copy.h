@@ -16,7 +16,7 @@ struct SavedFunction {
 };
 
 // The function at `location` of `domain` in the file at `path`, or else its first function of
-// that domain. Only a regular file of at most 64 MiB is read; opening never blocks.
+// that domain; read as the simulated machine reads a dump (config_space/dump_file.h).
 SavedFunction ReadSavedFunction(const std::string& path, uint32_t location, uint32_t domain);
 
 }  // namespace qbus::app

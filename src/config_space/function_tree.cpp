@@ -9,18 +9,6 @@
 namespace qbus::config_space {
 namespace {
 
-const char* AccessText(Access access) {
-  switch (access) {
-    case Access::kReadOnly:
-      return "read-only";
-    case Access::kWriteOneToClear:
-      return "write 1 to clear";
-    case Access::kReadWrite:
-      break;
-  }
-  return "read-write";
-}
-
 // "Reserved", or a reserved field named for what it once was: "Reserved (Link Training Error)".
 bool IsReserved(const char* name) { return std::strncmp(name, "Reserved", 8) == 0; }
 
@@ -97,7 +85,7 @@ class TreeBuilder {
       line.offset = start;
       line.size = reg.size;
       if (fields.empty()) {
-        line.access = IsReserved(reg.name) ? "reserved" : AccessText(reg.access);
+        line.access = IsReserved(reg.name) ? "reserved" : AccessName(reg.access);
         line.meaning = MeaningOf(reg.meaning, value, start, shown);
       }
       lines_.push_back(line);
@@ -111,7 +99,7 @@ class TreeBuilder {
         entry.place = Bits(field.low, field.high);
         entry.value = FieldValue(field_value, bits);
         const Access access = field.access != Access::kReadWrite ? field.access : reg.access;
-        entry.access = IsReserved(field.name) ? "reserved" : AccessText(access);
+        entry.access = IsReserved(field.name) ? "reserved" : AccessName(access);
         entry.meaning = MeaningOf(field.meaning, field_value, start, shown);
         entry.key = line.key + " " + entry.place;
         entry.offset = start;

@@ -137,10 +137,9 @@ std::string FieldMeaning(const ByteOwner& place, const FieldName* field, const S
   return meaning.empty() ? meaning : std::string(field->name) + " = " + meaning;
 }
 
+// Read-write is the rule and goes unsaid.
 const char* AccessNote(Access access) {
-  return access == Access::kReadOnly          ? "read-only"
-         : access == Access::kWriteOneToClear ? "write 1 to clear"
-                                              : nullptr;
+  return access == Access::kReadWrite ? nullptr : AccessName(access);
 }
 
 }  // namespace

@@ -936,6 +936,18 @@ const CapabilityName* Find(const CapabilityName (&table)[N], int id) {
 
 }  // namespace
 
+const char* AccessName(Access access) {
+  switch (access) {
+    case Access::kReadOnly:
+      return "read-only";
+    case Access::kWriteOneToClear:
+      return "write 1 to clear";
+    case Access::kReadWrite:
+      break;
+  }
+  return "read-write";
+}
+
 std::span<const RegisterName> CommonHeader() { return kCommon; }
 
 std::span<const FieldName> BarFields(BarKind kind) {

@@ -10,6 +10,8 @@
 namespace qbus::config_space {
 
 enum class Access { kReadWrite, kReadOnly, kWriteOneToClear };
+// "read-write", "read-only", "write 1 to clear".
+const char* AccessName(Access access);
 
 // What a field's value means where the standard defines it (value_meanings.h).
 enum class Meaning {
@@ -36,15 +38,15 @@ enum class Meaning {
   kUpperBase,       // the upper half: the 64-bit base with the lower half
   kCapabilityId,
   kExtendedCapabilityId,
-  kMessageCount,    // MSI: 1 << value messages
-  kTableSize,       // MSI-X: value + 1 entries
-  kTimeoutRanges,   // Completion Timeout Ranges Supported: A to D
-  kTimeoutValue,    // Completion Timeout Value: the range it picks
-  kObffSupport,     // none, message, WAKE#, both
-  kObffControl,     // disabled, variation A, variation B, WAKE#
-  kLtrLatency,      // value times 32 to the power of the scale (bits 12-10), in ns
-  kBarSizes,        // bit 4: 1 MB ... each one supported
-  kBarSize,         // 1 MB << value
+  kMessageCount,   // MSI: 1 << value messages
+  kTableSize,      // MSI-X: value + 1 entries
+  kTimeoutRanges,  // Completion Timeout Ranges Supported: A to D
+  kTimeoutValue,   // Completion Timeout Value: the range it picks
+  kObffSupport,    // none, message, WAKE#, both
+  kObffControl,    // disabled, variation A, variation B, WAKE#
+  kLtrLatency,     // value times 32 to the power of the scale (bits 12-10), in ns
+  kBarSizes,       // bit 4: 1 MB ... each one supported
+  kBarSize,        // 1 MB << value
 };
 
 struct FieldName {

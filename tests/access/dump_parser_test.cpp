@@ -6,12 +6,14 @@
 #include <sstream>
 
 #include "access/sim/core.h"
-#include "access/sim/dump_file.h"
+#include "config_space/dump_file.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace qbus::access::sim {
 namespace {
+
+using namespace config_space;
 
 ParsedDump Parse(const std::string& text) { return ParseDump(text, "test.dump"); }
 

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "access/sim/dump_file.h"
+#include "config_space/dump_file.h"
 
 namespace qbus::access::sim {
 namespace {
+
+using namespace config_space;
 
 // One endpoint (00:02.0) and one bridge (00:1c.0), with the registers each write rule needs.
 constexpr char kDump[] =

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "access/sim/dump_file.h"
+#include "config_space/dump_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace qbus::access::sim {
+namespace qbus::config_space {
 namespace {
 
 constexpr size_t kBlockBytes = size_t{1} << 20;
@@ -66,4 +66,4 @@ ParsedDump LoadDumpFile(const std::string& path, uint32_t domain) {
   return parser.Finish();
 }
 
-}  // namespace qbus::access::sim
+}  // namespace qbus::config_space

@@ -4,7 +4,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all configure build program test run demo bench check fuzz clean
+.PHONY: all configure build program test run sim demo bench check fuzz clean
 
 all: build
 
@@ -39,6 +39,10 @@ run: program
 	  echo "No display found: running 'make demo' on a virtual X server instead."; \
 	  $(MAKE) --no-print-directory demo; \
 	fi
+
+# The window on the simulated machine: an absolute folder, so it cannot miss from any directory.
+sim: program
+	@LD_LIBRARY_PATH=$(abspath $(BUILD))/sim $(BUILD)/bin/quoril-bus
 
 demo: program
 	@scripts/demo $(BUILD)

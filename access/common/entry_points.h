@@ -60,6 +60,10 @@ QBUS_EXPORT uint32_t GetPciDomainEx(void) noexcept;
 // does), so the program must not keep one of its own.
 QBUS_EXPORT uint32_t RecordsWritesEx(void) noexcept;
 
+// 1 when the machine the library presents is a simulated one, not this computer's hardware, so
+// the window can say so. Exported by the simulated library alone.
+QBUS_EXPORT uint32_t IsSimulatedMachineEx(void) noexcept;
+
 }  // extern "C"
 
 namespace qbus::access {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The entry points of the simulated library (entry_exports.h): each a checked call into one
-// Core, followed by its trace line; and the domain the machine presents.
+// Core, followed by its trace line; the domain the machine presents; and that it is simulated.
 #include "access/common/entry_exports.h"
 #include "access/sim/core.h"
 
@@ -27,3 +27,5 @@ extern "C" uint32_t GetPciDomainEx(void) noexcept {
   const auto& core = qbus::access::Entries<SimulatedLibrary>::core;
   return core ? core->domain() : 0;
 }
+
+extern "C" uint32_t IsSimulatedMachineEx(void) noexcept { return 1; }

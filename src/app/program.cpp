@@ -18,6 +18,9 @@ namespace qbus::app {
 const char kWindowTitle[] =
     "Quoril Bus - Read / Write  (WinRing0 interface, Copyright (c) 2007-2009 OpenLibSys.org)";
 
+const char kSimulatedTitleSuffix[] = "  [simulated machine]";
+const char kSimulatedDeviceListName[] = "PCI functions (simulated machine)";
+
 int CompensatedFontSize(int nominal, int dots_per_inch) {
   if (dots_per_inch <= 0) dots_per_inch = 96;
   return static_cast<int>(nominal / (dots_per_inch / 96.0));
@@ -57,6 +60,11 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
     layer.ShowMessage(title, text);
   };
   if (!hw::BindFile(library_file, show_message, &library)) return 0;
+  // A simulated machine says so wherever the user looks for the machine: the title bar and the
+  // device list's name, which a screen reader reads.
+  const bool simulated =
+      library.access.IsSimulatedMachineEx != nullptr && library.access.IsSimulatedMachineEx() == 1;
+  if (simulated) layer.SetWindowTitle(0, std::string(kWindowTitle) + kSimulatedTitleSuffix);
   // Where the library's privileged side records each write itself, a record sent from here
   // would be a second, unprivileged copy.
   if (library.access.RecordsWritesEx != nullptr && library.access.RecordsWritesEx() == 1) {
@@ -64,6 +72,7 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   }
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
+  if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
   std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
   std::vector<ui::CommandOffer> offers =

@@ -32,6 +32,8 @@ struct HardwareAccess {
   uint32_t (*GetPciDomainEx)();
   // 1 when the library's privileged side records every write in the system log itself.
   uint32_t (*RecordsWritesEx)();
+  // 1 when the library presents a simulated machine; absent: the real one.
+  uint32_t (*IsSimulatedMachineEx)();
 };
 
 }  // namespace qbus::hw

@@ -46,6 +46,8 @@ static_assert(
     kSameShape<decltype(HardwareAccess::GetAccessStateEx), decltype(&::GetAccessStateEx)>);
 static_assert(kSameShape<decltype(HardwareAccess::RecordsWritesEx), decltype(&::RecordsWritesEx)>);
 static_assert(kSameShape<decltype(HardwareAccess::GetPciDomainEx), decltype(&::GetPciDomainEx)>);
+static_assert(
+    kSameShape<decltype(HardwareAccess::IsSimulatedMachineEx), decltype(&::IsSimulatedMachineEx)>);
 
 constexpr char kErrorTitle[] = "Fehler !";
 constexpr char kCannotOpen[] = "Kann WinRing0 nicht öffnen !";
@@ -75,6 +77,7 @@ bool LookUpEntryPoints(void* handle, HardwareAccess* a) {
   LookUp(handle, "GetAccessStateEx", &a->GetAccessStateEx);
   LookUp(handle, "RecordsWritesEx", &a->RecordsWritesEx);
   LookUp(handle, "GetPciDomainEx", &a->GetPciDomainEx);
+  LookUp(handle, "IsSimulatedMachineEx", &a->IsSimulatedMachineEx);
   return found;
 }
 
@@ -105,7 +108,8 @@ bool Bind(const ShowMessageFn& show_message, LoadedLibrary* library) {
 bool BindFile(const std::string& file_name, const ShowMessageFn& show_message,
               LoadedLibrary* library) {
   *library = LoadedLibrary();
-  void* handle = dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // An empty name would make dlopen hand back the program itself.
+  void* handle = file_name.empty() ? nullptr : dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
   HardwareAccess access{};
   if (handle != nullptr && !LookUpEntryPoints(handle, &access)) {
     dlclose(handle);

@@ -26,6 +26,11 @@ WindowLayer::~WindowLayer() {
   impl_->fonts.clear();
 }
 
+void WindowLayer::SetWindowTitle(int window, const std::string& title) {
+  if (window != 0 || !impl_->window) return;
+  impl_->window->setWindowTitle(QString::fromStdString(title));
+}
+
 int WindowLayer::OpenMainWindow(int window, int x, int y, int width, int height,
                                 const std::string& title, uint32_t flags) {
   if (window != 0 || impl_->window || width <= 0 || height <= 0) return 0;

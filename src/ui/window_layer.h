@@ -75,6 +75,9 @@ class WindowLayer {
   // A non-zero handle of the open window `window`, 0 otherwise.
   uintptr_t WindowHandle(int window) const;
 
+  // Replaces the title of the open main window `window`; does nothing when none is open.
+  void SetWindowTitle(int window, const std::string& title);
+
   // The vertical display resolution D in dots per inch of the main window's screen (or of the
   // primary screen before the window opens), or the one given in LayerOptions.
   int DisplayResolution() const;

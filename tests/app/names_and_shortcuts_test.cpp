@@ -205,7 +205,7 @@ TEST_F(NamesAndShortcuts, ShiftF1ShowsTheFocusedDescriptionAndSelectorsHaveNames
                                                         {kDeviceSelector, "Device"},
                                                         {kFunctionSelector, "Function"},
                                                         {kOffsetSelector, "Address"},
-                                                        {kDeviceList, "PCI functions"}};
+                                                        {kDeviceList, "PCI functions (simulated machine)"}};
     for (const auto& [id, name] : kNames) {
       EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(layer(), id))
                     ->text(QAccessible::Name)

@@ -59,6 +59,35 @@ if [ "$(id -u)" -eq 0 ]; then
   passed=$((passed + 1))
 fi
 
+# A root shell's relative LD_LIBRARY_PATH: the window changes to root's home before it loads the
+# library, and must still take the simulated one the caller named, and say so in its title; a
+# folder that is not there refuses the start instead of falling back to the real library.
+if [ "$(id -u)" -eq 0 ]; then
+  mapped() { grep -o '/[^ ]*/lib[A-Za-z0-9]*\.so$' "/proc/$1/maps" 2>/dev/null | grep WinRing0 | sort -u; }
+  (cd "$(dirname "$build")" &&
+    exec env LD_LIBRARY_PATH="$(basename "$build")/sim" timeout 60 "$build/bin/quoril-bus") \
+    >"$work/relative.log" 2>&1 &
+  program=$!
+  timeout 20 xdotool search --sync --name "Quoril Bus.*  \[simulated machine\]$" >/dev/null ||
+    fail "the relative folder's window does not say it is simulated"
+  root_window=$(descendant "$program" quoril-bus)
+  [ "$(mapped "$root_window")" = "$build/sim/$(basename "$(ls "$build"/sim/lib*.so)")" ] ||
+    fail "the relative folder loaded $(mapped "$root_window")"
+  kill "$root_window"
+  wait "$program" 2>/dev/null || true
+  (cd "$work" && exec env LD_LIBRARY_PATH=no-such/sim timeout 60 "$build/bin/quoril-bus") \
+    >"$work/missing.log" 2>&1 &
+  program=$!
+  timeout 20 xdotool search --sync --name "^Fehler !$" >/dev/null || fail "no refusal message"
+  root_window=$(descendant "$program" quoril-bus)
+  [ -z "$(mapped "$root_window")" ] || fail "a missing folder loaded $(mapped "$root_window")"
+  grep -qx "quoril-bus: LD_LIBRARY_PATH names $work/no-such/sim, which is not a folder: not loading any other access library" \
+    "$work/missing.log" || fail "the refusal does not say why: $(cat "$work/missing.log")"
+  kill "$root_window"
+  wait "$program" 2>/dev/null || true
+  passed=$((passed + 1))
+fi
+
 # A user's window in a session that names no bus launches none through the display, where any
 # other client of the display could take it over and drive the window over AT-SPI.
 if [ "$(id -u)" -eq 0 ]; then

@@ -16,7 +16,9 @@ using Startup = ProgramTest;
 TEST_F(Startup, OpensTheTitledWindowWithFontsForTheDisplayAndEndsOnExit) {
   user_.Then("look at the window", [this] {
     auto* window = ui::LayerTestAccess::MainWindow(layer());
-    EXPECT_EQ(window->windowTitle().toStdString(), app::kWindowTitle);
+    // The simulated machine says so after the title.
+    EXPECT_EQ(window->windowTitle().toStdString(),
+              std::string(app::kWindowTitle) + "  [simulated machine]");
     EXPECT_EQ(window->windowTitle().left(28), "Quoril Bus - Read / Write  (");
     EXPECT_EQ(window->size(), QSize(1000, 430));
     EXPECT_EQ(layer().FontPixelSize(layer().FontHandleOf(kSmallFont)), 9);

@@ -92,7 +92,7 @@ grep -q '^label|Write-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
 for name in Bus Device Function Address; do
   grep -q "^text|$name|" "$walk" || fail "the $name selector has no name: $(grep '^text|' "$walk" | head -5)"
 done
-grep -q '^list|PCI functions|' "$walk" || fail "the device list has no name: $(grep '^list|' "$walk")"
+grep -q '^list|PCI functions (simulated machine)|' "$walk" || fail "the device list has no name: $(grep '^list|' "$walk")"
 grep -q '^label|Not a hex value: type hex digits' "$work/refusal.txt" ||
   fail "Set value's refusal is not read out: $(grep '^label|' "$work/refusal.txt")"
 if grep -q '^WritePciConfig' "$work/trace"; then fail "the walk wrote"; fi

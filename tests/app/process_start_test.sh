@@ -8,7 +8,7 @@
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
-trap 'kill "$program" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "${program:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Exactly one line, whatever platform Qt tries on the way.

@@ -74,7 +74,7 @@ kill \$program
 SESSION
 chmod +x "$work/session.sh"
 map=()
-[ "$(id -u)" -eq 0 ] && map=(unshare --user --map-user=1000 --map-group=1000 --)
+[ "$(id -u)" -eq 0 ] && map=(unshare --user --map-user=65534 --map-group=65534 --)
 "${map[@]}" dbus-run-session -- "$work/session.sh" >"$work/session.log" 2>&1 ||
   fail "the session: $(tail -5 "$work/session.log")"
 

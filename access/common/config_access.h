@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-// Argument checks and result conversions shared by both access libraries, so that the width
-// rules live in one place.
+// Argument checks and result conversions shared by the three access libraries and the root
+// helper, so that the width rules live in one place.
 namespace qbus::access {
 
 constexpr uint32_t kAddressPort = 0xCF8;

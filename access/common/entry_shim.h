@@ -6,11 +6,11 @@
 
 #include "access/common/config_access.h"
 
-// The bodies of the entry points, shared by both libraries: each checks its output pointer and
-// its core (null while the library is not initialised), forwards to the core, and turns the
-// result into 1/0 plus the all-ones store of a failed read. An exception from the core is a
-// failure too, so none crosses the C boundary. `Core` offers ReadConfig, WriteConfig, ReadPort
-// and WritePort.
+// The bodies of the entry points, shared by the three access libraries (real, elevated and
+// simulated): each checks its output pointer and its core (null while the library is not
+// initialised), forwards to the core, and turns the result into 1/0 plus the all-ones store of
+// a failed read. An exception from the core is a failure too, so none crosses the C boundary.
+// `Core` offers ReadConfig, WriteConfig, ReadPort, WritePort and ReadSpace.
 namespace qbus::access {
 
 template <typename Core, typename T>

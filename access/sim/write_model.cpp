@@ -120,7 +120,9 @@ WriteMasks BuildWriteMasks(const config_space::FunctionImage& image) {
   WriteMasks masks{std::vector<uint8_t>(size, 0), std::vector<uint8_t>(size, 0)};
   std::vector<uint8_t>& writable = masks.writable;
 
-  for (size_t offset = 0x40; offset < size; ++offset) writable[offset] = 0xFF;
+  for (size_t offset = config_space::header::kHeaderEnd; offset < size; ++offset) {
+    writable[offset] = 0xFF;
+  }
   // The one capability walk of the register knowledge, as the names see the lists (from 0x14 on
   // a CardBus bridge). Each capability's ID and next pointer are read-only.
   const config_space::ConfigLayout layout = config_space::ReadConfigLayout(
@@ -143,13 +145,21 @@ WriteMasks BuildWriteMasks(const config_space::FunctionImage& image) {
   if ((image.bytes[header::kHeaderType] & 0x7F) == 1) {
     AddBars(image, header::kBar0, header::kBridgeLastBar, writable);
     // Primary, secondary, subordinate bus and secondary latency timer.
-    for (uint32_t offset = header::kPrimaryBus; offset <= 0x1B; ++offset) writable[offset] = 0xFF;
+    for (uint32_t offset = header::kPrimaryBus; offset <= header::kSecondaryLatencyTimer;
+         ++offset) {
+      writable[offset] = 0xFF;
+    }
     writable[header::kIoBase] = writable[header::kIoBase + 1] = 0xF0;
     masks.clear_on_one[header::kSecondaryStatus + 1] = 0xF9;
     // Memory and prefetchable windows, then the upper halves of prefetchable and I/O windows.
-    for (uint32_t offset = header::kMemoryBase; offset <= 0x27; ++offset)
+    for (uint32_t offset = header::kMemoryBase; offset <= header::kPrefetchableLimit + 1;
+         ++offset) {
       writable[offset] = offset & 1 ? 0xFF : 0xF0;
-    for (uint32_t offset = 0x28; offset <= 0x33; ++offset) writable[offset] = 0xFF;
+    }
+    for (uint32_t offset = header::kPrefetchableBaseUpper; offset <= header::kIoLimitUpper + 1;
+         ++offset) {
+      writable[offset] = 0xFF;
+    }
     AddRom(image, header::kBridgeRomAddress, writable);
     writable[header::kBridgeControl] = 0xFF;
     writable[header::kBridgeControl + 1] = 0x0F;

@@ -5,12 +5,15 @@
 
 #include "config_space/bus_tree.h"
 #include "config_space/function_dump.h"
+#include "config_space/header_offsets.h"
 #include "controls/control_table.h"
 #include "names/device_names.h"
 #include "register/register_access.h"
 
 namespace qbus::app {
 namespace {
+
+namespace header = config_space::header;
 
 std::string Hex2(int value) {
   char text[8];
@@ -28,7 +31,9 @@ std::string FunctionText(const config_space::BusFunction& function,
     if (function.subordinate != function.secondary) text += "-" + Hex2(function.subordinate);
     text += "]";
   }
-  const std::optional<uint32_t> ids = read(0x00, 4), classes = read(0x08, 4);
+  // The identifiers' dword, and the class dword: revision, interface, subclass, class.
+  const std::optional<uint32_t> ids = read(header::kVendorId, 4),
+                                classes = read(header::kRevisionId, 4);
   if (ids && classes) {
     text += " " + names.DumpHeading(static_cast<uint16_t>(*ids), static_cast<uint16_t>(*ids >> 16),
                                     static_cast<uint8_t>(*classes >> 24),
@@ -45,10 +50,11 @@ void ShowBusTree(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   for (const scan::ListedFunction& listed : functions) {
     readers.push_back(regs::FunctionReader(access, listed.location));
     config_space::BusFunction node{listed.location, -1};
-    if (const std::optional<uint32_t> type = readers.back()(0x0E, 1))
+    if (const std::optional<uint32_t> type = readers.back()(header::kHeaderType, 1))
       node.header_type = *type & 0x7F;
     if (node.header_type == 1 || node.header_type == 2) {
-      if (const std::optional<uint32_t> buses = readers.back()(0x18, 4)) {
+      // The primary, secondary and subordinate bus numbers in one dword.
+      if (const std::optional<uint32_t> buses = readers.back()(header::kPrimaryBus, 4)) {
         node.secondary = static_cast<int>(*buses >> 8 & 0xFF);
         node.subordinate = static_cast<int>(*buses >> 16 & 0xFF);
       }

@@ -9,6 +9,7 @@
 #include "app/saved_copy.h"
 #include "config_space/function_dump.h"
 #include "config_space/function_tree.h"
+#include "config_space/header_offsets.h"
 #include "config_space/register_names.h"
 #include "controls/control_table.h"
 #include "names/device_names.h"
@@ -23,12 +24,14 @@ using namespace controls;
 // What a dump's first line says after the location, as lspci prints it: "PCI bridge: Intel
 // Corporation Device 2f04 (rev 02)".
 std::string Description(names::DeviceNames& names, const std::vector<uint8_t>& bytes) {
-  if (bytes.size() < 0x10) return {};
+  namespace header = config_space::header;
+  if (bytes.size() < header::kCommonHeaderEnd) return {};
   const auto word = [&bytes](size_t at) {
     return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
   };
-  std::string heading = names.DumpHeading(word(0), word(2), bytes[0x0B], bytes[0x0A]);
-  if (const uint8_t revision = bytes[0x08]) {
+  std::string heading = names.DumpHeading(word(header::kVendorId), word(header::kDeviceId),
+                                          bytes[header::kClassCode], bytes[header::kSubclass]);
+  if (const uint8_t revision = bytes[header::kRevisionId]) {
     char text[16];
     std::snprintf(text, sizeof text, " (rev %02x)", revision);
     heading += text;
@@ -100,7 +103,7 @@ class FunctionViews {
       snapshot.refusal = copy.error;
       snapshot.note =
           "the copy of " + config_space::LocationText(copy.location, domain_) + " in " + path;
-      snapshot.tree = Decode(copy.bytes);
+      snapshot.tree = config_space::DecodeFunction(copy.bytes, class_names_);
       snapshot.bytes = std::move(copy.bytes);
       return snapshot;
     };
@@ -153,16 +156,6 @@ class FunctionViews {
     return *names_;
   }
 
-  std::vector<ui::DecodedItem> Decode(const std::vector<uint8_t>& bytes) const {
-    std::vector<ui::DecodedItem> items;
-    for (config_space::DecodedLine& line : config_space::DecodeFunction(bytes, class_names_)) {
-      items.push_back({line.depth, std::move(line.name), std::move(line.place),
-                       std::move(line.value), std::move(line.access), std::move(line.meaning),
-                       std::move(line.key), line.offset, line.size});
-    }
-    return items;
-  }
-
   ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) const {
     ui::FunctionSnapshot snapshot;
     snapshot.note = SizeNote(space);
@@ -176,7 +169,7 @@ class FunctionViews {
     snapshot.name = [layout](int offset) {
       return config_space::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
     };
-    snapshot.tree = Decode(bytes);
+    snapshot.tree = config_space::DecodeFunction(bytes, class_names_);
     snapshot.bytes = std::move(bytes);
     return snapshot;
   }

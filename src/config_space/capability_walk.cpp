@@ -126,7 +126,7 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
   const auto status = read(header::kStatus, 2);
   const auto pointer =
       status && (*status & header::kStatusCapabilityList) != 0 ? read(list_start, 1) : std::nullopt;
-  for (uint32_t at = pointer.value_or(0) & 0xFCu; at >= 0x40 && at <= 0xFC &&
+  for (uint32_t at = pointer.value_or(0) & 0xFCu; at >= header::kHeaderEnd && at <= 0xFC &&
                                                   seen.insert(at).second &&
                                                   seen.size() <= kStandardCapabilityLimit;) {
     const auto header = read(at, 2);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config_space/function_dump.h"
+#include "config_space/header_offsets.h"
 #include "text/register_texts.h"
 
 namespace qbus::config_space {
@@ -31,9 +32,8 @@ class TreeBuilder {
 
   std::vector<DecodedLine> Build() {
     Block("Header", 0, "header");
-    Registers(CommonHeader(), 0, 0x10);
-    const uint32_t header_end = layout_.header_type == 2 ? 0x48 : 0x40;
-    Registers(TypeHeader(layout_.header_type), 0, header_end);
+    Registers(CommonHeader(), 0, header::kCommonHeaderEnd);
+    Registers(TypeHeader(layout_.header_type), 0, header::HeaderEnd(layout_.header_type));
     for (const CapabilityAt& capability : layout_.capabilities) {
       const CapabilityName* name = capability.extended ? FindExtendedCapability(capability.id)
                                                        : FindCapability(capability.id);
@@ -63,7 +63,7 @@ class TreeBuilder {
   }
 
   void Registers(std::span<const RegisterName> table, uint32_t base, uint32_t end) {
-    const uint32_t bars_end = layout_.header_type == 0 ? 0x28 : layout_.header_type == 1 ? 0x18 : 0;
+    const uint32_t bars_end = header::BarsEnd(layout_.header_type);
     for (const RegisterName& reg : table) {
       const uint32_t start = base + static_cast<uint32_t>(reg.offset);
       const uint32_t size = static_cast<uint32_t>(reg.size);
@@ -72,8 +72,8 @@ class TreeBuilder {
       for (uint32_t i = 0; i < size; ++i) value |= uint32_t{bytes_[start + i]} << (8 * i);
       const ShownBytes shown{start, reg.size, value, read_, class_names_};
       std::span<const FieldName> fields = reg.fields;
-      if (base == 0 && start >= 0x10 && start < bars_end) {
-        fields = BarFields(layout_.bars[(start - 0x10) / 4]);
+      if (base == 0 && start >= header::kBar0 && start < bars_end) {
+        fields = BarFields(layout_.bars[(start - header::kBar0) / 4]);
       }
 
       DecodedLine line;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "config_space/header_offsets.h"
 #include "config_space/value_meanings.h"
 #include "text/register_texts.h"
 
@@ -89,13 +90,12 @@ ByteOwner InCapability(const CapabilityAt& capability, uint32_t offset) {
 }
 
 ByteOwner OwnerOf(const ConfigLayout& layout, uint32_t offset) {
-  if (offset < 0x10) return InTable(CommonHeader(), 0, offset, "");
-  const uint32_t header_end = layout.header_type == 2 ? 0x48 : 0x40;
-  if (offset < header_end) {
+  if (offset < header::kCommonHeaderEnd) return InTable(CommonHeader(), 0, offset, "");
+  if (offset < header::HeaderEnd(layout.header_type)) {
     ByteOwner place = InTable(TypeHeader(layout.header_type), 0, offset, "");
-    const uint32_t bars_end = layout.header_type == 0 ? 0x28 : layout.header_type == 1 ? 0x18 : 0;
-    const bool bar = place.table != nullptr && place.start >= 0x10 && place.start < bars_end;
-    if (bar) place.fields = BarFields(layout.bars[(place.start - 0x10) / 4]);
+    const bool bar = place.table != nullptr && place.start >= header::kBar0 &&
+                     place.start < header::BarsEnd(layout.header_type);
+    if (bar) place.fields = BarFields(layout.bars[(place.start - header::kBar0) / 4]);
     if (place.table != nullptr) return place;
     if (layout.header_type >= 0) {
       const std::string head = "Header type " + std::to_string(layout.header_type);
@@ -220,8 +220,8 @@ std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout) {
       }
     }
   };
-  add(CommonHeader(), 0, 0x10, "");
-  add(TypeHeader(layout.header_type), 0, layout.header_type == 2 ? 0x48 : 0x40, "");
+  add(CommonHeader(), 0, header::kCommonHeaderEnd, "");
+  add(TypeHeader(layout.header_type), 0, header::HeaderEnd(layout.header_type), "");
   for (const CapabilityAt& capability : layout.capabilities) {
     const CapabilityName* name =
         capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "config_space/header_offsets.h"
 #include "text/register_texts.h"
 
 namespace qbus::config_space {
@@ -38,8 +39,9 @@ std::string MemoryBase(uint32_t lower, uint32_t start, const ShownBytes& shown) 
 }
 
 std::string ClassName(ClassPart part, const ShownBytes& shown) {
-  const std::optional<uint32_t> base = shown.Byte(0x0B), sub = shown.Byte(0x0A),
-                                interface = shown.Byte(0x09);
+  const std::optional<uint32_t> base = shown.Byte(header::kClassCode),
+                                sub = shown.Byte(header::kSubclass),
+                                interface = shown.Byte(header::kProgrammingInterface);
   if (!shown.class_names || !base || !sub || !interface) return {};
   const std::string name =
       shown.class_names(part, static_cast<uint8_t>(*base), static_cast<uint8_t>(*sub),

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/register_access.h"
 
+#include "config_space/header_offsets.h"
+
 namespace qbus::regs {
 
 bool ReadRegister(const hw::HardwareAccess& access, const RegisterTarget& target, uint32_t* value) {
@@ -70,10 +72,8 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
     space.bytes.resize(size <= 0x1000 ? size : 0);
   } else {
     space.bytes.reserve(0x1000);
+    // The first failed read ends the reading: a function without extended space fails at 0x100.
     for (uint32_t offset = 0; offset < 0x1000; offset += 4) {
-      // Past the standard space only when all of it was read: a function without extended
-      // space fails there.
-      if (offset == 0x100 && space.bytes.size() < 0x100) break;
       uint32_t dword = 0;
       if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
       for (int shift = 0; shift < 32; shift += 8) {
@@ -96,8 +96,9 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size) {
   if (const auto fault = HelperFault(access)) return *fault;
+  namespace header = config_space::header;
   uint16_t vendor = 0;
-  if (access.ReadPciConfigWordEx(target.location, 0x00, &vendor) == 0) {
+  if (access.ReadPciConfigWordEx(target.location, header::kVendorId, &vendor) == 0) {
     return FailureCause::kNoFunction;
   }
   if (target.offset >= 0x1000) {
@@ -105,13 +106,16 @@ FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTar
     return FailureCause::kBeyondSpace;
   }
   uint32_t dword = 0;
-  const bool past_header = access.ReadPciConfigDwordEx(target.location, 0x40, &dword) != 0;
+  const bool past_header =
+      access.ReadPciConfigDwordEx(target.location, header::kHeaderEnd, &dword) != 0;
   if (past_header && target.offset >= 0x100 &&
       access.ReadPciConfigDwordEx(target.location, 0x100, &dword) == 0) {
     *space_size = 0x100;
     return FailureCause::kBeyondSpace;
   }
-  if (!past_header && (write || target.offset >= 0x40)) return FailureCause::kNeedsRoot;
+  if (!past_header && (write || target.offset >= header::kHeaderEnd)) {
+    return FailureCause::kNeedsRoot;
+  }
   return FailureCause::kRefused;
 }
 

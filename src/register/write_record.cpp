@@ -1,34 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/write_record.h"
 
-#include "access/common/pci_location.h"
-#include "text/register_texts.h"
+#include "config_space/write_record_line.h"
 
 namespace qbus::regs {
 namespace {
 
-std::string Hex(uint32_t value, AccessWidth width) {
-  return text::HexLiteral(value, 2 * WidthBytes(width));
+config_space::RegisterWrite WriteOf(const RegisterTarget& target, uint32_t before, uint32_t value) {
+  return {target.location, target.offset, static_cast<uint32_t>(WidthBytes(target.width)), before,
+          value};
 }
 
 }  // namespace
 
 std::string FormatWriteIntent(const RegisterTarget& target, uint32_t before, uint32_t value) {
-  const PciLocation location = PciLocation::Unpack(target.location);
-  return "write " + text::HexField(location.bus, 2) + ":" + text::HexField(location.device, 2) +
-         "." + text::HexField(location.function, 1) + " offset=0x" +
-         text::HexField(target.offset, 4) + " width=" + WidthName(target.width) +
-         " before=" + Hex(before, target.width) + " value=" + Hex(value, target.width);
+  return config_space::WriteIntentLine(WriteOf(target, before, value));
 }
 
 std::string FormatWriteOutcome(const RegisterTarget& target, uint32_t before, uint32_t value,
                                bool written, std::optional<uint32_t> read_back) {
-  const char* result = written && read_back ? "ok"
-                       : read_back          ? "write-failed"
-                       : written            ? "read-back-failed"
-                                            : "write-and-read-back-failed";
-  return FormatWriteIntent(target, before, value) +
-         " after=" + (read_back ? Hex(*read_back, target.width) : "none") + " result=" + result;
+  return config_space::WriteOutcomeLine(WriteOf(target, before, value), written, read_back);
 }
 
 }  // namespace qbus::regs

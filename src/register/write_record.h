@@ -8,12 +8,10 @@
 #include "register/register_access.h"
 
 // The system log's account of one WRITE, so that whoever wrote a register can see afterwards
-// what it held and restore it. Two lines per write: one before the write is issued (a write that
-// hangs the machine is still on record) and one after the read-back, for example
+// what it held and restore it. Two lines per write (config_space/write_record_line.h): one before
+// the write is issued and one after the read-back, for example
 //   write 00:03.1 offset=0x0040 width=Word before=0x0407 value=0x0406
 //   write 00:03.1 offset=0x0040 width=Word before=0x0407 value=0x0406 after=0x0406 result=ok
-// Values have the width's number of hex digits. `after` is "none" when the read-back failed;
-// `result` is ok, write-failed, read-back-failed or write-and-read-back-failed.
 namespace qbus::regs {
 
 std::string FormatWriteIntent(const RegisterTarget& target, uint32_t before, uint32_t value);

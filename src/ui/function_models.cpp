@@ -105,12 +105,12 @@ DecodedTreeModel::DecodedTreeModel() {
                              QStringLiteral("Meaning")});
 }
 
-bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
+bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
                             const FunctionSnapshot* reference, Reference kind) {
-  std::unordered_map<std::string, const DecodedItem*> before;
+  std::unordered_map<std::string, const config_space::DecodedLine*> before;
   const size_t reference_size = reference != nullptr ? reference->bytes.size() : 0;
   if (reference != nullptr && kind != Reference::kNone) {
-    for (const DecodedItem& line : reference->tree) before.emplace(line.key, &line);
+    for (const config_space::DecodedLine& line : reference->tree) before.emplace(line.key, &line);
   }
   bool same = lines.size() == lines_.size();
   for (size_t i = 0; same && i < lines.size(); ++i) same = lines[i].key == lines_[i].key;
@@ -137,7 +137,7 @@ bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
   lines_ = lines;
   changed_ = 0;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    const DecodedItem& line = lines_[i];
+    const config_space::DecodedLine& line = lines_[i];
     QStandardItem* first = items_[i];
     QStandardItem* parent = first->parent() != nullptr ? first->parent() : invisibleRootItem();
     const int row = first->row();
@@ -172,7 +172,7 @@ bool DecodedTreeModel::Show(const std::vector<DecodedItem>& lines,
   return !same;
 }
 
-const DecodedItem* DecodedTreeModel::LineAt(const QModelIndex& index) const {
+const config_space::DecodedLine* DecodedTreeModel::LineAt(const QModelIndex& index) const {
   if (!index.isValid()) return nullptr;
   const QVariant line = index.siblingAtColumn(0).data(kLineRole);
   if (!line.isValid()) return nullptr;

@@ -48,13 +48,13 @@ class DecodedTreeModel : public QStandardItemModel {
  public:
   DecodedTreeModel();
   // True when the lines were rebuilt (not rewritten in place).
-  bool Show(const std::vector<DecodedItem>& lines, const FunctionSnapshot* reference,
+  bool Show(const std::vector<config_space::DecodedLine>& lines, const FunctionSnapshot* reference,
             Reference kind);
   int changed() const { return changed_; }  // fields (and registers without fields) marked
-  const DecodedItem* LineAt(const QModelIndex& index) const;
+  const config_space::DecodedLine* LineAt(const QModelIndex& index) const;
 
  private:
-  std::vector<DecodedItem> lines_;
+  std::vector<config_space::DecodedLine> lines_;
   std::vector<QStandardItem*> items_;  // the first column's item of each line
   int changed_ = 0;
 };

@@ -13,9 +13,8 @@ QT_END_NAMESPACE
 
 namespace qbus::ui {
 
-// A modal dialog over `parent` showing a function's configuration space, 16 bytes a row after
-// their offset, each byte's register name on hover and as its accessible description, with
-// Refresh, Save... and Close. Read-only: it only calls `content`'s functions.
+// Shows the function view (function_view_dialog.h) modally over `parent`, then gives the keyboard
+// back to `parent`'s window. Read-only: it only calls `content`'s functions.
 void RunFunctionView(QWidget* parent, const FunctionViewContent& content);
 
 }  // namespace qbus::ui

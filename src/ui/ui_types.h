@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "config_space/decoded_line.h"
+
 // Plain types of the window layer, shared by the layer and the program's phases.
 namespace qbus::ui {
 
@@ -34,20 +36,11 @@ struct ListChoice {
 // The lines a chooser shows for what the user has typed.
 using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& typed)>;
 
-// One line of a function's decoded tree: depth 0 is the header or a capability, 1 a register, 2 a
-// field. `key` names the line across readings; `offset` and `size` are the register's.
-struct DecodedItem {
-  int depth = 0;
-  std::string name, place, value, access, meaning, key;
-  uint32_t offset = 0;
-  int size = 0;
-};
-
 // One reading of a function's configuration space for the function view: its bytes (64, 256 or
 // 4096), its decoded tree, a line about them ("4096 bytes"), and the register name of each byte.
 struct FunctionSnapshot {
   std::vector<uint8_t> bytes;
-  std::vector<DecodedItem> tree;
+  std::vector<config_space::DecodedLine> tree;
   std::string note;     // how much was read and, when not all of it, why
   std::string refusal;  // why this reading may not be saved (only part of it); empty: it may
   std::function<std::string(int offset)> name;

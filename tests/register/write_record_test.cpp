@@ -16,7 +16,7 @@ TEST(WriteRecord, NamesTheLocationWidthAndValuesExactly) {
       {{AccessWidth::kDWord, 0x12FF, 0x0FFC, {}},
        0xFFFFFFFF,
        0x12345678,
-       "write 12:1F.7 offset=0x0FFC width=DWord before=0xFFFFFFFF value=0x12345678"},
+       "write 12:1f.7 offset=0x0FFC width=DWord before=0xFFFFFFFF value=0x12345678"},
       {{AccessWidth::kByte, 0x0108, 0x3C, {}},
        0x0B,
        0xFF,
@@ -24,7 +24,7 @@ TEST(WriteRecord, NamesTheLocationWidthAndValuesExactly) {
       {{AccessWidth::kWord, 0xFFF8, 0x04, {}},
        0x0406,
        0x0007,
-       "write FF:1F.0 offset=0x0004 width=Word before=0x0406 value=0x0007"},
+       "write ff:1f.0 offset=0x0004 width=Word before=0x0406 value=0x0007"},
   };
   for (const auto& [target, before, value, record] : kRows) {
     EXPECT_EQ(FormatWriteIntent(target, before, value), record);
@@ -42,7 +42,7 @@ TEST(WriteRecord, SaysWhatTheRegisterTookAndHowItWent) {
       {true, 0x0506, " after=0x0506 result=ok"},
       {false, 0x0407, " after=0x0407 result=write-failed"},
       {true, std::nullopt, " after=none result=read-back-failed"},
-      {false, std::nullopt, " after=none result=write-and-read-back-failed"},
+      {false, std::nullopt, " after=none result=write-failed"},
   };
   for (const auto& [written, read_back, ending] : kRows) {
     EXPECT_EQ(FormatWriteOutcome(target, 0x0407, 0x850E, written, read_back), intent + ending);

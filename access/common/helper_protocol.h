@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <type_traits>
 
@@ -52,6 +53,11 @@ struct Request {
   uint32_t offset;  // byte offset, aligned to `width`
   uint32_t width;   // 1, 2 or 4 bytes
   uint32_t value;   // the value to write (only the low `width` bytes may be set); 0 for a read
+  uint32_t reserved;
+  // The time on the monotonic clock (MonotonicNs) from which the helper must no longer start
+  // the request: the window has reported it failed by then, so doing it later would contradict
+  // what the user was told. 0: no limit.
+  uint64_t act_by_ns;
 };
 
 struct Reply {
@@ -62,7 +68,7 @@ struct Reply {
                       // the number of bytes that follow (0 when it failed)
 };
 
-static_assert(std::is_trivially_copyable_v<Request> && sizeof(Request) == 28);
+static_assert(std::is_trivially_copyable_v<Request> && sizeof(Request) == 40);
 static_assert(std::is_trivially_copyable_v<Reply> && sizeof(Reply) == 16);
 static_assert(sizeof(Announcement) == 12 && sizeof(FunctionEntry) == 8);
 
@@ -88,6 +94,18 @@ bool RequestValid(const Request& request, const Functions& functions) {
   return read ? request.value == 0 : (request.value & unused_bits) == 0;
 }
 
+// CLOCK_MONOTONIC in nanoseconds: one clock for both ends, which run on the same machine.
+inline uint64_t MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+
+// True when `request` may no longer be started at `now_ns`.
+inline bool TooLate(const Request& request, uint64_t now_ns) {
+  return request.act_by_ns != 0 && now_ns >= request.act_by_ns;
+}
+
 // What the helper did for one write, for the system log: the register before, the value
 // written, whether the write was taken, and the register read back.
 struct WriteRecord {
@@ -105,11 +123,13 @@ struct WriteRecord {
 // ReadSpace(location, bytes, capacity) -> bytes read, and SpaceSize as above), touching it only
 // when the request is valid. A whole-function read leaves its bytes in `space` (at least
 // kMaxSpaceSize long) and their number in `reply.value`. Each write is handed to `record`, read
-// before and after, whatever its outcome.
+// before and after, whatever its outcome. A request whose time is up (TooLate by `now_ns()`)
+// is refused untouched; a write is checked again just before it is made.
 template <typename Backend, typename Record>
-Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Record&& record) {
+Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Record&& record,
+                    uint64_t (*now_ns)() = MonotonicNs) {
   Reply reply{kMagic, request.sequence, 0, 0xFFFFFFFFu};
-  if (!RequestValid(request, backend)) return reply;
+  if (!RequestValid(request, backend) || TooLate(request, now_ns())) return reply;
   switch (static_cast<Op>(request.op)) {
     case Op::kRead:
       if (const auto value = backend.ReadConfig(request.location, request.offset, request.width)) {
@@ -126,6 +146,7 @@ Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Re
   }
   WriteRecord done{request.location, request.offset, request.width, {}, request.value, false, {}};
   done.before = backend.ReadConfig(request.location, request.offset, request.width);
+  if (TooLate(request, now_ns())) return reply;
   done.written =
       backend.WriteConfig(request.location, request.offset, request.width, request.value);
   done.after = backend.ReadConfig(request.location, request.offset, request.width);

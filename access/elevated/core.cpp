@@ -111,7 +111,13 @@ bool Core::TakeFrame(void* frame, size_t size) {
 std::optional<helper::Reply> Core::Exchange(uint32_t op, uint32_t location, uint32_t offset,
                                             uint32_t width, uint32_t value) {
   if (channel_.fd < 0) return std::nullopt;
-  const helper::Request request{helper::kMagic, ++sequence_, op, location, offset, width, value};
+  // The helper must start the request within half the time this end waits for its reply: a
+  // helper stopped past that point (and resumed after the failure was reported) leaves it
+  // undone.
+  const uint64_t act_by =
+      deadline_ms_ < 0 ? 0 : helper::MonotonicNs() + static_cast<uint64_t>(deadline_ms_) * 500000u;
+  const helper::Request request{helper::kMagic, ++sequence_, op, location, offset,
+                                width,          value,       0,  act_by};
   if (!WriteFrame(channel_.fd, &request, sizeof request)) {
     state_ = HelperState::kEnded;
     Close();

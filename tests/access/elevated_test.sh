@@ -4,36 +4,63 @@
 # /usr/bin/pkexec, the port scan and the first 64 bytes of every function compared with lspci
 # and setpci. pkexec is called with the helper's absolute path and nothing else, the helper is
 # gone once the library is released, a refused authentication is a failed initialisation, and
-# the helper sheds what it inherits and keeps only the capability it needs.
-#   elevated_test.sh SOURCE_DIR BUILD_DIR ACCESS_FILE LIBRARY_DIR
+# the helper sheds what it inherits and keeps only the capability it needs. With "as-user" (run
+# as root) the window side is an ordinary user's (uid 65534 to the kernel) and pkexec's stand-in
+# is setuid root as pkexec is: what the window reads through its root helper, whole functions
+# too, is what root reads.
+#   elevated_test.sh SOURCE_DIR BUILD_DIR ACCESS_FILE LIBRARY_DIR [as-user]
 set -euo pipefail
-source=$1 build=$2 file=$3 libdir=$4
+source=$1 build=$2 file=$3 libdir=$4 as_user=${5:-}
+if [ -n "$as_user" ] && [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: not root, elevated_test runs the window as an ordinary user already"
+  exit 0
+fi
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# What the stand-in for pkexec notes, where the window's user may write it.
+seen=$work
+[ -z "$as_user" ] || seen=$(mktemp -d)
+trap 'rm -rf "$work" "$seen"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 library=$build/$libdir/elevated/$file
 helper=$(realpath "$build/libexec/quoril-bus/quoril-bus-helper")
 
-mkdir "$work/accepts" "$work/refuses"
+mkdir -m 755 "$work/accepts" "$work/refuses"
+root=
+window=()
+if [ -n "$as_user" ]; then
+  chown 65534:65534 "$seen"
+  install -m 4755 "$(command -v setpriv)" "$work/accepts/become-root"
+  root="/usr/bin/become-root --reuid=0 --regid=0 --clear-groups"
+  # The window's lspci reads as root's does, as its helper does.
+  mkdir -m 755 "$work/accepts/as-root"
+  printf '#!/bin/sh\nexec %s %s "$@"\n' "$root" "$(command -v lspci)" \
+    >"$work/accepts/as-root/lspci"
+  chmod 755 "$work/accepts/as-root/lspci"
+  window=("$source/tests/support/as_ordinary_user.sh" env PATH="/usr/bin/as-root:$PATH")
+fi
 # Once authorised, pkexec runs the program as root with a cleared environment.
 cat >"$work/accepts/pkexec" <<FAKE
 #!/bin/sh
-printf '%s\n' "\$@" >"$work/pkexec.args"
-echo \$\$ >"$work/helper.pid"
-exec /usr/bin/env -i "\$@"
+printf '%s\n' "\$@" >"$seen/pkexec.args"
+echo \$\$ >"$seen/helper.pid"
+exec $root /usr/bin/env -i "\$@"
 FAKE
 printf '#!/bin/sh\nexit 126\n' >"$work/refuses/pkexec"  # the user cancelled the dialog
-chmod +x "$work/accepts/pkexec" "$work/refuses/pkexec"
+chmod 755 "$work/accepts/pkexec" "$work/refuses/pkexec"
 
-"$source/tests/support/with_fake_usr_bin.sh" "$work/accepts" \
+"$source/tests/support/with_fake_usr_bin.sh" "$work/accepts" "${window[@]}" \
   env QBUS_LIBRARY_UNDER_TEST="$library" "$build/bin/real_machine_test" || fail "reads differ"
-[ "$(cat "$work/pkexec.args")" = "$helper" ] || fail "pkexec was called with: $(cat "$work/pkexec.args")"
+[ "$(cat "$seen/pkexec.args")" = "$helper" ] || fail "pkexec was called with: $(cat "$seen/pkexec.args")"
 # Its own helper, by process id: other tests may run helpers of their own meanwhile.
-if kill -0 "$(cat "$work/helper.pid")" 2>/dev/null; then fail "a helper outlived its library"; fi
+if kill -0 "$(cat "$seen/helper.pid")" 2>/dev/null; then fail "a helper outlived its library"; fi
 
-"$source/tests/support/with_fake_usr_bin.sh" "$work/refuses" \
+"$source/tests/support/with_fake_usr_bin.sh" "$work/refuses" "${window[@]}" \
   env QBUS_LIBRARY_UNDER_TEST="$library" QBUS_EXPECT_REFUSAL=1 "$build/bin/real_machine_test" \
   --gtest_filter='RefusedAuthentication.*' || fail "a refusal was not a failed initialisation"
+if [ -n "$as_user" ]; then
+  echo "4 passed, 0 failed"
+  exit 0
+fi
 # The helper alone: it takes no arguments, keeps no descriptor of its parent's beyond the three
 # standard ones (libpci opens its own), and cannot dump core. It reads the machine, as root when the test is root.
 out=$("$helper" --sysfs=/tmp </dev/null 2>&1) && fail "the helper took an argument"

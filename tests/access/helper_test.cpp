@@ -3,6 +3,7 @@
 // fake sysfs tree: every write lands in a temporary file, never in hardware.
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include "access/helper/hardening.h"
 #include "access/helper/write_record.h"
 #include "access/linux/core.h"
+#include "hw/library_binding.h"
 #include "tests/support/fake_sysfs.h"
 #include "tests/support/temp_dir.h"
 
@@ -197,7 +199,7 @@ std::vector<uint8_t> Bytes(const Request& request) {
 }
 
 Request Frame(uint32_t op, uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
-  return {helper::kMagic, 7, op, location, offset, width, value};
+  return {helper::kMagic, 7, op, location, offset, width, value, 0, 0};
 }
 
 std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
@@ -317,6 +319,21 @@ TEST(HelperWriteRecord, NamesTheRegisterTheValuesAndTheUser) {
   EXPECT_EQ(helper::FormatWriteRecord({0xFF00, 0x3, 1, 0x80, 0x7F, true, 0x7F}, 0),
             "write ff:00.0 offset=0x0003 width=Byte before=0x80 value=0x7F after=0x7F "
             "result=ok uid=0");
+}
+
+// One write through the elevated library, as the window makes it. helper_faults_test.sh runs it
+// as an ordinary user, with a setuid stand-in for pkexec that starts the helper as root over a
+// fake sysfs tree, and reads the helper's record of it: the user it names is the window's.
+TEST(HelperWriteRecord, AWriteOfAnOrdinaryUsersWindow) {
+  if (std::getenv("QBUS_HELPER_WRITE") == nullptr) GTEST_SKIP() << "run by its script";
+  hw::LoadedLibrary library;
+  ASSERT_TRUE(hw::BindFile(
+      QBUS_ELEVATED_LIBRARY,
+      [](const std::string& title, const std::string& text) {
+        ADD_FAILURE() << title << " " << text;
+      },
+      &library));
+  EXPECT_EQ(library.access.WritePciConfigDwordEx(0x0000, 0x44, 0x12345678), 1u);
 }
 
 // A stand-in for the helper on the other end of the elevated core's stream: it announces

@@ -4,7 +4,7 @@
 # in a private mount namespace: a stand-in for /usr/bin/pkexec starts the helper, and a fake
 # /sys/bus/pci holding one function takes the writes, so no real register is touched. The
 # helper, not the window, records the write (on standard error here, where no system log
-# listens), with the requesting user.
+# listens), with the requesting user: root, then an ordinary user's window (uid 65534).
 #   helper_faults_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -34,4 +34,25 @@ value=0x43424141 after=0x43424141 result=ok uid=0" "$work/stderr" ||
 fi
 [ "$(od -An -tx1 -j64 -N4 "$work/sys/devices/0000:00:00.0/config" | xargs)" = "41 41 42 43" ] ||
   fail "the write did not reach the fake tree"
-echo "3 passed, 0 failed"
+
+# The window as an ordinary user (uid 65534 to the kernel), its helper root through a stand-in
+# for pkexec that is setuid root as pkexec is: the record names the user at the window's end of
+# the socket, not the helper's own.
+mkdir -m 755 "$work/setuid"
+install -m 4755 "$(command -v setpriv)" "$work/setuid/become-root"
+cat >"$work/setuid/pkexec" <<'FAKE'
+#!/bin/sh
+exec /usr/bin/become-root --reuid=0 --regid=0 --clear-groups /usr/bin/env -i "$@"
+FAKE
+chmod 755 "$work/setuid/pkexec"
+"$source/tests/support/with_fake_usr_bin.sh" "$work/setuid" \
+  sh -c 'mount --bind "$1" /sys/bus/pci && shift && exec "$@"' sh "$work/sys" \
+  "$source/tests/support/as_ordinary_user.sh" env QBUS_HELPER_WRITE=1 "$build/bin/access_test" \
+  --gtest_filter=HelperWriteRecord.AWriteOfAnOrdinaryUsersWindow >"$work/user.out" \
+  2>"$work/user.err" || { cat "$work/user.out" "$work/user.err" >&2; fail "a user's write failed"; }
+if [ ! -S /dev/log ]; then
+  grep -qx "quoril-bus-helper: write 00:00.0 offset=0x0044 width=DWord before=0x47464544 \
+value=0x12345678 after=0x12345678 result=ok uid=65534" "$work/user.err" ||
+    { cat "$work/user.err" >&2; fail "the helper did not record the window's user"; }
+fi
+echo "4 passed, 0 failed"

@@ -2,6 +2,7 @@
 // A file is written whole or not at all, and a refusal names the file and the reason.
 #include "app/save_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -38,11 +39,6 @@ TEST(SaveFile, WritesWholeOrLeavesNothing) {
     EXPECT_EQ(written, "");
     std::ifstream in(path);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "00:00.0\n00: 86 80\n\n");
-    struct stat status {};
-    ASSERT_EQ(stat(path.c_str(), &status), 0);
-    const mode_t mask = umask(0);
-    umask(mask);
-    EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask) << "the modes of any new file";
   }
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -53,7 +49,43 @@ TEST(SaveFile, WritesWholeOrLeavesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder"));
 }
 
-// A replaced file keeps its modes (a private copy stays private); a new file gets the umask's.
+// The process's umask for one scope.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
+  ~ScopedUmask() { umask(old_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t old_;
+};
+
+// A new file gets 0666 less the umask the process has at the save, which the save leaves as it
+// was.
+TEST(SaveFile, ANewFileGetsTheModesTheUmaskLeaves) {
+  test::TempDir dir;
+  const struct {
+    mode_t mask;
+    mode_t mode;
+  } kRows[] = {
+      {077, 0600},  // private: not a fixed 0644
+      {000, 0666},  // none: not a mask of at least 022
+  };
+  for (const auto& [mask, mode] : kRows) {
+    SCOPED_TRACE(testing::Message() << "umask " << std::oct << std::showbase << mask);
+    const std::filesystem::path path = dir.path() / ("new" + std::to_string(mask) + ".txt");
+    ScopedUmask scoped(mask);
+    EXPECT_EQ(WriteFileWhole(path.string(), "new"), "");
+    EXPECT_EQ(umask(mask), mask) << "the save left another umask";
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, mode);
+  }
+}
+
+// A replaced file keeps its modes (a private copy stays private), whatever the umask, and its
+// owner and group where the saver may give them: root any, a user a group of their own.
 TEST(SaveFile, AReplacedFileKeepsItsModes) {
   test::TempDir dir;
   const struct {
@@ -65,25 +97,48 @@ TEST(SaveFile, AReplacedFileKeepsItsModes) {
       {"group.txt", 0640, 0640},
       {"odd.txt", 0604, 0604},
   };
-  for (const auto& row : kRows) {
+  {
+    ScopedUmask scoped(077);  // which the modes of a replaced file do not pass through
+    for (const auto& row : kRows) {
+      SCOPED_TRACE(row.name);
+      const std::filesystem::path path = dir.path() / row.name;
+      std::ofstream(path) << "old";
+      ASSERT_EQ(chmod(path.c_str(), static_cast<mode_t>(row.old_mode)), 0);
+      EXPECT_EQ(WriteFileWhole(path.string(), "new"), "");
+      struct stat status {};
+      ASSERT_EQ(stat(path.c_str(), &status), 0);
+      EXPECT_EQ(status.st_mode & 07777, row.mode);
+    }
+  }
+  // A group of the saver's own besides its current one, where it has one.
+  gid_t groups[64];
+  const int count = std::max(getgroups(64, groups), 0);
+  const gid_t* other =
+      std::find_if(groups, groups + count, [](gid_t group) { return group != getegid(); });
+  const struct {
+    const char* name;
+    bool by_root;
+    uid_t uid;
+    gid_t gid;
+  } kOwners[] = {
+      {"another's, in another group", true, 65534, 65533},  // the group is not the owner's id
+      {"root's, in another group", true, 0, 65533},         // the group alone differs
+      {"mine, in another group of mine", false, geteuid(),  // not root alone gives a group back
+       other == groups + count ? getegid() : *other},
+  };
+  for (const auto& row : kOwners) {
+    if (row.by_root != (geteuid() == 0) || row.gid == getegid()) continue;
     SCOPED_TRACE(row.name);
-    const std::filesystem::path path = dir.path() / row.name;
+    const std::filesystem::path path = dir.path() / "owned.txt";
+    std::filesystem::remove(path);
     std::ofstream(path) << "old";
-    ASSERT_EQ(chmod(path.c_str(), static_cast<mode_t>(row.old_mode)), 0);
+    ASSERT_EQ(chown(path.c_str(), row.uid, row.gid), 0);
     EXPECT_EQ(WriteFileWhole(path.string(), "new"), "");
     struct stat status {};
     ASSERT_EQ(stat(path.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, row.mode);
+    EXPECT_EQ(status.st_uid, row.uid);
+    EXPECT_EQ(status.st_gid, row.gid);
   }
-  if (geteuid() != 0) return;  // only root may give a file away
-  const std::filesystem::path theirs = dir.path() / "theirs.txt";
-  std::ofstream(theirs) << "old";
-  ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
-  EXPECT_EQ(WriteFileWhole(theirs.string(), "new"), "");
-  struct stat status {};
-  ASSERT_EQ(stat(theirs.c_str(), &status), 0);
-  EXPECT_EQ(status.st_uid, 65534u) << "a file root saves over keeps its owner";
-  EXPECT_EQ(status.st_gid, 65534u);
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ mkdir -m 755 "$work/accepts" "$work/refuses"
 root=
 window=()
 if [ -n "$as_user" ]; then
+  status=0
+  "$source/tests/support/as_ordinary_user.sh" true "$build/bin/real_machine_test" || status=$?
+  [ "$status" -eq 77 ] && exit 77
   chown 65534:65534 "$seen"
   install -m 4755 "$(command -v setpriv)" "$work/accepts/become-root"
   root="/usr/bin/become-root --reuid=0 --regid=0 --clear-groups"

@@ -136,6 +136,7 @@ TEST_F(SimEntryPoints, BadArgumentsFailAndStoreAllOnes) {
   EXPECT_EQ(a.WriteIoPortDwordEx(0xCFC, 0), 0u) << "only the address port is written";
   EXPECT_EQ(a.WriteIoPortDwordEx(0x80, 0), 0u);
   EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, nullptr), 0u);
+  EXPECT_EQ(a.ReadPciConfigSpaceEx(0x10, nullptr, 4096), 0u) << "no buffer";
 }
 
 TEST_F(SimEntryPoints, TheDataPortFollowsTheLatchedAddress) {

@@ -710,6 +710,16 @@ constexpr RegisterName kAccessControl[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
     {0x04, 2, "ACS Capability", kAcsCapability, RO},
     {0x06, 2, "ACS Control", kAcsControl},
+    // With P2P Egress Control, the vector follows: a bit per function or port, in as many
+    // dwords as its size needs; the capability ends after them (capability_walk.cpp).
+    {0x08, 4, "Egress Control Vector (bits 31-0)"},
+    {0x0C, 4, "Egress Control Vector (bits 63-32)"},
+    {0x10, 4, "Egress Control Vector (bits 95-64)"},
+    {0x14, 4, "Egress Control Vector (bits 127-96)"},
+    {0x18, 4, "Egress Control Vector (bits 159-128)"},
+    {0x1C, 4, "Egress Control Vector (bits 191-160)"},
+    {0x20, 4, "Egress Control Vector (bits 223-192)"},
+    {0x24, 4, "Egress Control Vector (bits 255-224)"},
 };
 constexpr FieldName kLatency[] = {
     {0, 9, "Latency Value", RW, kLtrLatency},

@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The decoded tree, row by row, on functions made byte by byte: each header byte holds its own
+// offset plus 0x40, so a register read one byte off or one byte too wide shows another value;
+// each field's value lies beside its neighbour code (an exit latency of 0b110 beside 0b111, the
+// 64 GT/s bit beside a reserved one, an egress vector 32 bits long beside 33).
+#include <algorithm>
+#include <gtest/gtest.h>
+
+#include "config_space/function_tree.h"
+
+namespace qbus::config_space {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Put(Bytes& bytes, size_t at, uint32_t value, int width = 4) {
+  for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A function of header type `type` with no capability list, bytes 0x10 to the header's end
+// holding their offset plus 0x40, but for the interrupt pin: INTB#.
+Bytes Header(int type, uint32_t end) {
+  Bytes bytes(0x100, 0);
+  Put(bytes, 0x00, 0x12348086);
+  Put(bytes, 0x0E, static_cast<uint32_t>(type), 1);
+  for (uint32_t at = 0x10; at < end; ++at) Put(bytes, at, at + 0x40, 1);
+  Put(bytes, 0x3D, 0x02, 1);
+  return bytes;
+}
+Bytes Device() { return Header(0, 0x40); }
+Bytes Bridge() { return Header(1, 0x40); }
+Bytes CardBus() { return Header(2, 0x48); }
+
+// A PCI Express endpoint (version 2) at 0x40 with `link` as its Link Capabilities (0x4C) and
+// `link2` as Link Capabilities 2 (0x6C); Power Management at 0x80, followed at once by a
+// vendor-specific capability at 0x88; ACS at 0x100 with `acs` as its capability register
+// (0x104), control 0x001D, and eight dwords 0x11111111 to 0x88888888 from 0x108.
+Bytes Express(uint32_t link, uint32_t link2, uint32_t acs) {
+  Bytes bytes(0x1000, 0);
+  Put(bytes, 0x00, 0x12348086);
+  Put(bytes, 0x04, 0x00100000);
+  Put(bytes, 0x08, 0x02000001);
+  Put(bytes, 0x34, 0x40, 1);
+  Put(bytes, 0x40, 0x00028010);
+  Put(bytes, 0x4C, link);
+  Put(bytes, 0x52, 0x1043, 2);
+  Put(bytes, 0x6C, link2);
+  Put(bytes, 0x80, 0xC8038801);
+  Put(bytes, 0x84, 0x1E402008);
+  Put(bytes, 0x88, 0x000C0009);
+  Put(bytes, 0x100, 0x0001000D);
+  Put(bytes, 0x104, 0x001D0000 | acs);
+  for (uint32_t i = 0; i < 8; ++i) Put(bytes, 0x108 + 4 * i, (i + 1) * 0x11111111u);
+  return bytes;
+}
+// Link Capabilities: port 0x5A, Data Link Layer Link Active Reporting and Surprise Down, x4 at
+// 8 GT/s; the rest as the name says. ACS: all but Egress Control, a 32-bit vector size.
+Bytes L0s6L1s7() { return Express(0x5A1BE443, 0, 0x205F); }  // ASPM L0s, Clock PM clear
+Bytes L0s7L1s6() { return Express(0x5A1F7843, 0, 0x205F); }  // ASPM L1, Clock PM set
+Bytes MaxSpeed64() { return Express(0x5A1BE446, 0, 0x205F); }
+Bytes MaxSpeedReserved7() { return Express(0x5A1BE447, 0, 0x205F); }
+Bytes Only64() { return Express(0x5A1BE443, 0x00000140, 0x205F); }            // and Crosslink
+Bytes AllBut64Reserved() { return Express(0x5A1BE443, 0x000000BE, 0x205F); }  // bit 7 set
+// Egress Control (bit 5) beside Direct Translated (bit 6), with vector sizes 32, 33 and 0.
+Bytes Egress32() { return Express(0x5A1BE443, 0, 0x203F); }
+Bytes Egress33() { return Express(0x5A1BE443, 0, 0x213F); }
+Bytes Egress256() { return Express(0x5A1BE443, 0, 0x003F); }
+
+// A block line: "name at place"; a register: "place name = value"; a field, indented; then the
+// access and meaning where the tree gives them.
+std::string Text(const DecodedLine& line) {
+  std::string text = line.depth == 0 ? line.name + " at " + line.place
+                                     : (line.depth == 2 ? "  " : "") + line.place + " " +
+                                           line.name + " = " + line.value;
+  if (!line.access.empty()) text += ", " + line.access;
+  if (!line.meaning.empty()) text += ": " + line.meaning;
+  return text;
+}
+
+struct Row {
+  const char* name;
+  Bytes (*function)();
+  const char* from;  // the key of the first line shown
+  int depth;         // lines deeper than this are left out
+  int count;         // lines shown; 0: to the end of the block
+  const char* text;
+};
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+class TreeRows : public ::testing::TestWithParam<Row> {};
+
+TEST_P(TreeRows, ShowTheLayoutsLines) {
+  const Row& row = GetParam();
+  const std::vector<DecodedLine> tree = DecodeFunction(row.function());
+  auto line = std::find_if(tree.begin(), tree.end(),
+                           [&](const DecodedLine& l) { return l.key == row.from; });
+  ASSERT_NE(line, tree.end()) << row.from;
+  std::string text;
+  int shown = 0;
+  for (auto first = line; line != tree.end() && (row.count == 0 || shown < row.count); ++line) {
+    if (line != first && line->depth == 0) break;
+    if (line->depth > row.depth) continue;
+    text += (shown++ == 0 ? "" : "\n") + Text(*line);
+  }
+  EXPECT_EQ(text, row.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TreeRows,
+    ::testing::Values(
+        Row{"DeviceHeader", Device, "register 0x10", 1, 0,
+            "0x10 BAR0 = 0x53525150\n"
+            "0x14 BAR1 = 0x57565554\n"
+            "0x18 BAR2 = 0x5B5A5958\n"
+            "0x1C BAR3 = 0x5F5E5D5C\n"
+            "0x20 BAR4 = 0x63626160\n"
+            "0x24 BAR5 = 0x67666564\n"
+            "0x28 CardBus CIS Pointer = 0x6B6A6968, read-only\n"
+            "0x2C Subsystem Vendor ID = 0x6D6C, read-only\n"
+            "0x2E Subsystem ID = 0x6F6E, read-only\n"
+            "0x30 Expansion ROM Base Address = 0x73727170\n"
+            "0x34 Capabilities Pointer = 0x74, read-only\n"
+            "0x35 Reserved = 0x777675, reserved\n"
+            "0x38 Reserved = 0x7B7A7978, reserved\n"
+            "0x3C Interrupt Line = 0x7C, read-write\n"
+            "0x3D Interrupt Pin = 0x02, read-only: INTB#\n"
+            "0x3E Min_Gnt = 0x7E, read-only\n"
+            "0x3F Max_Lat = 0x7F, read-only"},
+        Row{"BridgeHeader", Bridge, "register 0x10", 1, 0,
+            "0x10 BAR0 = 0x53525150\n"
+            "0x14 BAR1 = 0x57565554\n"
+            "0x18 Primary Bus Number = 0x58, read-write\n"
+            "0x19 Secondary Bus Number = 0x59, read-write\n"
+            "0x1A Subordinate Bus Number = 0x5A, read-write\n"
+            "0x1B Secondary Latency Timer = 0x5B, read-write\n"
+            "0x1C I/O Base = 0x5C\n"
+            "0x1D I/O Limit = 0x5D\n"
+            "0x1E Secondary Status = 0x5F5E\n"
+            "0x20 Memory Base = 0x6160\n"
+            "0x22 Memory Limit = 0x6362\n"
+            "0x24 Prefetchable Memory Base = 0x6564\n"
+            "0x26 Prefetchable Memory Limit = 0x6766\n"
+            "0x28 Prefetchable Base Upper 32 Bits = 0x6B6A6968, read-write\n"
+            "0x2C Prefetchable Limit Upper 32 Bits = 0x6F6E6D6C, read-write\n"
+            "0x30 I/O Base Upper 16 Bits = 0x7170, read-write\n"
+            "0x32 I/O Limit Upper 16 Bits = 0x7372, read-write\n"
+            "0x34 Capabilities Pointer = 0x74, read-only\n"
+            "0x35 Reserved = 0x777675, reserved\n"
+            "0x38 Expansion ROM Base Address = 0x7B7A7978\n"
+            "0x3C Interrupt Line = 0x7C, read-write\n"
+            "0x3D Interrupt Pin = 0x02, read-only: INTB#\n"
+            "0x3E Bridge Control = 0x7F7E"},
+        Row{"BridgeIoWindow", Bridge, "register 0x1C", 2, 6,
+            "0x1C I/O Base = 0x5C\n"
+            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xC, read-only\n"
+            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write\n"
+            "0x1D I/O Limit = 0x5D\n"
+            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xD, read-only\n"
+            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write"},
+        Row{"CardBusHeader", CardBus, "register 0x10", 1, 0,
+            "0x10 CardBus Socket Base Address = 0x53525150, read-write\n"
+            "0x14 Capabilities Pointer = 0x54, read-only\n"
+            "0x15 Reserved = 0x55, reserved\n"
+            "0x16 Secondary Status = 0x5756\n"
+            "0x18 PCI Bus Number = 0x58, read-write\n"
+            "0x19 CardBus Bus Number = 0x59, read-write\n"
+            "0x1A Subordinate Bus Number = 0x5A, read-write\n"
+            "0x1B CardBus Latency Timer = 0x5B, read-write\n"
+            "0x1C Memory Base 0 = 0x5F5E5D5C, read-write\n"
+            "0x20 Memory Limit 0 = 0x63626160, read-write\n"
+            "0x24 Memory Base 1 = 0x67666564, read-write\n"
+            "0x28 Memory Limit 1 = 0x6B6A6968, read-write\n"
+            "0x2C I/O Base 0 = 0x6F6E6D6C, read-write\n"
+            "0x30 I/O Limit 0 = 0x73727170, read-write\n"
+            "0x34 I/O Base 1 = 0x77767574, read-write\n"
+            "0x38 I/O Limit 1 = 0x7B7A7978, read-write\n"
+            "0x3C Interrupt Line = 0x7C, read-write\n"
+            "0x3D Interrupt Pin = 0x02, read-only: INTB#\n"
+            "0x3E Bridge Control = 0x7F7E\n"
+            "0x40 Subsystem Vendor ID = 0x8180, read-only\n"
+            "0x42 Subsystem ID = 0x8382, read-only\n"
+            "0x44 16-bit Legacy Mode Base Address = 0x87868584, read-write"},
+
+        Row{"ExitLatencies6And7", L0s6L1s7, "register 0x4C bits 11-10", 2, 4,
+            "  bits 11-10 ASPM Support = 0x1, read-only: L0s\n"
+            "  bits 14-12 L0s Exit Latency = 0x6, read-only\n"
+            "  bits 17-15 L1 Exit Latency = 0x7, read-only\n"
+            "  bit 18 Clock Power Management = 0, read-only"},
+        Row{"ExitLatencies7And6", L0s7L1s6, "register 0x4C bits 11-10", 2, 4,
+            "  bits 11-10 ASPM Support = 0x2, read-only: L1\n"
+            "  bits 14-12 L0s Exit Latency = 0x7, read-only\n"
+            "  bits 17-15 L1 Exit Latency = 0x6, read-only\n"
+            "  bit 18 Clock Power Management = 1, read-only"},
+
+        Row{"PowerManagementIsEightBytes", L0s6L1s7, "capability 0x80", 1, 0,
+            "Power Management at 0x80\n"
+            "0x80 Capability ID = 0x01, read-only: Power Management\n"
+            "0x81 Next Capability Pointer = 0x88, read-only\n"
+            "0x82 Capabilities = 0xC803\n"
+            "0x84 Control/Status = 0x2008\n"
+            "0x86 Bridge Extensions = 0x40, read-only\n"
+            "0x87 Data = 0x1E, read-only"},
+
+        Row{"MaxLinkSpeed64", MaxSpeed64, "register 0x4C bits 3-0", 2, 1,
+            "  bits 3-0 Max Link Speed = 0x6, read-only: 64 GT/s"},
+        Row{"MaxLinkSpeedReserved7", MaxSpeedReserved7, "register 0x4C bits 3-0", 2, 1,
+            "  bits 3-0 Max Link Speed = 0x7, read-only: reserved (7)"},
+        Row{"SupportedSpeedsOnly64", Only64, "register 0x6C bits 7-1", 2, 2,
+            "  bits 7-1 Supported Link Speeds Vector = 0x20, read-only: 64 GT/s\n"
+            "  bit 8 Crosslink Supported = 1, read-only"},
+        Row{"SupportedSpeedsAllBut64", AllBut64Reserved, "register 0x6C bits 7-1", 2, 1,
+            "  bits 7-1 Supported Link Speeds Vector = 0x5F, read-only: 2.5 GT/s, 5 GT/s, 8 GT/s, "
+            "16 GT/s, 32 GT/s, reserved"},
+
+        Row{"AcsWithoutEgressControl", L0s6L1s7, "capability 0x100", 1, 0,
+            "Access Control Services at 0x100\n"
+            "0x100 Extended Capability Header = 0x0001000D\n"
+            "0x104 ACS Capability = 0x205F\n"
+            "0x106 ACS Control = 0x001D"},
+        Row{"AcsEgressVectorOf32Bits", Egress32, "capability 0x100", 1, 0,
+            "Access Control Services at 0x100\n"
+            "0x100 Extended Capability Header = 0x0001000D\n"
+            "0x104 ACS Capability = 0x203F\n"
+            "0x106 ACS Control = 0x001D\n"
+            "0x108 Egress Control Vector (bits 31-0) = 0x11111111, read-write"},
+        Row{"AcsEgressVectorOf33Bits", Egress33, "register 0x108", 1, 0,
+            "0x108 Egress Control Vector (bits 31-0) = 0x11111111, read-write\n"
+            "0x10C Egress Control Vector (bits 63-32) = 0x22222222, read-write"},
+        Row{"AcsEgressVectorSize0Is256Bits", Egress256, "register 0x108", 1, 0,
+            "0x108 Egress Control Vector (bits 31-0) = 0x11111111, read-write\n"
+            "0x10C Egress Control Vector (bits 63-32) = 0x22222222, read-write\n"
+            "0x110 Egress Control Vector (bits 95-64) = 0x33333333, read-write\n"
+            "0x114 Egress Control Vector (bits 127-96) = 0x44444444, read-write\n"
+            "0x118 Egress Control Vector (bits 159-128) = 0x55555555, read-write\n"
+            "0x11C Egress Control Vector (bits 191-160) = 0x66666666, read-write\n"
+            "0x120 Egress Control Vector (bits 223-192) = 0x77777777, read-write\n"
+            "0x124 Egress Control Vector (bits 255-224) = 0x88888888, read-write"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qbus::config_space

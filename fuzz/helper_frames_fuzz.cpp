@@ -54,7 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lseek(in, 0, SEEK_SET);
   CheckingBackend backend;
   size_t writes = 0;
-  helper::Serve(in, out, true, backend, [&](const helper::WriteRecord&) { ++writes; });
+  struct CountingRecord {
+    size_t& writes;
+    bool operator()(const helper::WriteIntent&) { return true; }
+    void operator()(const helper::WriteRecord&) { ++writes; }
+  };
+  helper::Serve(in, out, true, backend, CountingRecord{writes});
   // The announcement (12 + 2 x 8 bytes), then one reply per request frame read, each followed
   // by the function's bytes when it answered a whole-function read.
   const size_t frames = (size + sizeof(helper::Request) - 1) / sizeof(helper::Request);

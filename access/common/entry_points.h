@@ -48,8 +48,9 @@ QBUS_EXPORT uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset,
 QBUS_EXPORT uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes,
                                           uint32_t size) noexcept;
 
-// Whether the library can still reach the hardware: kAccessWorking, or why not. Exported by
-// libraries whose accesses pass through another process (the elevated one).
+// Whether the library can still reach the hardware: kAccessWorking, or why not; or that it
+// refused the last write for want of its record. Exported by libraries whose accesses pass
+// through another process (the elevated one).
 QBUS_EXPORT uint32_t GetAccessStateEx(void) noexcept;
 
 // The PCI domain whose functions the library presents (0 on most machines; the simulated one
@@ -72,5 +73,8 @@ namespace qbus::access {
 constexpr uint32_t kAccessWorking = 0;
 constexpr uint32_t kAccessHelperEnded = 1;   // the access helper has ended
 constexpr uint32_t kAccessHelperSilent = 2;  // the access helper does not answer
+// The access helper works, but refused the last write, and did not make it, because the system
+// log did not take the record of its intent; until the next write.
+constexpr uint32_t kAccessWriteUnrecorded = 3;
 
 }  // namespace qbus::access

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <concepts>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <pthread.h>
 #include <type_traits>
 
 #include "access/common/config_access.h"
@@ -64,9 +67,14 @@ struct Reply {
   uint32_t magic;
   uint32_t sequence;  // the request's
   uint32_t ok;        // 1 done, 0 refused or failed
-  uint32_t value;     // the value read; all-ones when a read failed; 0 for a write; for kReadSpace
-                      // the number of bytes that follow (0 when it failed)
+  uint32_t value;     // the value read; all-ones when a read failed; 0 for a write made (or
+                      // kWriteUnrecorded); for kReadSpace the number of bytes that follow (0
+                      // when it failed)
 };
+
+// Reply::value of a write refused, and not made, because the system log did not take the
+// record of its intent.
+constexpr uint32_t kWriteUnrecorded = 1;
 
 static_assert(std::is_trivially_copyable_v<Request> && sizeof(Request) == 40);
 static_assert(std::is_trivially_copyable_v<Reply> && sizeof(Reply) == 16);
@@ -106,6 +114,16 @@ inline bool TooLate(const Request& request, uint64_t now_ns) {
   return request.act_by_ns != 0 && now_ns >= request.act_by_ns;
 }
 
+// What the helper is about to write, for the system log before the write is made: the register
+// before and the value to write.
+struct WriteIntent {
+  uint32_t location;
+  uint32_t offset;
+  uint32_t width;
+  std::optional<uint32_t> before;
+  uint32_t value;
+};
+
 // What the helper did for one write, for the system log: the register before, the value
 // written, whether the write was taken, and the register read back.
 struct WriteRecord {
@@ -118,14 +136,48 @@ struct WriteRecord {
   std::optional<uint32_t> after;
 };
 
+// Holds back every signal that can be held while it lives, on the calling thread: one that
+// arrives meanwhile is delivered when it ends.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t all;
+    sigfillset(&all);
+    held_ = pthread_sigmask(SIG_BLOCK, &all, &before_) == 0;
+  }
+  ~SignalsHeld() {
+    if (held_) pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+  }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  sigset_t before_;
+  bool held_;
+};
+
+// What records a write: its intent first, false when the record was not taken (the write is
+// then not made), and its outcome after the read-back.
+template <typename Record>
+concept WriteRecorder = requires(Record& record, const WriteIntent& intent,
+                                 const WriteRecord& outcome) {
+  { record(intent) } -> std::same_as<bool>;
+  record(outcome);
+};
+
 // Carries out one request through `backend` (ReadConfig(location, offset, width) ->
 // std::optional<uint32_t>, WriteConfig(location, offset, width, value) -> bool,
 // ReadSpace(location, bytes, capacity) -> bytes read, and SpaceSize as above), touching it only
 // when the request is valid. A whole-function read leaves its bytes in `space` (at least
-// kMaxSpaceSize long) and their number in `reply.value`. Each write is handed to `record`, read
-// before and after, whatever its outcome. A request whose time is up (TooLate by `now_ns()`)
-// is refused untouched; a write is checked again just before it is made.
-template <typename Backend, typename Record>
+// kMaxSpaceSize long) and their number in `reply.value`. Each write is recorded through `record`:
+// its intent, with the register read before, and then, whatever its outcome, what it did and
+// the register read after. A write whose intent the record does not take is refused untouched,
+// with kWriteUnrecorded. Signals are held from the intent to the outcome, so that none (^C at
+// the window's terminal) ends the helper between a write and its record; a write for which they
+// cannot be held is refused untouched. A request whose time is up (TooLate by `now_ns()`) is
+// refused untouched; a write is checked again just before its intent is recorded.
+template <typename Backend, WriteRecorder Record>
 Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Record&& record,
                     uint64_t (*now_ns)() = MonotonicNs) {
   Reply reply{kMagic, request.sequence, 0, 0xFFFFFFFFu};
@@ -147,6 +199,12 @@ Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Re
   WriteRecord done{request.location, request.offset, request.width, {}, request.value, false, {}};
   done.before = backend.ReadConfig(request.location, request.offset, request.width);
   if (TooLate(request, now_ns())) return reply;
+  const SignalsHeld held;
+  if (!held.held()) return reply;
+  if (!record(WriteIntent{done.location, done.offset, done.width, done.before, done.value})) {
+    reply.value = kWriteUnrecorded;
+    return reply;
+  }
   done.written =
       backend.WriteConfig(request.location, request.offset, request.width, request.value);
   done.after = backend.ReadConfig(request.location, request.offset, request.width);

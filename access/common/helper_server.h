@@ -16,7 +16,7 @@ namespace qbus::access::helper {
 // stream can no longer be followed), ends the session after its error reply; any other invalid
 // request gets an error reply and the session goes on. `backend` and `record` are as for
 // HandleRequest. Waits for each request without a deadline: the window may rest for hours.
-template <typename Backend, typename Record>
+template <typename Backend, WriteRecorder Record>
 void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
   std::vector<FunctionEntry> functions;
   for (uint32_t location = 0; ready && location < kLocationCount; ++location) {
@@ -40,12 +40,6 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
       return;
     }
   }
-}
-
-// Serve without a record of the writes.
-template <typename Backend>
-void Serve(int in, int out, bool ready, Backend& backend) {
-  Serve(in, out, ready, backend, [](const WriteRecord&) {});
 }
 
 }  // namespace qbus::access::helper

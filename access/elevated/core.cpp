@@ -68,8 +68,9 @@ void Core::Close() {
   if (channel_.fd >= 0) close(channel_.fd);
   channel_.fd = -1;
   // The helper ends when its input closes; pkexec ends with it. A silent helper may never end,
-  // so it is not waited for.
-  if (channel_.pid > 0 && state_ != HelperState::kSilent) ReapWithin(channel_.pid, 1000);
+  // so it is not waited for; one stopped unnoticed holds EXIT no longer than this.
+  constexpr int kReapBudgetMs = 100;
+  if (channel_.pid > 0 && state_ != HelperState::kSilent) ReapWithin(channel_.pid, kReapBudgetMs);
   channel_.pid = -1;
 }
 
@@ -141,9 +142,12 @@ std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uin
 }
 
 bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
-  if (!ConfigAccessValid(offset, width, SpaceSize(location))) return false;
-  const uint32_t kept = width == 4 ? value : value & ((1u << (8 * width)) - 1);
-  const auto reply = Exchange(kWrite, location, offset, width, kept);
+  std::optional<helper::Reply> reply;
+  if (ConfigAccessValid(offset, width, SpaceSize(location))) {
+    const uint32_t kept = width == 4 ? value : value & ((1u << (8 * width)) - 1);
+    reply = Exchange(kWrite, location, offset, width, kept);
+  }
+  write_unrecorded_ = reply && reply->ok == 0 && reply->value == helper::kWriteUnrecorded;
   return reply && reply->ok == 1;
 }
 

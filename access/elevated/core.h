@@ -66,6 +66,10 @@ class Core {
 
   HelperState state() const { return state_; }
 
+  // True when the helper refused the last write, and did not make it, because the system log
+  // did not take the record of its intent; until the next write.
+  bool write_unrecorded() const { return write_unrecorded_; }
+
   // Mechanism #1 ports; see PortLatch. Any port other than 0xCF8 and 0xCFC fails.
   std::optional<uint32_t> ReadPort(uint32_t port);
   bool WritePort(uint32_t port, uint32_t value);
@@ -86,6 +90,7 @@ class Core {
   HelperChannel channel_;
   int deadline_ms_;
   HelperState state_ = HelperState::kServing;
+  bool write_unrecorded_ = false;
   uint32_t sequence_ = 0;
   std::vector<uint16_t> space_sizes_ = std::vector<uint16_t>(kLocationCount);
   PortLatch latch_;

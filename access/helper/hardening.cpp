@@ -33,14 +33,15 @@ constexpr uint32_t kArchitecture = 0;  // no filter known: the helper refuses to
 #endif
 
 // What the request loop, libpci's configuration file accesses (opened at the first access of
-// each function), the allocator and the system log's non-blocking send call.
+// each function), the allocator, the system log's non-blocking send and the signals held around
+// each write call.
 const std::vector<long>& AllowedCalls() {
   static const std::vector<long> calls = {
-      SYS_read,         SYS_write,        SYS_pread64, SYS_pwrite64,   SYS_openat,
-      SYS_close,        SYS_lseek,        SYS_fstat,   SYS_newfstatat, SYS_brk,
-      SYS_mmap,         SYS_munmap,       SYS_mremap,  SYS_madvise,    SYS_futex,
-      SYS_socket,       SYS_connect,      SYS_sendto,  SYS_getpid,     SYS_clock_gettime,
-      SYS_gettimeofday, SYS_rt_sigreturn, SYS_exit,    SYS_exit_group,
+      SYS_read,         SYS_write,        SYS_pread64,        SYS_pwrite64,   SYS_openat,
+      SYS_close,        SYS_lseek,        SYS_fstat,          SYS_newfstatat, SYS_brk,
+      SYS_mmap,         SYS_munmap,       SYS_mremap,         SYS_madvise,    SYS_futex,
+      SYS_socket,       SYS_connect,      SYS_sendto,         SYS_getpid,     SYS_clock_gettime,
+      SYS_gettimeofday, SYS_rt_sigreturn, SYS_rt_sigprocmask, SYS_exit,       SYS_exit_group,
   };
   return calls;
 }
@@ -100,6 +101,7 @@ bool KeepOnlySysAdmin(std::string* why) {
 }  // namespace
 
 bool DropInheritance(std::string* why) {
+  if (setsid() < 0) return Fail(why, "own session");
   if (prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) != 0) return Fail(why, "not dumpable");
   const rlimit no_core{0, 0};
   if (setrlimit(RLIMIT_CORE, &no_core) != 0) return Fail(why, "core size");

@@ -7,10 +7,11 @@
 // when any part of it could not be done: a helper that could not harden itself must not serve.
 namespace qbus::access::helper {
 
-// Sheds what the helper inherits before anything else runs: core dumps and ptrace (not
-// dumpable, no core size), the environment, every descriptor above the standard three, the
-// current directory; a reader that is gone ends the session through a failed write, not
-// SIGPIPE.
+// Sheds what the helper inherits before anything else runs: the window's session and process
+// group (a session of its own, so that no signal from the window's terminal reaches it), core
+// dumps and ptrace (not dumpable, no core size), the environment, every descriptor above the
+// standard three, the current directory; a reader that is gone ends the session through a
+// failed write, not SIGPIPE.
 bool DropInheritance(std::string* why);
 
 // After libpci is set up: keeps only CAP_SYS_ADMIN (which reading past the first 64 bytes of a

@@ -6,12 +6,15 @@
 // descriptors, current directory and core dumps are all put right before libpci starts; once
 // libpci is set up it keeps only CAP_SYS_ADMIN, gains nothing more and may make only the system
 // calls of its loop. It records every write in the system log itself, with the id of the user
-// who asked, so no request can bypass the record.
+// who asked, so no request can bypass the record: its intent before the write, which is not
+// made when the system log does not take it, and its outcome after. It serves only the window's
+// socket, and records nowhere else: its standard error is the user's.
 #include <cstdio>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "access/common/helper_server.h"
@@ -35,11 +38,26 @@ void CheckLeaksBeforeTheFilter() {
 }
 
 // The user on the other end of the window's socket, as the kernel recorded it when the window
-// made the socket: not something a request can claim.
-std::optional<uid_t> RequestingUser() {
+// made the socket: not something a request can claim. Nothing unless standard input and output
+// are one connected Unix stream socket with a peer the kernel knows: a pipe, a file or a
+// terminal has no such peer, and whoever holds its other end need not be the window.
+std::optional<uid_t> WindowUser() {
+  struct stat in = {};
+  struct stat out = {};
+  if (fstat(STDIN_FILENO, &in) != 0 || fstat(STDOUT_FILENO, &out) != 0 || !S_ISSOCK(in.st_mode) ||
+      in.st_dev != out.st_dev || in.st_ino != out.st_ino) {
+    return std::nullopt;
+  }
+  int type = 0;
+  socklen_t type_size = sizeof type;
   ucred peer{};
   socklen_t size = sizeof peer;
-  if (getsockopt(STDIN_FILENO, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return std::nullopt;
+  // An unconnected socket answers with no process (pid 0) for its peer.
+  if (getsockopt(STDIN_FILENO, SOL_SOCKET, SO_TYPE, &type, &type_size) != 0 ||
+      type != SOCK_STREAM || getsockopt(STDIN_FILENO, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+      peer.pid <= 0) {
+    return std::nullopt;
+  }
   return peer.uid;
 }
 
@@ -57,10 +75,17 @@ int main(int argc, char**) {
     std::fputs("quoril-bus-helper: takes no arguments\n", stderr);
     return 2;
   }
+  const std::optional<uid_t> user = WindowUser();
+  if (!user) {
+    std::fputs(
+        "quoril-bus-helper: standard input and output are not the window's socket; "
+        "serves nothing\n",
+        stderr);
+    return 1;
+  }
   if (!inherited_dropped) Refuse(why);
-  const std::optional<uid_t> user = RequestingUser();
   qbus::access::linux_pci::Core core;
-  qbus::access::SystemLog log("quoril-bus-helper");
+  qbus::access::SystemLog log("quoril-bus-helper", "/dev/log", nullptr);
   bool ready = inherited_dropped && core.Init();
   // The zone file is read now: the filter below would refuse it at the first record.
   tzset();
@@ -70,8 +95,6 @@ int main(int argc, char**) {
     ready = false;
   }
   qbus::access::helper::Serve(STDIN_FILENO, STDOUT_FILENO, ready, core,
-                              [&](const qbus::access::helper::WriteRecord& record) {
-                                log.Record(qbus::access::helper::FormatWriteRecord(record, user));
-                              });
+                              qbus::access::helper::WriteLog(log, *user));
   return ready ? 0 : 1;
 }

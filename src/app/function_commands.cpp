@@ -105,6 +105,7 @@ class FunctionViews {
           "the copy of " + config_space::LocationText(copy.location, domain_) + " in " + path;
       snapshot.tree = config_space::DecodeFunction(copy.bytes, class_names_);
       snapshot.bytes = std::move(copy.bytes);
+      snapshot.held = std::move(copy.held);
       return snapshot;
     };
     // The form takes the register at its next Go to register event; after READ that action is

@@ -19,6 +19,7 @@ SavedFunction ReadSavedFunction(const std::string& path, uint32_t location, uint
   size_t end = image.held.size();
   while (end > 0 && !image.held[end - 1]) --end;
   copy.bytes.assign(image.bytes.begin(), image.bytes.begin() + static_cast<std::ptrdiff_t>(end));
+  copy.held.assign(image.held.begin(), image.held.begin() + static_cast<std::ptrdiff_t>(end));
   return copy;
 }
 

@@ -10,7 +10,8 @@
 namespace qbus::app {
 
 struct SavedFunction {
-  std::vector<uint8_t> bytes;  // as far as the copy gives them
+  std::vector<uint8_t> bytes;  // as far as the copy gives them; all-ones where it does not
+  std::vector<bool> held;      // which of `bytes` the copy gives
   uint32_t location = 0;       // which function of the copy they are
   std::string error;           // empty when read; otherwise why not, naming the file
 };

@@ -45,11 +45,10 @@ ParsedDump LoadDumpFile(const std::string& path, uint32_t domain) {
   }
 
   // A block holds the unfinished line of the block before it, then what read() brings.
-  DumpParser parser(path, domain);
+  DumpParser parser(path, domain, kMaxDumpLineBytes);
   std::vector<char> block(kBlockBytes);
   size_t kept = 0;
   for (;;) {
-    if (kept == block.size()) block.resize(block.size() * 2);  // one line longer than a block
     const ssize_t got = read(fd.get(), block.data() + kept, block.size() - kept);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Failure("cannot read " + path + ": " + std::strerror(errno));
@@ -58,6 +57,11 @@ ParsedDump LoadDumpFile(const std::string& path, uint32_t domain) {
     for (size_t end; (end = text.find('\n')) != std::string_view::npos;) {
       if (!parser.TakeLine(text.substr(0, end))) return parser.Finish();
       text.remove_prefix(end + 1);
+    }
+    // An unfinished line already too long is refused now, so `kept` stays below a block.
+    if (text.size() > kMaxDumpLineBytes) {
+      parser.TakeLine(text);
+      return parser.Finish();
     }
     kept = text.size();
     std::memmove(block.data(), text.data(), kept);

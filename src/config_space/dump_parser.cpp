@@ -73,8 +73,8 @@ int64_t HexLineOffset(std::string_view line) {
 
 }  // namespace
 
-DumpParser::DumpParser(std::string name, uint32_t domain)
-    : name_(std::move(name)), domain_(domain) {}
+DumpParser::DumpParser(std::string name, uint32_t domain, size_t max_line_bytes)
+    : name_(std::move(name)), domain_(domain), max_line_bytes_(max_line_bytes) {}
 
 bool DumpParser::Refuse(const std::string& reason) {
   result_.error = name_ + ":" + std::to_string(line_number_) + ": " + reason;
@@ -85,6 +85,10 @@ bool DumpParser::Refuse(const std::string& reason) {
 bool DumpParser::TakeLine(std::string_view line) {
   if (!result_.error.empty()) return false;
   ++line_number_;
+  if (line.size() > max_line_bytes_) {
+    return Refuse("longer than the " + std::to_string(max_line_bytes_) +
+                  " bytes a dump line may have");
+  }
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   Header header;
   if (ParseHeader(line, &header)) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -30,13 +31,15 @@ struct ParsedDump {
 };
 
 // Takes a dump line by line, keeping the functions of one domain (a header without a domain is
-// in domain 0). It refuses the whole dump on a malformed hex line, an offset beyond 4096 bytes,
-// a header of that domain with a device above 0x1F or a function above 7, a function of it given
-// twice, or no function of it at all (naming the domains the dump holds).
+// in domain 0). It refuses the whole dump on a line longer than the bound it is given, a
+// malformed hex line, an offset beyond 4096 bytes, a header of that domain with a device above 0x1F
+// or a function above 7, a function of it given twice, or no function of it at all (naming the
+// domains the dump holds).
 class DumpParser {
  public:
-  // `name` names the source in error messages; `domain` is the domain to keep.
-  explicit DumpParser(std::string name, uint32_t domain = 0);
+  // `name` names the source in error messages; `domain` is the domain to keep; a line of more
+  // than `max_line_bytes` (its line feed not counted) refuses the dump.
+  explicit DumpParser(std::string name, uint32_t domain = 0, size_t max_line_bytes = SIZE_MAX);
 
   // One line, without its line feed (a trailing carriage return is dropped). False once the
   // dump has been refused; later lines are then ignored.
@@ -51,6 +54,7 @@ class DumpParser {
 
   std::string name_;
   uint32_t domain_;
+  size_t max_line_bytes_;
   std::set<uint32_t> domains_seen_;
   ParsedDump result_;
   FunctionImage scratch_;  // takes the bytes of functions of other domains

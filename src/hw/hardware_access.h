@@ -26,7 +26,8 @@ struct HardwareAccess {
   // Optional entries, null where the library lacks them (see access/common/entry_points.h).
   // The whole space from offset 0 in one call; the number of bytes stored, 0 on failure.
   uint32_t (*ReadPciConfigSpaceEx)(uint32_t location, uint8_t* bytes, uint32_t size);
-  // 0 while the library reaches the hardware; 1 its helper has ended; 2 it does not answer.
+  // 0 while the library reaches the hardware; 1 its helper has ended; 2 it does not answer; 3 it
+  // refused the last write, for want of the write's record in the system log.
   uint32_t (*GetAccessStateEx)();
   // The PCI domain whose functions the library presents; absent: 0.
   uint32_t (*GetPciDomainEx)();

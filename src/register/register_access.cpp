@@ -96,6 +96,10 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,
                              bool write, uint32_t* space_size) {
   if (const auto fault = HelperFault(access)) return *fault;
+  // 3: the helper refused the last write for want of its record.
+  if (write && access.GetAccessStateEx != nullptr && access.GetAccessStateEx() == 3) {
+    return FailureCause::kUnrecorded;
+  }
   namespace header = config_space::header;
   uint16_t vendor = 0;
   if (access.ReadPciConfigWordEx(target.location, header::kVendorId, &vendor) == 0) {

@@ -66,7 +66,8 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
 // kHelperSilent); nothing while it works, or for a library without a helper.
 std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access);
 
-// Why an access to `target` just failed: the helper's fault where it has one, else found by reading
+// Why an access to `target` just failed: the helper's fault where it has one, or for a write the
+// helper's refusal for want of its record (kUnrecorded), else found by reading
 // the function (never writing): a word at 0x00 (does any function answer?), a dword at 0x40 (does
 // the library reach past the first 64 bytes, as only root's access does?) and, for an offset past
 // 0xFF, a dword at 0x100 (does the function have extended space?). `write`: the failed access was a

@@ -47,25 +47,27 @@ std::string HelperFailure(FailureCause cause) {
 }
 
 std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size) {
-  if (const std::string helper = HelperFailure(cause); !helper.empty()) {
-    return "Read failed: " + helper;
-  }
+  return "Read failed: " + ReadFailureReason(cause, offset, space_size);
+}
+
+std::string ReadFailureReason(FailureCause cause, uint32_t offset, uint32_t space_size) {
+  if (const std::string helper = HelperFailure(cause); !helper.empty()) return helper;
   switch (cause) {
     case FailureCause::kNoFunction:
-      return "Read failed: no function answers at this location";
+      return "no function answers at this location";
     case FailureCause::kBeyondSpace:
       return space_size >= kConfigSpaceBytes
-                 ? "Read failed: beyond the 4 KiB configuration space"
-                 : "Read failed: beyond this function's " + std::to_string(space_size) +
+                 ? "beyond the 4 KiB configuration space"
+                 : "beyond this function's " + std::to_string(space_size) +
                        "-byte configuration space";
     case FailureCause::kNeedsRoot:
       // Without root the function's size cannot be read, so past 0xFF both may hold.
-      return offset >= 0x100 ? "Read failed: needs root, if the function reaches this far"
-                             : "Read failed: needs root from offset 0x40 on";
+      return offset >= 0x100 ? "needs root, if the function reaches this far"
+                             : "needs root from offset 0x40 on";
     default:
       break;
   }
-  return "Read failed: refused by the access library";
+  return "refused by the access library";
 }
 
 std::string WriteFailure(FailureCause cause, uint32_t space_size) {
@@ -80,6 +82,8 @@ std::string WriteFailure(FailureCause cause, uint32_t space_size) {
              "-byte configuration space";
     case FailureCause::kNeedsRoot:
       return "Write failed: needs root";
+    case FailureCause::kUnrecorded:
+      return "Write refused: the system log does not take the record";
     default:
       break;
   }

@@ -33,6 +33,7 @@ enum class FailureCause {
   kRefused,       // none of these: the library refused it
   kHelperEnded,   // the library's access helper has ended: nothing reaches the hardware now
   kHelperSilent,  // the library's access helper does not answer (stopped or stuck)
+  kUnrecorded,    // the library's access helper refused a write: the system log took no record
 };
 
 // "the access helper has ended" and "the access helper does not answer" for the two helper
@@ -44,7 +45,11 @@ std::string HelperFailure(FailureCause cause);
 // an offset past the 4 KiB every function ends at).
 std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size = 0);
 
-// The text of a failed write, for example "Write failed: needs root".
+// ReadFailure without "Read failed: ", for a sentence of its own: "needs root from offset 0x40 on".
+std::string ReadFailureReason(FailureCause cause, uint32_t offset, uint32_t space_size = 0);
+
+// The text of a failed write, for example "Write failed: needs root", or "Write refused: the
+// system log does not take the record" for kUnrecorded.
 std::string WriteFailure(FailureCause cause, uint32_t space_size = 0);
 
 }  // namespace qbus::regs

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/function_models.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include <QBrush>
@@ -35,12 +36,26 @@ std::string MarkText(Reference reference, const std::string& before) {
   return {};
 }
 
+bool Holds(const FunctionSnapshot& reference, size_t offset, size_t size) {
+  if (offset + size > reference.bytes.size()) return false;
+  if (reference.held.empty()) return true;
+  const auto from = reference.held.begin() + static_cast<std::ptrdiff_t>(offset);
+  return std::find(from, from + static_cast<std::ptrdiff_t>(size), false) ==
+         from + static_cast<std::ptrdiff_t>(size);
+}
+
+size_t HeldBytes(const FunctionSnapshot& reference) {
+  if (reference.held.empty()) return reference.bytes.size();
+  return static_cast<size_t>(std::count(reference.held.begin(), reference.held.end(), true));
+}
+
 void BytesModel::Show(FunctionSnapshot snapshot, const FunctionSnapshot* reference,
                       Reference kind) {
   beginResetModel();
   snapshot_ = std::move(snapshot);
   kind_ = reference != nullptr ? kind : Reference::kNone;
   before_ = kind_ != Reference::kNone ? reference->bytes : std::vector<uint8_t>{};
+  held_ = kind_ != Reference::kNone ? reference->held : std::vector<bool>{};
   changed_ = 0;
   for (size_t i = 0; kind_ != Reference::kNone && i < snapshot_.bytes.size(); ++i) {
     changed_ += Marked(i) ? 1 : 0;
@@ -50,7 +65,7 @@ void BytesModel::Show(FunctionSnapshot snapshot, const FunctionSnapshot* referen
 
 // Only bytes the reference holds are compared: a copy of 256 bytes says nothing of the rest.
 bool BytesModel::Marked(size_t offset) const {
-  return kind_ != Reference::kNone && offset < before_.size() &&
+  return kind_ != Reference::kNone && offset < before_.size() && (held_.empty() || held_[offset]) &&
          before_[offset] != snapshot_.bytes[offset];
 }
 
@@ -108,7 +123,6 @@ DecodedTreeModel::DecodedTreeModel() {
 bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
                             const FunctionSnapshot* reference, Reference kind) {
   std::unordered_map<std::string, const config_space::DecodedLine*> before;
-  const size_t reference_size = reference != nullptr ? reference->bytes.size() : 0;
   if (reference != nullptr && kind != Reference::kNone) {
     for (const config_space::DecodedLine& line : reference->tree) before.emplace(line.key, &line);
   }
@@ -145,10 +159,11 @@ bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
     const auto found = before.find(line.key);
     const bool leaf =
         line.depth > 0 && (i + 1 == lines_.size() || lines_[i + 1].depth <= line.depth);
-    // A line the reference lacks differs only where the reference holds its bytes.
-    const bool held = line.offset + static_cast<uint32_t>(line.size) <= reference_size;
-    const bool marked = !before.empty() && line.depth > 0 &&
-                        (found == before.end() ? held : found->second->value != line.value);
+    // Only a line whose bytes the reference holds is compared: a copy's holes differ in nothing.
+    const bool held =
+        reference != nullptr && Holds(*reference, line.offset, static_cast<size_t>(line.size));
+    const bool marked = !before.empty() && line.depth > 0 && held &&
+                        (found == before.end() || found->second->value != line.value);
     if (marked && leaf) ++changed_;
     std::string description = line.place;
     for (const std::string& part : {line.value, line.access, line.meaning}) {

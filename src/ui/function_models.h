@@ -20,6 +20,12 @@ enum class Reference { kNone, kLastReading, kCopy };
 // "Changed since the last reading (was 0x02)", "Differs from the copy (0x02 there)".
 std::string MarkText(Reference reference, const std::string& before);
 
+// Whether `reference` gives the `size` bytes from `offset`: a copy may leave holes, and a hole
+// is no difference.
+bool Holds(const FunctionSnapshot& reference, size_t offset, size_t size);
+// How many bytes `reference` gives.
+size_t HeldBytes(const FunctionSnapshot& reference);
+
 class BytesModel : public QAbstractTableModel {
  public:
   // Shows `snapshot`, marked against `reference` (ignored when `kind` is kNone).
@@ -38,6 +44,7 @@ class BytesModel : public QAbstractTableModel {
 
   FunctionSnapshot snapshot_;
   std::vector<uint8_t> before_;  // the reference's bytes
+  std::vector<bool> held_;       // which of them it gives (empty: all)
   Reference kind_ = Reference::kNone;
   int changed_ = 0;
 };

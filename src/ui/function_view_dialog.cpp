@@ -35,9 +35,9 @@ std::string MarksNote(Reference kind, const FunctionSnapshot* reference, size_t 
   const std::string counts =
       Count(bytes, "byte", "bytes") + " and " + Count(fields, "field", "fields");
   std::string held;
-  if (reference != nullptr && reference->bytes.size() != size) {
+  if (reference != nullptr && HeldBytes(*reference) != size) {
     held = std::string(kind == Reference::kCopy ? " The copy holds " : " The last reading held ") +
-           std::to_string(reference->bytes.size()) + " of " + std::to_string(size) + " bytes.";
+           std::to_string(HeldBytes(*reference)) + " of " + std::to_string(size) + " bytes.";
   }
   switch (kind) {
     case Reference::kLastReading:
@@ -143,7 +143,8 @@ void FunctionViewDialog::SetUpFields() {
       QStringLiteral("How often Watch reads the function again: 100 ms or more"));
   watch_->setAccessibleDescription(
       QStringLiteral("Reads the function again at the interval and marks what changed"));
-  marks_->setAccessibleName(QStringLiteral("Marks"));
+  // No accessible name of its own: a screen reader hears the marks line's text, as it changes.
+  marks_->setObjectName(QStringLiteral("marks"));
 }
 
 void FunctionViewDialog::LayOut(QVBoxLayout* layout) {

@@ -40,6 +40,7 @@ using ChoiceFilter = std::function<std::vector<ListChoice>(const std::string& ty
 // 4096), its decoded tree, a line about them ("4096 bytes"), and the register name of each byte.
 struct FunctionSnapshot {
   std::vector<uint8_t> bytes;
+  std::vector<bool> held;  // which of `bytes` a saved copy gives; empty: all of them
   std::vector<config_space::DecodedLine> tree;
   std::string note;     // how much was read and, when not all of it, why
   std::string refusal;  // why this reading may not be saved (only part of it); empty: it may

@@ -68,7 +68,31 @@ fi
 # standard ones (libpci opens its own), and cannot dump core. It reads the machine, as root when the test is root.
 out=$("$helper" --sysfs=/tmp </dev/null 2>&1) && fail "the helper took an argument"
 [ "$out" = "quoril-bus-helper: takes no arguments" ] || fail "an argument: $out"
-sleep 3 | "$helper" >"$work/announced" 9>"$work/inherited" &
+# On one end of a socket pair, as the window starts it; the window's stand-in keeps what the
+# helper sends and ends the stream after 3 seconds.
+: >"$work/announced"
+python3 -c '
+import os, socket, sys, time
+window, helper = socket.socketpair()
+if os.fork() == 0:
+    helper.close()
+    with open(sys.argv[2], "wb", buffering=0) as announced:
+        end = time.monotonic() + 3
+        while (left := end - time.monotonic()) > 0:
+            window.settimeout(left)
+            try:
+                sent = window.recv(65536)
+            except socket.timeout:
+                break
+            if not sent:
+                break
+            announced.write(sent)
+    os._exit(0)
+os.dup2(helper.fileno(), 0)
+os.dup2(helper.fileno(), 1)
+window.close()
+helper.close()
+os.execv(sys.argv[1], [sys.argv[1]])' "$helper" "$work/announced" 9>"$work/inherited" &
 pid=$!
 for _ in $(seq 100); do [ "$(stat -c %s "$work/announced")" -ge 12 ] && break; sleep 0.05; done
 [ "$(stat -c %s "$work/announced")" -ge 12 ] || fail "the helper announced nothing"

@@ -26,6 +26,7 @@
 #include "access/linux/core.h"
 #include "hw/library_binding.h"
 #include "tests/support/fake_sysfs.h"
+#include "tests/support/taking_every_intent.h"
 #include "tests/support/temp_dir.h"
 
 namespace qbus::access {
@@ -50,7 +51,8 @@ class HelperSession : public ::testing::Test {
     client_ = ends[0];
     server_ = std::thread([this, fd = ends[1]] {
       helper::Serve(fd, fd, true, backend_,
-                    [this](const helper::WriteRecord& record) { records_.push_back(record); });
+                    test::TakingEveryIntent{
+                        [this](const helper::WriteRecord& record) { records_.push_back(record); }});
       close(fd);
     });
   }
@@ -144,7 +146,8 @@ class HostileSession : public ::testing::Test {
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     client_ = ends[0];
     server_ = std::thread([this, fd = ends[1]] {
-      helper::Serve(fd, fd, true, backend_, [this](const helper::WriteRecord&) { ++records_; });
+      helper::Serve(fd, fd, true, backend_,
+                    test::TakingEveryIntent{[this](const helper::WriteRecord&) { ++records_; }});
       close(fd);
     });
     helper::Announcement announcement{};
@@ -273,7 +276,8 @@ TEST_F(HostileSession, AFrameCutAtAnyByteReachesNothing) {
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     ASSERT_TRUE(WriteFrame(ends[0], whole.data(), size));
     shutdown(ends[0], SHUT_WR);
-    helper::Serve(ends[1], ends[1], true, backend, [&](const helper::WriteRecord&) { ++records; });
+    helper::Serve(ends[1], ends[1], true, backend,
+                  test::TakingEveryIntent{[&](const helper::WriteRecord&) { ++records; }});
     EXPECT_EQ(backend.accesses, 0);
     EXPECT_EQ(records, 0);
     close(ends[0]);

@@ -4,7 +4,9 @@
 // them, and the bus tree.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -48,13 +50,12 @@ QPushButton* Button(QDialog* dialog, const char* text) {
   return nullptr;
 }
 
+// The marks line as a screen reader hears it: its accessible name.
 std::string Marks(QDialog* dialog) {
-  for (QLabel* label : dialog->findChildren<QLabel*>()) {
-    if (label->accessibleName() == "Marks") {
-      return label->isVisible() ? label->text().toStdString() : "(hidden)";
-    }
-  }
-  return "(none)";
+  auto* label = dialog->findChild<QLabel*>("marks");
+  if (label == nullptr) return "(none)";
+  if (!label->isVisible()) return "(hidden)";
+  return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).toStdString();
 }
 
 // Writes a word of the simulated machine the program has loaded, as the hardware changing.
@@ -207,21 +208,42 @@ TEST_F(DecodedView, AWatchMarksWhatChangedSinceTheLastReading) {
   }
 }
 
-std::string ExpressWith(std::initializer_list<std::pair<const char*, const char*>> swaps) {
+std::string ExpressWith(std::initializer_list<std::pair<std::string, std::string>> swaps) {
   std::ifstream in(kExpress);
   std::string text{std::istreambuf_iterator<char>(in), {}};
   for (const auto& [from, to] : swaps) {
     const size_t at = text.find(from);
-    if (at != std::string::npos) text.replace(at, std::strlen(from), to);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
   }
   return text;
+}
+
+// express.dump's 01:00.0 with all 4096 bytes: all-ones from 0x140 on, as the machine reads
+// them, but for the last byte, `last`.
+std::string WholeExpress(const char* last) {
+  std::string text = ExpressWith({});
+  char row[64];
+  for (uint32_t offset = 0x140; offset < 0x1000; offset += 16) {
+    std::snprintf(row, sizeof row, "%x: ff ff ff ff ff ff ff ff ff ff ff ff ff ff ff %s\n", offset,
+                  offset == 0xFF0 ? last : "ff");
+    text += row;
+  }
+  return text;
+}
+
+// The peak memory of this process so far, in MiB.
+long PeakMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
 }
 
 struct CopyRow {
   const char* name;
   std::string copy;     // the file's text
-  std::string marks;    // the start of the marks line, after the path ("PATH")
-  std::string message;  // the message a refused copy gives (its start), or empty
+  std::string marks;    // the marks line, the copy's path as "PATH"
+  std::string message;  // the start of the message a refused copy gives (path as "PATH"), or empty
+  uint64_t size = 0;    // the file made this long with zeros after the text; 0: the text alone
 };
 
 class CompareWithCopy : public DecodedView, public ::testing::WithParamInterface<CopyRow> {};
@@ -231,6 +253,12 @@ TEST_P(CompareWithCopy, MarksWhatDiffers) {
   setenv("QUORILBUS_SIM_DUMP", kExpress, 1);
   const std::filesystem::path copy = dir_.path() / "copy.txt";
   std::ofstream(copy) << row.copy;
+  if (row.size != 0) std::filesystem::resize_file(copy, row.size);
+  const auto as_path = [&copy](std::string text) {
+    const size_t path = text.find(copy.string());
+    if (path != std::string::npos) text.replace(path, copy.string().size(), "PATH");
+    return text;
+  };
   AnswerMessageBoxes();
   user_.Then("bus 1, Ctrl+D, Compare with copy...", [&] {
     PressInSelector(kBusSelector, Qt::Key_Up, 1);
@@ -238,11 +266,10 @@ TEST_P(CompareWithCopy, MarksWhatDiffers) {
       const QAbstractItemModel* lines = dialog->findChild<QTreeView*>()->model();
       const QAbstractItemModel* bytes = dialog->findChild<QTableView*>()->model();
       SaveTo(copy);  // the open dialog takes a name as the save dialog does
+      const long peak = PeakMiB();
       Button(dialog, "Co&mpare with copy...")->click();
-      std::string marks = Marks(dialog);
-      const size_t path = marks.find(copy.string());
-      if (path != std::string::npos) marks.replace(path, copy.string().size(), "PATH");
-      EXPECT_EQ(marks.substr(0, row.marks.size()), row.marks);
+      EXPECT_LT(PeakMiB() - peak, 64) << "the copy was held in memory";
+      EXPECT_EQ(as_path(Marks(dialog)), row.marks);
       if (row.name == std::string("TwoBytesOfTheSameFunction")) {
         EXPECT_EQ(Description(Line(lines, {"Header", "Command", "Bus Master Enable"})),
                   "Differs from the copy (0 there). bit 2, 1, read-write");
@@ -264,7 +291,7 @@ TEST_P(CompareWithCopy, MarksWhatDiffers) {
     EXPECT_TRUE(messages_.empty());
   } else {
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].substr(0, row.message.size()), row.message);
+    EXPECT_EQ(as_path(messages_[0]).substr(0, row.message.size()), row.message);
   }
 }
 
@@ -281,9 +308,40 @@ INSTANTIATE_TEST_SUITE_P(
                 "4096 bytes.",
                 ""},
         // No 01:00.0 in the copy: its first function is compared.
-        CopyRow{"AnotherFunction", "00:1f.3 Audio device\n00: 86 80 48 a3 06 00 10 00\n",
-                "Against the copy of 00:1f.3 in PATH: ", ""},
-        CopyRow{"NotACopy", "hello\n", "(hidden)", "Compare with copy|"}),
+        CopyRow{
+            "AnotherFunction", "00:1f.3 Audio device\n00: 86 80 48 a3 06 00 10 00\n",
+            "Against the copy of 00:1f.3 in PATH: 5 bytes and 3 fields differ. The copy holds 8 "
+            "of 4096 bytes.",
+            ""},
+        CopyRow{"NotACopy", "hello\n", "(hidden)", "Compare with copy|"},
+        // Bytes 0x00 to 0x06 and row 0xF0 alone: the rest are holes, not all-ones that differ,
+        // and Status (0x06, 0x07) is held only in part.
+        CopyRow{"AHoleIsNoDifference",
+                "01:00.0 VGA compatible controller: graphics card\n"
+                "00: de 10 44 12 03 00 10\n"
+                "f0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n",
+                "Against the copy of 01:00.0 in PATH: 1 byte and 1 field differ. The copy holds 23 "
+                "of 4096 bytes.",
+                ""},
+        // Longer than the other copies: it holds every byte, and the last one differs.
+        CopyRow{"TheLastByteOfAWholeCopy", WholeExpress("00"),
+                "Against the copy of 01:00.0 in PATH: 1 byte and 0 fields differ.", ""},
+        // The longest line a copy may have, blanks after its bytes, ends the file unfinished.
+        CopyRow{"ALongestLineAtTheEnd",
+                ExpressWith({{"130: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n",
+                              "130: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01" +
+                                  std::string(1024 - 52, ' ')}}),
+                "Against the copy of 01:00.0 in PATH: 1 byte and 0 fields differ. The copy holds "
+                "320 of 4096 bytes.",
+                ""},
+        CopyRow{"ALineTooLong", std::string(1025, '#') + "\n" + ExpressWith({}), "(hidden)",
+                "Compare with copy|Cannot compare with the copy: PATH:1: longer than the 1024 "
+                "bytes a dump line may have."},
+        // 1 GiB without a line feed: refused after its first block, not read whole.
+        CopyRow{"AGibibyteWithoutALineFeed", "", "(hidden)",
+                "Compare with copy|Cannot compare with the copy: PATH:1: longer than the 1024 "
+                "bytes a dump line may have.",
+                uint64_t{1} << 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A bus tree line's location and bus numbers, without the names: "00:1c.0 [01-03]".

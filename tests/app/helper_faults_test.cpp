@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program on the elevated library, its root helper started through a stand-in for
 // pkexec over a fake sysfs tree (helper_faults_test.sh sets both up in a private mount
-// namespace), with the helper killed or stopped between the user's steps: READ, WRITE, the view
-// and Save all say which, nothing is saved, and EXIT never waits for the helper.
+// namespace), with the helper killed or stopped between the user's steps: READ, WRITE, the view,
+// Save all and the bus tree say which, nothing is saved, and EXIT never waits for the helper.
+#include <chrono>
 #include <csignal>
 #include <dirent.h>
 #include <fstream>
@@ -90,13 +91,15 @@ TEST_F(HelperFaults, AKilledHelperIsReportedAsEndedAndNothingIsSaved) {
     SaveTo(saved);
     ListCommand("Save all...")->trigger();
   });
+  user_.Then("Bus tree", [this] { ListCommand("Bus tree...")->trigger(); });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(96, QBUS_ELEVATED_LIBRARY), 0);
   EXPECT_EQ(messages_,
             (std::vector<std::string>{
                 "View function|Cannot read 00:00.0: the access helper has ended.",
                 "Save all functions|Not saved: 00:00.0 could not be read whole (0 bytes, then the "
-                "access helper has ended)."}));
+                "access helper has ended).",
+                "Bus tree|00:00.0 could not be read: the access helper has ended."}));
   EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
@@ -120,6 +123,19 @@ TEST_F(HelperFaults, TheHelperRecordsTheWriteAndAKilledOneFailsTheUndo) {
   });
   EXPECT_EQ(Run(96, QBUS_ELEVATED_LIBRARY), 0);
   EXPECT_TRUE(window_records_.empty()) << "the helper keeps the record, not the window";
+}
+
+// EXIT just after the helper stopped, before any request found it silent: the window waits for
+// it only a moment (a loose bound; the budget is 100 ms).
+TEST_F(HelperFaults, ExitDoesNotWaitForAHelperStoppedUnnoticed) {
+  std::chrono::steady_clock::time_point exit_pressed;
+  user_.Then("stop, EXIT", [&] {
+    Strike(SIGSTOP);
+    exit_pressed = std::chrono::steady_clock::now();
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(96, QBUS_ELEVATED_LIBRARY), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - exit_pressed, std::chrono::milliseconds(500));
 }
 
 TEST_F(HelperFaults, AStoppedHelperDoesNotAnswerAndExitDoesNotWait) {

@@ -1,35 +1,84 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A request the window has given up on is never carried out: a helper stopped while a WRITE
-// waits, and resumed after the window reported the write failed, leaves the register as it was
-// and records nothing.
+// What the helper does with a request, and how the window's end takes its answers: a register
+// that takes only some bits is recorded as it is after the write; a refusal or a failed whole
+// read leaves the helper serving; and a request the window has given up on is never carried
+// out: a helper stopped while a WRITE waits, and resumed after the window reported the write
+// failed, leaves the register as it was and records nothing.
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "access/common/helper_server.h"
 #include "access/elevated/core.h"
 #include "access/linux/core.h"
 #include "tests/support/fake_sysfs.h"
+#include "tests/support/taking_every_intent.h"
 #include "tests/support/temp_dir.h"
 
 namespace qbus::access {
 namespace {
 
-// One function whose register 0x40 a write may change.
+// One function with one register: a write takes the bits of `writable`; `refuse_writes` of
+// them fail; a whole read fails.
 struct OneRegister {
   uint32_t SpaceSize(uint32_t location) const { return location == 0 ? 256 : 0; }
   std::optional<uint32_t> ReadConfig(uint32_t, uint32_t, uint32_t) { return value; }
   bool WriteConfig(uint32_t, uint32_t, uint32_t, uint32_t written) {
-    value = written;
+    if (refuse_writes > 0) return --refuse_writes, false;
+    value = (value & ~writable) | (written & writable);
     return true;
   }
   uint32_t ReadSpace(uint32_t, uint8_t*, uint32_t) { return 0; }
   uint32_t value = 0x11111111;
+  uint32_t writable = ~0u;
+  int refuse_writes = 0;
 };
+
+TEST(HelperRequests, TheRecordHoldsWhatTheRegisterTook) {
+  OneRegister backend;
+  backend.writable = 0x0000FF00;
+  std::vector<helper::WriteRecord> records;
+  uint8_t space[helper::kMaxSpaceSize];
+  const helper::Request request{helper::kMagic, 1, 2, 0, 0x40, 4, 0x2222, 0, 0};
+  helper::HandleRequest(request, backend, space,
+                        test::TakingEveryIntent{
+                            [&](const helper::WriteRecord& record) { records.push_back(record); }});
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].before, 0x11111111u);
+  EXPECT_EQ(records[0].value, 0x2222u);
+  EXPECT_EQ(records[0].after, 0x11112211u);
+  EXPECT_TRUE(records[0].written);
+}
+
+// A helper that refuses in step, or fails a whole read, is still a helper that serves: the
+// window reports that access failed and goes on, and nothing takes it as ended.
+TEST(HelperRequests, ARefusalOrAFailedWholeReadLeavesTheHelperServing) {
+  OneRegister backend;
+  backend.refuse_writes = 1;
+  int ends[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+  std::thread server([&] {
+    helper::Serve(ends[1], ends[1], true, backend,
+                  test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
+    close(ends[1]);
+  });
+  {
+    elevated::Core core({ends[0], -1});
+    ASSERT_TRUE(core.Init());
+    uint8_t bytes[256];
+    EXPECT_FALSE(core.WriteConfig(0, 0x40, 4, 0x33333333));
+    EXPECT_EQ(core.ReadSpace(0, bytes, sizeof bytes), 0u);
+    EXPECT_EQ(core.state(), elevated::HelperState::kServing);
+    EXPECT_TRUE(core.WriteConfig(0, 0x40, 4, 0x44444444));
+    EXPECT_EQ(core.ReadConfig(0, 0x40, 4), 0x44444444u);
+  }
+  server.join();
+}
 
 // The clock a row sets: each call answers the next reading.
 std::vector<uint64_t> clock_readings;
@@ -39,7 +88,7 @@ uint64_t RowClock() {
   return now;
 }
 
-TEST(StaleRequests, TheHelperStartsNothingWhoseTimeIsUp) {
+TEST(HelperRequests, TheHelperStartsNothingWhoseTimeIsUp) {
   const struct {
     const char* name;
     uint32_t op;
@@ -65,7 +114,8 @@ TEST(StaleRequests, TheHelperStartsNothingWhoseTimeIsUp) {
         helper::kMagic, 7, row.op, 0, 0x40, 4, row.op == 2 ? 0x2222u : 0u, 0, row.act_by};
     uint8_t space[helper::kMaxSpaceSize];
     const helper::Reply reply = helper::HandleRequest(
-        request, backend, space, [&](const helper::WriteRecord&) { ++records; }, RowClock);
+        request, backend, space,
+        test::TakingEveryIntent{[&](const helper::WriteRecord&) { ++records; }}, RowClock);
     EXPECT_EQ(reply.ok, row.ok);
     EXPECT_EQ(backend.value, row.value_after);
     EXPECT_EQ(records, row.records);
@@ -74,7 +124,7 @@ TEST(StaleRequests, TheHelperStartsNothingWhoseTimeIsUp) {
 
 // The real frames between the elevated core and a helper session in a child process, which the
 // row stops with SIGSTOP while the window waits for the reply, and resumes once it gave up.
-TEST(StaleRequests, AWriteReportedAsFailedStaysUndoneAfterTheHelperResumes) {
+TEST(HelperRequests, AWriteReportedAsFailedStaysUndoneAfterTheHelperResumes) {
   for (const bool stopped : {false, true}) {
     SCOPED_TRACE(stopped ? "stopped during the write" : "answering");
     test::TempDir dir;
@@ -88,9 +138,11 @@ TEST(StaleRequests, AWriteReportedAsFailedStaysUndoneAfterTheHelperResumes) {
       close(ends[0]);
       linux_pci::Core backend(dir.path().string());
       if (!backend.Init()) _exit(3);
-      helper::Serve(ends[1], ends[1], true, backend, [&](const helper::WriteRecord& record) {
-        std::ofstream(records, std::ios::app) << (record.written ? "ok\n" : "failed\n");
-      });
+      helper::Serve(ends[1], ends[1], true, backend,
+                    test::TakingEveryIntent{[&](const helper::WriteRecord& record) {
+                      std::ofstream(records, std::ios::app)
+                          << (record.written ? "ok\n" : "failed\n");
+                    }});
       _exit(0);
     }
     close(ends[1]);

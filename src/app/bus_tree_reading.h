@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "hw/hardware_access.h"
+#include "scan/device_finder.h"
+#include "ui/ui_types.h"
+
+namespace qbus::app {
+
+// The bus tree of the listed functions, or why it cannot be drawn.
+struct BusTreeReading {
+  std::vector<ui::BusTreeItem> lines;  // empty when `failure` is set
+  // The first function that could not be read and why: "00:1c.0 could not be read: the access
+  // helper has ended."; empty when every function was read.
+  std::string failure;
+};
+
+// Reads each function's identifiers, class, header type and (for a bridge) bus numbers through
+// `access` (reads only), then lays them out as a tree: "00:1c.0 [01-03] PCI bridge: ...", the
+// bus numbers only for a bridge. A failed read ends the reading and nothing is drawn: a tree
+// made without a bridge's bus numbers would show its buses as roots.
+BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
+                           const std::vector<scan::ListedFunction>& functions);
+
+}  // namespace qbus::app

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The bus tree never draws a failed read: over a library whose reads fail from one read on, it
+// names the function that failed and why, and draws nothing.
+#include "app/bus_tree_reading.h"
+
+#include <array>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace qbus::app {
+namespace {
+
+// 00:00.0, the bridge 00:1c.0 to bus 1, 01:00.0 behind it, and 00:1f.3: their first 64 bytes.
+std::map<uint32_t, std::array<uint8_t, 64>> FakeMachine() {
+  std::map<uint32_t, std::array<uint8_t, 64>> machine;
+  for (uint32_t location : {0x0000u, 0x00E0u, 0x0100u, 0x00FBu}) {
+    std::array<uint8_t, 64>& bytes = machine[location];
+    bytes.fill(0);
+    bytes[0] = 0x86, bytes[1] = 0x80, bytes[2] = 0x34, bytes[3] = 0x12;
+  }
+  machine[0x00E0][0x0E] = 1;
+  machine[0x00E0][0x19] = machine[0x00E0][0x1A] = 1;
+  return machine;
+}
+
+// The fake library: reads fail from the read of `fail_location` at `fail_offset` on; every
+// read once `helper_state` is not 0 (a helper that ended or went silent), else only that
+// function's (a function that stopped answering).
+struct FakeLibrary {
+  std::map<uint32_t, std::array<uint8_t, 64>> machine = FakeMachine();
+  uint32_t fail_location = 0, fail_offset = 0;
+  uint32_t helper_state = 0;
+  bool failing = false;
+
+  bool Read(uint32_t location, uint32_t offset, uint32_t width, uint32_t* value) {
+    failing = failing || (location == fail_location && offset == fail_offset);
+    const auto found = machine.find(location);
+    if ((failing && (helper_state != 0 || location == fail_location)) || found == machine.end() ||
+        offset + width > 64) {
+      *value = 0xFFFFFFFF;
+      return false;
+    }
+    *value = 0;
+    for (uint32_t i = 0; i < width; ++i) *value |= uint32_t{found->second[offset + i]} << 8 * i;
+    return true;
+  }
+};
+FakeLibrary* fake_library = nullptr;
+
+template <typename T>
+uint32_t FakeRead(uint32_t location, uint32_t offset, T* value) {
+  uint32_t got = 0;
+  const bool done = fake_library->Read(location, offset, sizeof(T), &got);
+  *value = static_cast<T>(got);
+  return done ? 1 : 0;
+}
+uint32_t FakeState() { return fake_library->failing ? fake_library->helper_state : 0; }
+
+hw::HardwareAccess FakeAccess(bool with_helper) {
+  hw::HardwareAccess access{};
+  access.ReadPciConfigDwordEx = FakeRead<uint32_t>;
+  access.ReadPciConfigWordEx = FakeRead<uint16_t>;
+  access.ReadPciConfigByteEx = FakeRead<uint8_t>;
+  if (with_helper) access.GetAccessStateEx = FakeState;
+  return access;
+}
+
+struct FailingRow {
+  const char* name;
+  uint32_t location, offset;  // the first read that fails
+  uint32_t helper_state;      // 0: a library without a helper
+  const char* failure;
+};
+
+class BusTreeReadFails : public ::testing::TestWithParam<FailingRow> {};
+
+TEST_P(BusTreeReadFails, NamesTheFunctionAndDrawsNothing) {
+  const FailingRow& row = GetParam();
+  FakeLibrary fake;
+  fake.fail_location = row.location;
+  fake.fail_offset = row.offset;
+  fake.helper_state = row.helper_state;
+  fake_library = &fake;
+  const std::vector<scan::ListedFunction> listed = {
+      {0x0000, 0x12348086}, {0x00E0, 0x12348086}, {0x00FB, 0x12348086}, {0x0100, 0x12348086}};
+  const BusTreeReading reading = ReadBusTree(FakeAccess(row.helper_state != 0), listed);
+  fake_library = nullptr;
+  EXPECT_EQ(reading.failure, row.failure);
+  EXPECT_TRUE(reading.lines.empty()) << reading.lines.size() << " lines drawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BusTreeReadFails,
+    ::testing::Values(
+        // Without its bus numbers the bridge's bus 1 would be drawn as a root.
+        FailingRow{"ABridgesBusNumbers", 0x00E0, 0x18, 1,
+                   "00:1c.0 could not be read: the access helper has ended."},
+        // The header type is the last read of a function that is no bridge; 01:00.0 is read next.
+        FailingRow{"ANonBridgesHeaderType", 0x00FB, 0x0E, 2,
+                   "00:1f.3 could not be read: the access helper does not answer."},
+        FailingRow{"AFunctionThatStoppedAnswering", 0x0100, 0x00, 0,
+                   "01:00.0 could not be read: no function answers at this location."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qbus::app

@@ -39,7 +39,7 @@ enum class HelperState : uint32_t {
 class Core {
  public:
   // Takes over `channel`: its descriptor is closed on destruction, and its process waited for
-  // there (at most a second, and not at all once it was silent). Each reply must come within
+  // there (at most 100 ms, and not at all once it was silent). Each reply must come within
   // `deadline_ms` milliseconds.
   explicit Core(HelperChannel channel, int deadline_ms = helper::kReplyDeadlineMs)
       : channel_(channel), deadline_ms_(deadline_ms) {}

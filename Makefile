@@ -4,7 +4,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all configure build program test run sim demo bench check fuzz clean
+.PHONY: all configure build program test run sim demo bench check fuzz mutate clean
 
 all: build
 
@@ -67,5 +67,10 @@ check: bootstrap-check
 fuzz: bootstrap-fuzz
 	@scripts/fuzz build-fuzz $(or $(FUZZ_SECONDS),600)
 
+# One-line mutants of the C++ lines changed since BASE (default: origin/main, else HEAD~1),
+# each tried against the tests that run it, in build-mutate/; prints the score and survivors.
+mutate: bootstrap-test
+	@scripts/mutate $(BASE)
+
 clean:
-	rm -rf $(BUILD) build-check build-fuzz
+	rm -rf $(BUILD) build-check build-fuzz build-mutate

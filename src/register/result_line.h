@@ -46,7 +46,7 @@ std::string HelperFailure(FailureCause cause);
 std::string ReadFailure(FailureCause cause, uint32_t offset, uint32_t space_size = 0);
 
 // ReadFailure without "Read failed: ", for a sentence of its own: "needs root from offset 0x40 on".
-std::string ReadFailureReason(FailureCause cause, uint32_t offset, uint32_t space_size = 0);
+std::string ReadFailureReason(FailureCause cause, uint32_t offset, uint32_t space_size);
 
 // The text of a failed write, for example "Write failed: needs root", or "Write refused: the
 // system log does not take the record" for kUnrecorded.

@@ -357,7 +357,7 @@ TEST(ElevatedLibrary, RefusesAnUnrecordedWriteAndKeepsTheWindowUndumpable) {
   EXPECT_EQ(prctl(PR_GET_DUMPABLE), 0);
   EXPECT_EQ(library.access.WritePciConfigDwordEx(0x0000, 0x48, 0x12345678), 0u);
   ASSERT_NE(library.access.GetAccessStateEx, nullptr);
-  EXPECT_EQ(library.access.GetAccessStateEx(), kAccessWriteUnrecorded);
+  EXPECT_EQ(library.access.GetAccessStateEx(), 3u) << "the state the window reads as unrecorded";
   uint32_t value = 0;
   EXPECT_EQ(library.access.ReadPciConfigDwordEx(0x0000, 0x48, &value), 1u);
   EXPECT_EQ(value, 0x4B4A4948u) << "the write was made";

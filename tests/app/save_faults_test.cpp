@@ -38,7 +38,7 @@ class FaultyFileSystem : public FileSystem {
 
   int OpenFolder(const std::string& path) override {
     folders.push_back(path);
-    return Hit(Step::kOpenFolder) ? -1 : FileSystem::OpenFolder(path);
+    return Hit(Step::kOpenFolder) ? -1 : Opened(FileSystem::OpenFolder(path));
   }
   int OpenAt(int folder, const std::string& name, int flags, mode_t mode) override {
     if (Hit(Step::kCreate)) return -1;
@@ -49,7 +49,7 @@ class FaultyFileSystem : public FileSystem {
       FileSystem::Write(fd, "planted", 7);
       FileSystem::Close(fd);
     }
-    return FileSystem::OpenAt(folder, name, flags, mode);
+    return Opened(FileSystem::OpenAt(folder, name, flags, mode));
   }
   int StatAt(int folder, const std::string& name, struct stat* status) override {
     const int result = FileSystem::StatAt(folder, name, status);
@@ -71,8 +71,10 @@ class FaultyFileSystem : public FileSystem {
   }
   int Sync(int fd) override { return Hit(Step::kSync) ? -1 : FileSystem::Sync(fd); }
   int Close(int fd) override {
+    if (dead_) return Hit(Step::kClose), -1;
+    --open;
     if (!Hit(Step::kClose)) return FileSystem::Close(fd);
-    if (!cut_) FileSystem::Close(fd);  // close fails after releasing the descriptor
+    FileSystem::Close(fd);  // close fails after releasing the descriptor
     return -1;
   }
   int RenameAt(int folder, const std::string& from, const std::string& to) override {
@@ -90,6 +92,12 @@ class FaultyFileSystem : public FileSystem {
   std::vector<std::string> folders;
   std::vector<std::string> owners;
   std::vector<mode_t> modes;
+  int open = 0;  // descriptors the save opened and has not closed
+
+  int Opened(int fd) {
+    if (fd >= 0) ++open;
+    return fd;
+  }
 
  private:
   bool Hit(Step step) {
@@ -180,6 +188,9 @@ TEST(SaveFaults, AFailedOrCutStepLeavesTheOldFileWhole) {
     EXPECT_EQ(refusal, *row.refusal ? "Cannot write " + path.string() + row.refusal : "");
     EXPECT_EQ(Contents(path), row.contents);
     EXPECT_EQ(Left(dir.path()), row.left);
+    if (!row.cut) {
+      EXPECT_EQ(fs.open, 0) << "a descriptor left open";
+    }
   }
 }
 

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Walks the accessibility tree of every application on the AT-SPI bus, as a screen reader does,
 # and prints one line per control that has a description, or is a check box, a label, a text
-# field, a list, a list item, a table cell, a tree or its item, a spin box or a dialog:
+# field, a list, a list item, a table or its cell, a tree or its item, a spin box or a dialog:
 # ROLE|NAME|DESCRIPTION.
 import dbus
 
@@ -27,6 +27,7 @@ for application in node("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/r
     while pending:
         name, description, role, children = node(*pending.pop(0))
         if description or role in ("check box", "label", "text", "list", "list item", "cell",
-                                   "dialog", "tree", "tree table", "tree item", "spin button"):
+                                   "dialog", "table", "tree", "tree table", "tree item",
+                                   "spin button"):
             print(f"{role}|{name}|{description}")
         pending.extend(children)

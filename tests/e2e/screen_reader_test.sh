@@ -105,6 +105,7 @@ view=$work/view.txt
 grep -q '^dialog|00:00.0 Host bridge: ' "$view" || fail "no function view on the bus: $(grep '^dialog' "$view")"
 [ "$(grep -c '^cell|' "$view")" -eq 256 ] || fail "$(grep -c '^cell|' "$view") of 256 bytes"
 grep -qx 'cell|0x04: 06|Command (0x04)' "$view" || fail "byte 4: $(grep '^cell|0x04' "$view")"
+grep -q '^table|Configuration space|' "$view" || fail "the byte table has no name: $(grep '^table' "$view")"
 grep -q '^tree.*|Decoded registers|' "$view" || fail "the decoded tree has no name: $(grep '^tree' "$view" | head -3)"
 grep -q '|Vendor ID|0x00, 0x8086, read-only$' "$view" || fail "Vendor ID: $(grep 'Vendor ID' "$view")"
 grep -q '^check box|Watch, every|' "$view" || fail "the watch box: $(grep '^check box' "$view")"

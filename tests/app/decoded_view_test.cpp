@@ -170,6 +170,9 @@ TEST_F(DecodedView, AWatchMarksWhatChangedSinceTheLastReading) {
       interval->setValue(50);
       EXPECT_EQ(interval->value(), 100) << "no faster than 100 ms";
       EXPECT_EQ(Marks(dialog), "(hidden)");
+      const size_t unticked = AccessLines().size();
+      QTest::qWait(300);
+      EXPECT_EQ(AccessLines().size(), unticked) << "an interval change started the watch";
 
       MachineWritesWord(0x100, 0x88, 0x0142);  // ASPM Control: L1
       watch_start = AccessLines().size();
@@ -191,6 +194,10 @@ TEST_F(DecodedView, AWatchMarksWhatChangedSinceTheLastReading) {
       ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > first; }, 5000));
       EXPECT_EQ(Marks(dialog), "Since the last reading: 0 bytes and 0 fields changed.");
       EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})), "0x88, 0x0142");
+      interval->setValue(60000);
+      const size_t slowed = AccessLines().size();
+      QTest::qWait(500);
+      EXPECT_LE(AccessLines().size(), slowed + 1) << "the watch kept its old interval";
       dialog->reject();
       reads_when_closed = AccessLines().size();
     });

@@ -98,6 +98,7 @@ TEST_F(FunctionView, ShowsTheWholeFunctionWithNamesRefreshesAndSaves) {
           EXPECT_EQ(dialog->findChild<QLabel*>()->text(),
                     "4096 bytes, with the extended configuration space");
           auto* table = dialog->findChild<QTableView*>();
+          EXPECT_EQ(table->currentIndex(), bytes->index(0, 0)) << "the view opens on byte 0";
           // The offset field moves to a byte the reading holds, and to no other.
           auto* jump = dialog->findChild<QLineEdit*>();
           for (const auto& [typed, row, column] :

@@ -7,7 +7,8 @@ tests that run the mutated file's code. A test that fails or runs out of time ki
 mutant; one that does not build counts apart.
     mutate.py BASE     (MUTANTS_MAX: default 150; MUTATE_FILES: globs; MUTATE_DIR: default
                         build-mutate; MUTATE_TIMEOUT: seconds per mutant, default 5 times the
-                        tests' unmutated time, at least 60)"""
+                        tests' unmutated time, at least 60; each test also gets at most 5
+                        times its own, at least 60)"""
 
 import fcntl
 import os

@@ -26,7 +26,8 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"unset: the RUNPATH", "", "/w", "libWinRing0x64.so", ""},
+    // Started where the library lies: an unset variable still searches no folder.
+    {"unset: the RUNPATH", "", "/w/build/sim", "libWinRing0x64.so", ""},
     {"relative, from the source folder", "build/sim", "/w", "/w/build/sim/libWinRing0x64.so", ""},
     {"relative, from the build folder", "sim", "/w/build", "/w/build/sim/libWinRing0x64.so", ""},
     {"absolute", "/opt/qb", "/root", "/opt/qb/libWinRing0x64.so", ""},
@@ -34,6 +35,8 @@ const Row kRows[] = {
      "/opt/qb/libWinRing0x64.so", ""},
     {"';' separates too", "/w;build/sim", "/w", "/w/build/sim/libWinRing0x64.so", ""},
     {"an empty entry is the current directory", "/w/build::/opt/qb", "/w/build/sim",
+     "/w/build/sim/libWinRing0x64.so", ""},
+    {"a trailing empty entry is the current directory", "/w:", "/w/build/sim",
      "/w/build/sim/libWinRing0x64.so", ""},
     {"folders without it: the RUNPATH", "/w:/w/build", "/w", "libWinRing0x64.so", ""},
     // The root shell's case: the relative folder means nothing from root's home.

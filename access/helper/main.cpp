@@ -3,16 +3,19 @@
 // reads and writes for the elevated access library and nothing else, over the frames of
 // helper_protocol.h on its standard input and output, and ends when its input closes (the
 // window quit or crashed). It takes no arguments and trusts nothing it inherits: environment,
-// descriptors, current directory and core dumps are all put right before libpci starts; once
-// libpci is set up it keeps only CAP_SYS_ADMIN, gains nothing more and may make only the system
-// calls of its loop. It records every write in the system log itself, with the id of the user
-// who asked, so no request can bypass the record: its intent before the write, which is not
-// made when the system log does not take it, and its outcome after. It serves only the window's
-// socket, and records nowhere else: its standard error is the user's.
+// descriptors, current directory and core dumps are all put right before libpci starts. It opens
+// every function's configuration file and its system log connection during set-up; then it
+// leaves uid 0 where the files keep their opener's rights (else keeps only CAP_SYS_ADMIN),
+// gains nothing more, and a filter ends it at any system call but those of its loop: it can
+// open, create or execute nothing and make no socket. It records every write in the system log
+// itself, with the id of the user who asked, so no request can bypass the record: its intent before
+// the write, which is not made when the system log does not take it, and its outcome after. It
+// serves only the window's socket, and records nowhere else: its standard error is the user's.
 #include <cstdio>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,13 +87,28 @@ int main(int argc, char**) {
     return 1;
   }
   if (!inherited_dropped) Refuse(why);
+  // One descriptor per function stays open while the helper serves.
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
+  // The configuration files first, so that they take one range of descriptors from 3 up.
   qbus::access::linux_pci::Core core;
-  qbus::access::SystemLog log("quoril-bus-helper", "/dev/log", nullptr);
   bool ready = inherited_dropped && core.Init();
-  // The zone file is read now: the filter below would refuse it at the first record.
+  qbus::access::SystemLog log("quoril-bus-helper", "/dev/log", nullptr);
+  const qbus::access::linux_pci::Core::ConfigFiles& files_open = core.config_files();
+  const qbus::access::helper::Sandbox sandbox{STDIN_FILENO,
+                                              STDOUT_FILENO,
+                                              log.Connect(),
+                                              files_open.first,
+                                              files_open.last,
+                                              files_open.count,
+                                              !core.FilesKeepTheOpenersRights()};
+  // The zone file is read now: the filter below would end the helper at the first record.
   tzset();
   CheckLeaksBeforeTheFilter();
-  if (ready && !qbus::access::helper::KeepLeastPrivilege(&why)) {
+  if (ready && !qbus::access::helper::KeepLeastPrivilege(sandbox, &why)) {
     Refuse(why);
     ready = false;
   }

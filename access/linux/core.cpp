@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/linux/core.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "access/common/pci_location.h"
 
@@ -75,20 +79,13 @@ bool DeviceNamesParse(const std::string& root, std::string* error) {
   return parsed;
 }
 
-// Block reads and writes return the method's result, but libpci may still call its error hook
-// on the way (a device path too long for its buffer), so they run guarded too.
-bool ReadBlock(pci_dev* device, uint32_t offset, uint8_t* bytes, uint32_t width) {
-  ErrorTrap trap;
-  return RunGuarded(&trap, [=] {
-    return pci_read_block(device, static_cast<int>(offset), bytes, static_cast<int>(width)) != 0;
-  });
+// Reads or writes `width` bytes at `offset` of an opened configuration file, whole or not at all.
+bool ReadBlock(int fd, uint32_t offset, uint8_t* bytes, uint32_t width) {
+  return fd >= 0 && pread(fd, bytes, width, offset) == static_cast<ssize_t>(width);
 }
 
-bool WriteBlock(pci_dev* device, uint32_t offset, uint8_t* bytes, uint32_t width) {
-  ErrorTrap trap;
-  return RunGuarded(&trap, [=] {
-    return pci_write_block(device, static_cast<int>(offset), bytes, static_cast<int>(width)) != 0;
-  });
+bool WriteBlock(int fd, uint32_t offset, const uint8_t* bytes, uint32_t width) {
+  return fd >= 0 && pwrite(fd, bytes, width, offset) == static_cast<ssize_t>(width);
 }
 
 }  // namespace
@@ -97,6 +94,9 @@ Core::Core(std::string sysfs_root, std::string proc_root)
     : sysfs_root_(std::move(sysfs_root)), proc_root_(std::move(proc_root)) {}
 
 Core::~Core() {
+  for (const auto& [location, function] : functions_) {
+    if (function.fd >= 0) close(function.fd);
+  }
   if (access_ != nullptr) pci_cleanup(access_);
 }
 
@@ -130,20 +130,47 @@ bool Core::TryMethod(unsigned method) {
     return false;
   }
   access_ = access;
+  sysfs_method_ = method == PCI_ACCESS_SYS_BUS_PCI;
   Enumerate();
   return true;
 }
 
+// Every function's configuration file is opened here, once, and kept: a process that may open
+// nothing later (the root helper) still reaches each function, and a sysfs file read by a
+// process that dropped its rights after opening it still shows the whole space.
 void Core::Enumerate() {
   for (pci_dev* device = access_->devices; device != nullptr; device = device->next) {
     if (device->domain != 0) continue;
     const uint32_t location = PciLocation{device->bus, device->dev, device->func}.Packed();
+    const int fd = OpenConfigFile(device->bus, device->dev, device->func);
     // Extended space exists where its first dword can be read.
     uint8_t probe[4];
-    const uint32_t size = ReadBlock(device, 0x100, probe, 4) ? 4096 : 256;
+    const uint32_t size = ReadBlock(fd, 0x100, probe, 4) ? 4096 : 256;
     present_.set(location);
-    functions_[location] = {device, size};
+    functions_[location] = {fd, size};
+    if (fd < 0) continue;
+    config_files_.first = config_files_.count == 0 ? fd : std::min(config_files_.first, fd);
+    config_files_.last = std::max(config_files_.last, fd);
+    ++config_files_.count;
   }
+}
+
+int Core::OpenConfigFile(unsigned bus, unsigned device, unsigned function) const {
+  char name[32];
+  if (sysfs_method_) {
+    std::snprintf(name, sizeof name, "/devices/0000:%02x:%02x.%u/config", bus, device, function);
+  } else {
+    std::snprintf(name, sizeof name, "/%02x/%02x.%u", bus, device, function);
+  }
+  const std::string root = sysfs_method_
+                               ? (sysfs_root_.empty() ? PCI_PATH_SYS_BUS_PCI : sysfs_root_)
+                               : (proc_root_.empty() ? PCI_PATH_PROC_BUS_PCI : proc_root_);
+  const std::string path = root + name;
+  // Without root the file opens for reading only, and writes fail as the kernel would fail them.
+  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+  return fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS)
+             ? fd
+             : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 }
 
 uint32_t Core::SpaceSize(uint32_t location) const {
@@ -160,7 +187,7 @@ const Core::Function* Core::Find(uint32_t location, uint32_t offset, uint32_t wi
 std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
   const Function* function = Find(location, offset, width);
   uint8_t bytes[4] = {};
-  if (function == nullptr || !ReadBlock(function->device, offset, bytes, width)) {
+  if (function == nullptr || !ReadBlock(function->fd, offset, bytes, width)) {
     return std::nullopt;
   }
   return FromLittleEndian(bytes, width);
@@ -169,8 +196,7 @@ std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uin
 uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
   if (!Present(location)) return 0;
   const Function& function = functions_.at(location);
-  if (capacity >= function.space_size &&
-      ReadBlock(function.device, 0, bytes, function.space_size)) {
+  if (capacity >= function.space_size && ReadBlock(function.fd, 0, bytes, function.space_size)) {
     return function.space_size;
   }
   return ReadSpaceByDwords(function.space_size, bytes, capacity,
@@ -182,7 +208,7 @@ bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint3
   if (function == nullptr) return false;
   uint8_t bytes[4];
   ToLittleEndian(value, width, bytes);
-  return WriteBlock(function->device, offset, bytes, width);
+  return WriteBlock(function->fd, offset, bytes, width);
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {

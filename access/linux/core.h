@@ -11,7 +11,6 @@
 #include "access/common/port_latch.h"
 
 struct pci_access;
-struct pci_dev;
 
 // The real machine's configuration space through libpci's Linux methods (sysfs, then /proc).
 // It never performs raw port I/O: ports 0xCF8/0xCFC are emulated over configuration reads, so a
@@ -59,23 +58,40 @@ class Core {
   // Size of a present function's configuration space in bytes, 0 when absent.
   uint32_t SpaceSize(uint32_t location) const;
 
+  // The configuration files Init opened, one per function that could be opened: `count`
+  // descriptors, the lowest `first` and the highest `last` (both -1 when none). They are the only
+  // descriptors an access reads or writes.
+  struct ConfigFiles {
+    int first = -1;
+    int last = -1;
+    int count = 0;
+  };
+  const ConfigFiles& config_files() const { return config_files_; }
+
+  // True when the files are sysfs ones, which keep the rights of the process that opened them
+  // (the whole space, writes): /proc's check the reader's capabilities at every read.
+  bool FilesKeepTheOpenersRights() const { return sysfs_method_; }
+
   // The last message of libpci's error handler, if Init failed.
   const std::string& error() const { return error_; }
 
  private:
   struct Function {
-    pci_dev* device;
+    int fd;  // -1: the file could not be opened, and every access fails
     uint32_t space_size;
   };
 
   bool TryMethod(unsigned method);
   void Enumerate();
+  int OpenConfigFile(unsigned bus, unsigned device, unsigned function) const;
   const Function* Find(uint32_t location, uint32_t offset, uint32_t width) const;
 
   std::string sysfs_root_;
   std::string proc_root_;
   std::string error_;
   pci_access* access_ = nullptr;
+  bool sysfs_method_ = false;
+  ConfigFiles config_files_;
   std::bitset<kLocationCount> present_;
   std::unordered_map<uint32_t, Function> functions_;
   PortLatch latch_;

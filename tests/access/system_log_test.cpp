@@ -62,5 +62,50 @@ TEST(SystemLog, FallsBackToStandardErrorAndSaysSoOnce) {
   std::fclose(fallback);
 }
 
+// A socket of `type` listening at `path`, that never waits.
+int Listen(int type, const std::string& path) {
+  const int fd = socket(AF_UNIX, type | SOCK_NONBLOCK, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      (type == SOCK_STREAM && listen(fd, 1) != 0)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// After Connect every record goes through that one connection: a stream log gets each record
+// ended by a NUL, and a log that begins to listen only later gets nothing.
+TEST(SystemLog, AfterConnectRecordsGoOnlyThroughThatConnection) {
+  test::TempDir dir;
+  const std::string path = (dir.path() / "log").string();
+  const int stream = Listen(SOCK_STREAM, path);
+  ASSERT_GE(stream, 0);
+  SystemLog log("quoril-bus-helper", path, nullptr);
+  ASSERT_GE(log.Connect(), 0);
+  const int taken = accept(stream, nullptr, nullptr);
+  ASSERT_GE(taken, 0);
+  EXPECT_TRUE(log.Record("intent"));
+  char record[256] = {};
+  const ssize_t got = recv(taken, record, sizeof record, 0);
+  ASSERT_GT(got, 0);
+  const std::string sent(record, static_cast<size_t>(got));
+  EXPECT_EQ(sent.substr(19),
+            " quoril-bus-helper[" + std::to_string(getpid()) + "]: intent" + std::string(1, '\0'));
+  close(taken);
+  close(stream);
+
+  const std::string later = (dir.path() / "later").string();
+  SystemLog unconnected("quoril-bus-helper", later, nullptr);
+  EXPECT_EQ(unconnected.Connect(), -1);
+  const int listener = Listen(SOCK_DGRAM, later);
+  ASSERT_GE(listener, 0);
+  EXPECT_FALSE(unconnected.Record("outcome"));
+  EXPECT_LT(recv(listener, record, sizeof record, MSG_DONTWAIT), 0);
+  close(listener);
+}
+
 }  // namespace
 }  // namespace qbus::access

@@ -87,8 +87,9 @@ std::vector<Rule> Rules(const Sandbox& sandbox) {
   return rules;
 }
 
-// Each rule is a block that loads the call number and skips itself when the call is another;
-// a rule's argument check allows or ends the process, and a call no rule names ends it.
+// Each rule is a block that loads the call number and skips itself when the call is another.
+// An argument check that fails falls through to the blocks after it, which name other calls,
+// and so to the end, which ends the process, as a call no rule names does.
 std::vector<sock_filter> FilterProgram(const std::vector<Rule>& rules) {
   std::vector<sock_filter> program = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
@@ -108,12 +109,10 @@ std::vector<sock_filter> FilterProgram(const std::vector<Rule>& rules) {
         body.push_back(BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, range.high, 1, 0));
         body.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
       }
-      body.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
     } else if (rule.argument >= 0) {
       body.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, ArgumentLow(rule.argument)));
       body.push_back(BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, rule.forbidden_bits, 1, 0));
       body.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
-      body.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
     } else {
       body.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
     }

@@ -104,6 +104,16 @@ TEST(SystemLog, AfterConnectRecordsGoOnlyThroughThatConnection) {
   ASSERT_GE(listener, 0);
   EXPECT_FALSE(unconnected.Record("outcome"));
   EXPECT_LT(recv(listener, record, sizeof record, MSG_DONTWAIT), 0);
+  // The connection ends with the log.
+  const int before = dup(listener);
+  close(before);
+  {
+    SystemLog connected("quoril-bus-helper", later, nullptr);
+    EXPECT_GE(connected.Connect(), 0);
+  }
+  const int after = dup(listener);
+  EXPECT_EQ(after, before);
+  close(after);
   close(listener);
 }
 

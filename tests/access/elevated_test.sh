@@ -103,6 +103,8 @@ grep -q '^Max core file size  *0  *0 ' /proc/$pid/limits || fail "the helper can
 # Beyond the three standard descriptors it holds only the functions' configuration files and
 # its system log connection, all opened before it began to serve.
 for fd in /proc/$pid/fd/*; do
+  # Not root, the helper's undumpable /proc entries are not ours to list.
+  [ -e "$fd" ] || continue
   [ "${fd##*/}" -le 2 ] && continue
   case $(readlink "$fd") in
     /sys/*/config | socket:*) ;;

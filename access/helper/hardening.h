@@ -10,8 +10,8 @@ namespace qbus::access::helper {
 // Sheds what the helper inherits before anything else runs: the window's session and process
 // group (a session of its own, so that no signal from the window's terminal reaches it), core
 // dumps and ptrace (not dumpable, no core size), the environment, every descriptor above the
-// standard three, the current directory; a reader that is gone ends the session through a
-// failed write, not SIGPIPE.
+// standard three (a closed one of those is opened onto /dev/null), the current directory; a
+// reader that is gone ends the session through a failed write, not SIGPIPE.
 bool DropInheritance(std::string* why);
 
 // What the helper may still touch once it serves: the window's socket (requests read from

@@ -92,15 +92,12 @@ void ApplyRegister(const config_space::RegisterName& reg, uint32_t start,
 void ApplyCapabilityTables(const config_space::ConfigLayout& layout,
                            const config_space::FunctionImage& image, WriteMasks& masks) {
   for (const config_space::CapabilityAt& capability : layout.capabilities) {
-    const config_space::CapabilityName* name =
-        capability.extended ? config_space::FindExtendedCapability(capability.id)
-                            : config_space::FindCapability(capability.id);
-    if (name == nullptr) continue;
+    if (capability.name == nullptr) continue;
     const uint32_t end = config_space::CapabilityEnd(layout, capability);
     // MSI with masking but 32-bit addresses: its last dword holds the pending bits.
     const bool msi_pending_at_0x10 =
         !capability.extended && capability.id == 0x05 && capability.length == 0x14;
-    for (const config_space::RegisterName& reg : name->registers) {
+    for (const config_space::RegisterName& reg : capability.registers) {
       const uint32_t start = capability.offset + static_cast<uint32_t>(reg.offset);
       if (start + static_cast<uint32_t>(reg.size) > std::min<size_t>(end, image.bytes.size())) {
         continue;

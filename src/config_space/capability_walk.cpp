@@ -5,6 +5,7 @@
 #include <set>
 
 #include "config_space/header_offsets.h"
+#include "text/register_texts.h"
 
 namespace qbus::config_space {
 namespace {
@@ -111,7 +112,35 @@ void ReadBars(const ConfigReader& read, ConfigLayout* layout) {
   }
 }
 
+// Names `capability` and picks its registers; a capability the tables do not know has only its
+// header. A chosen layout ends the capability after its last register, unless a length is fixed.
+void Resolve(const ConfigReader& read, int header_type, CapabilityAt* capability) {
+  const CapabilityName* name = capability->extended ? FindExtendedCapability(capability->id)
+                                                    : FindCapability(capability->id);
+  capability->name = name;
+  if (name == nullptr) {
+    capability->registers =
+        (capability->extended ? FindExtendedCapability(0) : FindCapability(0))->registers;
+    return;
+  }
+  capability->registers = name->registers;
+  if (name->choose == nullptr) return;
+  capability->registers = name->choose(read, capability->offset, header_type);
+  if (name->length == 0 && capability->length == 0) {
+    for (const RegisterName& reg : capability->registers) {
+      capability->length =
+          std::max(capability->length, static_cast<uint32_t>(reg.offset + reg.size));
+    }
+  }
+}
+
 }  // namespace
+
+std::string CapabilityAt::Title() const {
+  if (name != nullptr) return name->name;
+  return (extended ? "Extended capability " : "Capability ") +
+         text::HexLiteral(id, extended ? 4 : 2);
+}
 
 ConfigLayout ReadConfigLayout(const ConfigReader& read) {
   ConfigLayout layout;
@@ -134,8 +163,9 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
       layout.names_need_root = layout.capabilities.empty();
       break;
     }
-    CapabilityAt capability{at, static_cast<int>(*header & 0xFF), false};
+    CapabilityAt capability{at, static_cast<int>(*header & 0xFF), false, 0, nullptr, {}};
     capability.length = StandardLength(read, layout.header_type, capability);
+    Resolve(read, layout.header_type, &capability);
     layout.capabilities.push_back(capability);
     at = (*header >> 8) & 0xFCu;
   }
@@ -147,8 +177,9 @@ ConfigLayout ReadConfigLayout(const ConfigReader& read) {
                                                     seen.size() <= kExtendedCapabilityLimit;) {
     const auto header = read(at, 4);
     if (!header || *header == 0 || *header == 0xFFFFFFFF) break;
-    CapabilityAt capability{at, static_cast<int>(*header & 0xFFFF), true};
+    CapabilityAt capability{at, static_cast<int>(*header & 0xFFFF), true, 0, nullptr, {}};
     capability.length = ExtendedLength(read, layout, capability);
+    Resolve(read, layout.header_type, &capability);
     layout.capabilities.push_back(capability);
     at = (*header >> 20) & 0xFFCu;
   }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "config_space/register_tables.h"
@@ -13,11 +14,6 @@
 // with their extents, found by reading (never writing) its configuration space.
 namespace qbus::config_space {
 
-// Reads `width` bytes (1, 2 or 4) at byte `offset` of one function's configuration space;
-// nothing when the read fails. The program reads through its access library, the simulated
-// machine through its own bytes.
-using ConfigReader = std::function<std::optional<uint32_t>(uint32_t offset, uint32_t width)>;
-
 struct CapabilityAt {
   uint32_t offset;  // of its first byte
   int id;
@@ -25,6 +21,10 @@ struct CapabilityAt {
   // Its length in bytes, from its ID and its own fields; 0 when unknown, and it then reaches to
   // the next capability of its list (or the end of the list's range).
   uint32_t length = 0;
+  const CapabilityName* name = nullptr;     // null: no capability of this ID is known
+  std::span<const RegisterName> registers;  // what this one holds; its header when unknown
+  // "MSI", or "Capability 0x42" for one without a name.
+  std::string Title() const;
 };
 
 // What the names need of one function.

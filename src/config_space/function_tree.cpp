@@ -35,24 +35,14 @@ class TreeBuilder {
     Registers(CommonHeader(), 0, header::kCommonHeaderEnd);
     Registers(TypeHeader(layout_.header_type), 0, header::HeaderEnd(layout_.header_type));
     for (const CapabilityAt& capability : layout_.capabilities) {
-      const CapabilityName* name = capability.extended ? FindExtendedCapability(capability.id)
-                                                       : FindCapability(capability.id);
-      const std::string title =
-          name != nullptr ? name->name
-                          : (capability.extended ? "Extended capability " : "Capability ") +
-                                text::HexLiteral(capability.id, capability.extended ? 4 : 2);
-      Block(title, capability.offset, "capability " + text::OffsetLiteral(capability.offset));
-      Registers(name != nullptr ? name->registers : UnnamedHeader(capability.extended),
-                capability.offset, CapabilityEnd(layout_, capability));
+      Block(capability.Title(), capability.offset,
+            "capability " + text::OffsetLiteral(capability.offset));
+      Registers(capability.registers, capability.offset, CapabilityEnd(layout_, capability));
     }
     return std::move(lines_);
   }
 
  private:
-  static std::span<const RegisterName> UnnamedHeader(bool extended) {
-    return (extended ? FindExtendedCapability(0) : FindCapability(0))->registers;
-  }
-
   void Block(const std::string& name, uint32_t offset, const std::string& key) {
     DecodedLine line;
     line.name = name;
@@ -86,7 +76,8 @@ class TreeBuilder {
       line.size = reg.size;
       if (fields.empty()) {
         line.access = IsReserved(reg.name) ? "reserved" : AccessName(reg.access);
-        line.meaning = MeaningOf(reg.meaning, value, start, shown);
+        const FieldName whole{0, reg.size * 8 - 1, reg.name, reg.access, reg.meaning};
+        line.meaning = MeaningOfField(whole, value, start, shown);
       }
       lines_.push_back(line);
       for (const FieldName& field : fields) {
@@ -100,7 +91,7 @@ class TreeBuilder {
         entry.value = FieldValue(field_value, bits);
         const Access access = field.access != Access::kReadWrite ? field.access : reg.access;
         entry.access = IsReserved(field.name) ? "reserved" : AccessName(access);
-        entry.meaning = MeaningOf(field.meaning, field_value, start, shown);
+        entry.meaning = MeaningOfField(field, field_value, start, shown);
         entry.key = line.key + " " + entry.place;
         entry.offset = start;
         entry.size = reg.size;

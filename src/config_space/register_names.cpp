@@ -75,14 +75,10 @@ bool HasCapabilities(const ConfigLayout& layout, bool extended) {
 }
 
 ByteOwner InCapability(const CapabilityAt& capability, uint32_t offset) {
-  const CapabilityName* name =
-      capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);
-  const std::string capability_name =
-      name != nullptr ? name->name
-                      : (capability.extended ? "Extended capability " : "Capability ") +
-                            text::HexLiteral(capability.id, 2);
-  if (name != nullptr) {
-    ByteOwner place = InTable(name->registers, capability.offset, offset, capability_name + " ");
+  const std::string capability_name = capability.Title();
+  if (capability.name != nullptr) {
+    ByteOwner place =
+        InTable(capability.registers, capability.offset, offset, capability_name + " ");
     if (place.table != nullptr) return place;
   }
   const std::string area = capability_name + " capability at " + OffsetText(capability.offset);
@@ -130,10 +126,10 @@ std::string FieldMeaning(const ByteOwner& place, const FieldName* field, const S
     if (!place.fields.empty()) return {};
     field = &whole;
   }
-  if (field->meaning == Meaning::kNone) return {};
+  if (field->meaning == Meaning::kNone && field->values.empty()) return {};
   const std::optional<uint32_t> value = shown->Field(place.start, field->low, field->high);
   if (!value) return {};
-  const std::string meaning = MeaningOf(field->meaning, *value, place.start, *shown);
+  const std::string meaning = MeaningOfField(*field, *value, place.start, *shown);
   return meaning.empty() ? meaning : std::string(field->name) + " = " + meaning;
 }
 
@@ -223,11 +219,9 @@ std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout) {
   add(CommonHeader(), 0, header::kCommonHeaderEnd, "");
   add(TypeHeader(layout.header_type), 0, header::HeaderEnd(layout.header_type), "");
   for (const CapabilityAt& capability : layout.capabilities) {
-    const CapabilityName* name =
-        capability.extended ? FindExtendedCapability(capability.id) : FindCapability(capability.id);
-    if (name != nullptr) {
-      add(name->registers, capability.offset, CapabilityEnd(layout, capability),
-          std::string(name->name) + " ");
+    if (capability.name != nullptr) {
+      add(capability.registers, capability.offset, CapabilityEnd(layout, capability),
+          capability.Title() + " ");
     }
   }
   std::stable_sort(

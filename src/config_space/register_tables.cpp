@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "config_space/capability_groups.h"
+
 namespace qbus::config_space {
 namespace {
 
@@ -937,11 +939,10 @@ constexpr CapabilityName kExtendedCapabilities[] = {
 
 // clang-format on
 
-template <size_t N>
-const CapabilityName* Find(const CapabilityName (&table)[N], int id) {
-  const auto* found =
-      std::find_if(std::begin(table), std::end(table), [id](const auto& c) { return c.id == id; });
-  return found == std::end(table) ? nullptr : found;
+const CapabilityName* Find(std::span<const CapabilityName> table, int id) {
+  const auto found =
+      std::find_if(table.begin(), table.end(), [id](const auto& c) { return c.id == id; });
+  return found == table.end() ? nullptr : &*found;
 }
 
 }  // namespace
@@ -985,7 +986,15 @@ std::span<const RegisterName> TypeHeader(int header_type) {
   }
 }
 
-const CapabilityName* FindCapability(int id) { return Find(kCapabilities, id); }
-const CapabilityName* FindExtendedCapability(int id) { return Find(kExtendedCapabilities, id); }
+const CapabilityName* FindCapability(int id) {
+  const CapabilityName* grouped = Find(BusCapabilities(), id);
+  return grouped != nullptr ? grouped : Find(kCapabilities, id);
+}
+const CapabilityName* FindExtendedCapability(int id) {
+  for (const auto group : {SharingExtendedCapabilities, LinkExtendedCapabilities}) {
+    if (const CapabilityName* grouped = Find(group(), id)) return grouped;
+  }
+  return Find(kExtendedCapabilities, id);
+}
 
 }  // namespace qbus::config_space

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 
 // The names of configuration registers and of their bit fields, as data: the standard header of
@@ -47,6 +49,10 @@ enum class Meaning {
   kLtrLatency,     // value times 32 to the power of the scale (bits 12-10), in ns
   kBarSizes,       // bit 4: 1 MB ... each one supported
   kBarSize,        // 1 MB << value
+  kNumber,         // the value in decimal: a count, a number, a time in the field's unit
+  kNumberPlusOne,  // value + 1 in decimal: sizes and counts that start at 0 for 1
+  kPowerOfTwo,     // 1 << value in decimal
+  kAddress,        // the value in its place (value << low bit), as a hex address or offset
 };
 
 struct FieldName {
@@ -54,6 +60,9 @@ struct FieldName {
   const char* name;
   Access access = Access::kReadWrite;
   Meaning meaning = Meaning::kNone;
+  // Each encoding's meaning, by value, where the layout names them ("8 bits", "16 bits"); a
+  // null entry or a value past the end is reserved. Takes the place of `meaning`.
+  std::span<const char* const> values = {};
 };
 
 struct RegisterName {
@@ -78,6 +87,17 @@ std::span<const FieldName> BarFields(BarKind kind);
 // header runs to 0x47); empty for any other type.
 std::span<const RegisterName> TypeHeader(int header_type);
 
+// Reads `width` bytes (1, 2 or 4) at byte `offset` of one function's configuration space;
+// nothing when the read fails. The program reads through its access library, the simulated
+// machine through its own bytes.
+using ConfigReader = std::function<std::optional<uint32_t>(uint32_t offset, uint32_t width)>;
+
+// The registers of a capability whose layout its own fields decide (an MSI capability's address
+// width and masking, a PCI Express port's type and slot, a PCI-X bridge or device), for the one
+// at byte `at` of a function with header type `header_type`.
+using LayoutChooser = std::span<const RegisterName> (*)(const ConfigReader& read, uint32_t at,
+                                                        int header_type);
+
 // A capability of the list that starts at 0x34 (0x14 for CardBus), or of the extended list
 // that starts at 0x100: its name and, for the well-known ones, its registers.
 struct CapabilityName {
@@ -87,6 +107,9 @@ struct CapabilityName {
   // Bytes from its first byte to its end; 0 where one of its own fields gives the length (MSI,
   // PCI Express, PCI-X, vendor-specific) or where it has no fixed length.
   uint32_t length = 0;
+  // Where the registers depend on the capability's fields: they replace `registers`, and
+  // without a `length` the capability ends after the last of them.
+  LayoutChooser choose = nullptr;
 };
 
 // The capability with `id`, or null when it has no name here.

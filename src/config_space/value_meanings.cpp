@@ -212,8 +212,28 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
     }
     case Meaning::kBarSize:
       return BarSize(value);
+    case Meaning::kNumber:
+      return std::to_string(value);
+    case Meaning::kNumberPlusOne:
+      return std::to_string(uint64_t{value} + 1);
+    case Meaning::kPowerOfTwo:
+      return value < 64 ? std::to_string(uint64_t{1} << value) : Reserved(value);
+    case Meaning::kAddress:
+      return text::HexLiteral(value, 8);
   }
   return {};
+}
+
+std::string MeaningOfField(const FieldName& field, uint32_t value, uint32_t start,
+                           const ShownBytes& shown) {
+  if (!field.values.empty()) {
+    return value < field.values.size() && field.values[value] != nullptr ? field.values[value]
+                                                                          : Reserved(value);
+  }
+  if (field.meaning == Meaning::kAddress) {
+    return text::HexLiteral(int64_t{value} << field.low, 8);
+  }
+  return MeaningOf(field.meaning, value, start, shown);
 }
 
 }  // namespace qbus::config_space

@@ -41,5 +41,9 @@ struct ShownBytes {
 // What `value` of a field with `meaning`, in the register that starts at `start`, means; empty
 // when the standard gives it none or what it needs cannot be read.
 std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const ShownBytes& shown);
+// The same for `field`, whose value is `value`: its named encodings where it has them, else its
+// meaning; an address field (kAddress) is put back in its place.
+std::string MeaningOfField(const FieldName& field, uint32_t value, uint32_t start,
+                           const ShownBytes& shown);
 
 }  // namespace qbus::config_space

@@ -12,20 +12,13 @@
 
 #include "config_space/dump_parser.h"
 #include "config_space/function_tree.h"
+#include "tests/register/lspci_rows_bus.h"
+#include "tests/register/lspci_rows_link.h"
+#include "tests/register/lspci_rows_sharing.h"
 #include "tests/support/run_command.h"
 
 namespace qbus::config_space {
 namespace {
-
-// Where lspci prints a flag: the tree's block (the header or a capability, by its name in the
-// tree), lspci's key (with the sub-key a "Word:" inside the entry gives) and the flag's name.
-struct FlagRow {
-  const char* block;
-  const char* key;
-  const char* flag;
-  const char* reg;    // the register's name in the tree
-  const char* field;  // the field's name under it
-};
 
 // clang-format off
 constexpr FlagRow kFlags[] = {
@@ -305,17 +298,6 @@ constexpr std::pair<const char*, const char*> kErrorKeys[] = {
     {"CEMsk", "Correctable Error Mask"},
 };
 
-// A value lspci prints, captured by `pattern` from the entry's text, against a field's meaning
-// (spaces and case aside), or its value as a decimal or hex number.
-enum class Compare { kMeaning, kDecimal, kHex, kLeadingNumber };
-struct ValueRow {
-  const char* block;
-  const char* key;
-  const char* pattern;
-  const char* reg;
-  const char* field;  // empty: the register itself
-  Compare compare;
-};
 constexpr ValueRow kValues[] = {
     {"Header", "Bus", "primary=([0-9a-f]+)", "Primary Bus Number|PCI Bus Number", "", Compare::kHex},
     {"Header", "Bus", "secondary=([0-9a-f]+)", "Secondary Bus Number|CardBus Bus Number", "", Compare::kHex},
@@ -490,8 +472,14 @@ uint64_t ValueOf(const DecodedLine& line) { return std::stoull(line.value, nullp
 TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
   std::map<std::tuple<std::string, std::string, std::string>, std::pair<std::string, std::string>>
       flag_rows;
-  for (const FlagRow& row : kFlags)
-    flag_rows[{row.block, row.key, row.flag}] = {row.reg, row.field};
+  for (const auto& rows : {std::vector<FlagRow>(std::begin(kFlags), std::end(kFlags)), kBusFlags,
+                           kSharingFlags, kLinkFlags}) {
+    for (const FlagRow& row : rows) flag_rows[{row.block, row.key, row.flag}] = {row.reg, row.field};
+  }
+  std::vector<ValueRow> values(std::begin(kValues), std::end(kValues));
+  for (const auto* group : {&kBusValues, &kSharingValues, &kLinkValues}) {
+    values.insert(values.end(), group->begin(), group->end());
+  }
   for (const auto& [key, reg] : kErrorKeys) {
     const std::span<const std::pair<const char*, const char*>> bits =
         key[0] == 'U' ? std::span<const std::pair<const char*, const char*>>(kUncorrectable)
@@ -502,7 +490,8 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
   }
 
   int printed = 0, agreeing = 0;
-  for (const auto& dump : std::filesystem::directory_iterator(QBUS_TEST_DUMPS)) {
+  for (const auto& dump : std::filesystem::recursive_directory_iterator(QBUS_TEST_DUMPS)) {
+    if (dump.path().extension() != ".dump") continue;
     const std::string text =
         test::RunCommand("lspci -vvv -F " + dump.path().string() + " 2>/dev/null");
     if (text.empty()) GTEST_SKIP() << "lspci is not installed";
@@ -543,7 +532,7 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
           EXPECT_TRUE(agrees) << block_name << " " << flag_key << " " << flag << (set ? "+" : "-")
                               << " but " << field->name << " = " << field->value;
         }
-        for (const ValueRow& row : kValues) {
+        for (const ValueRow& row : values) {
           if (block_name != row.block) continue;
           std::smatch match;
           if (key != row.key || !std::regex_search(entry, match, std::regex(row.pattern))) {

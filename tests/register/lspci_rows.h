@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The rows that tie what lspci -vvv prints to the decoded tree's fields; each group of
+// capabilities keeps its own rows (lspci_rows_*.h).
+#pragma once
+
+#include <vector>
+
+namespace qbus::config_space {
+
+// Where lspci prints a flag: the tree's block (the header or a capability, by its name in the
+// tree), lspci's key (with the sub-key a "Word:" inside the entry gives) and the flag's name.
+struct FlagRow {
+  const char* block;
+  const char* key;
+  const char* flag;
+  const char* reg;    // the register's name in the tree
+  const char* field;  // the field's name under it
+};
+
+// A value lspci prints, captured by `pattern` from the entry's text, against a field's meaning
+// (spaces and case aside), or its value as a decimal or hex number.
+enum class Compare { kMeaning, kDecimal, kHex, kLeadingNumber };
+struct ValueRow {
+  const char* block;
+  const char* key;
+  const char* pattern;
+  const char* reg;
+  const char* field;  // empty: the register itself
+  Compare compare;
+};
+}  // namespace qbus::config_space

@@ -2,6 +2,8 @@
 #include "config_space/register_tables.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "config_space/capability_groups.h"
 
@@ -15,6 +17,27 @@ constexpr Access RO = Access::kReadOnly;
 constexpr Access W1C = Access::kWriteOneToClear;
 constexpr Access RW = Access::kReadWrite;
 using enum Meaning;
+
+// Encodings named by value.
+constexpr const char* kDevselTimings[] = {"fast", "medium", "slow"};
+constexpr const char* kAuxCurrents[] = {"0 mA (self-powered)", "55 mA", "100 mA", "160 mA",
+                                        "220 mA", "270 mA", "320 mA", "375 mA"};
+constexpr const char* kL0sExitLatencies[] = {"<64 ns", "<128 ns", "<256 ns", "<512 ns",
+                                             "<1 us", "<2 us", "<4 us", ">4 us"};
+constexpr const char* kL1ExitLatencies[] = {"<1 us", "<2 us", "<4 us", "<8 us",
+                                            "<16 us", "<32 us", "<64 us", ">64 us"};
+constexpr const char* kL0sAcceptable[] = {"<64 ns", "<128 ns", "<256 ns", "<512 ns",
+                                          "<1 us", "<2 us", "<4 us", "unlimited"};
+constexpr const char* kL1Acceptable[] = {"<1 us", "<2 us", "<4 us", "<8 us",
+                                         "<16 us", "<32 us", "<64 us", "unlimited"};
+constexpr const char* kCompletionBoundaries[] = {"64 bytes", "128 bytes"};
+constexpr const char* kBarIndicators[] = {"BAR0", "BAR1", "BAR2", "BAR3", "BAR4", "BAR5"};
+constexpr const char* kIndicators[] = {nullptr, "on", "blink", "off"};
+constexpr const char* kPhantomFunctions[] = {"none", "1 bit", "2 bits", "3 bits"};
+constexpr const char* kDeemphasis[] = {"-6 dB", "-3.5 dB"};
+constexpr const char* kWindowWidths16[] = {"16-bit", "32-bit"};
+constexpr const char* kWindowWidths32[] = {"32-bit", "64-bit"};
+constexpr const char* kSlotPowerScales[] = {"x1.0", "x0.1", "x0.01", "x0.001"};
 
 // The standard header, common part.
 constexpr FieldName kCommand[] = {
@@ -40,7 +63,7 @@ constexpr FieldName kStatus[] = {
     {6, 6, "Reserved (User-Definable Features)", RO},
     {7, 7, "Fast Back-to-Back Capable", RO},
     {8, 8, "Master Data Parity Error", W1C},
-    {9, 10, "DEVSEL Timing", RO},
+    {9, 10, "DEVSEL Timing", RO, kNone, kDevselTimings},
     {11, 11, "Signaled Target Abort", W1C},
     {12, 12, "Received Target Abort", W1C},
     {13, 13, "Received Master Abort", W1C},
@@ -90,7 +113,7 @@ constexpr FieldName kUpperBar[] = {
 constexpr FieldName kRomBar[] = {
     {0, 0, "ROM Enable"},
     {1, 10, "Reserved", RO},
-    {11, 31, "ROM base address"},
+    {11, 31, "ROM base address", RW, kAddress},
 };
 constexpr RegisterName kType0[] = {
     {0x10, 4, "BAR0", kBar},
@@ -113,17 +136,30 @@ constexpr RegisterName kType0[] = {
 };
 
 // Header type 1: a PCI-to-PCI bridge.
-constexpr FieldName kMemoryWindow[] = {
+// A window's base and limit share their layout; the base's field gives the range both open.
+constexpr FieldName kMemoryWindowBase[] = {
     {0, 3, "Reserved", RO},
-    {4, 15, "Address bits 31-20 of the window"},
+    {4, 15, "Address bits 31-20 of the window", RW, kWindowBase},
 };
-constexpr FieldName kPrefetchableWindow[] = {
-    {0, 3, "Addressing capability (32-bit or 64-bit)", RO},
-    {4, 15, "Address bits 31-20 of the window"},
+constexpr FieldName kMemoryWindowLimit[] = {
+    {0, 3, "Reserved", RO},
+    {4, 15, "Address bits 31-20 of the window", RW, kWindowLimit},
 };
-constexpr FieldName kIoWindow[] = {
-    {0, 3, "Addressing capability (16-bit or 32-bit)", RO},
-    {4, 7, "Address bits 15-12 of the window"},
+constexpr FieldName kPrefetchableWindowBase[] = {
+    {0, 3, "Addressing capability (32-bit or 64-bit)", RO, kNone, kWindowWidths32},
+    {4, 15, "Address bits 31-20 of the window", RW, kWindowBase},
+};
+constexpr FieldName kPrefetchableWindowLimit[] = {
+    {0, 3, "Addressing capability (32-bit or 64-bit)", RO, kNone, kWindowWidths32},
+    {4, 15, "Address bits 31-20 of the window", RW, kWindowLimit},
+};
+constexpr FieldName kIoWindowBase[] = {
+    {0, 3, "Addressing capability (16-bit or 32-bit)", RO, kNone, kWindowWidths16},
+    {4, 7, "Address bits 15-12 of the window", RW, kWindowBase},
+};
+constexpr FieldName kIoWindowLimit[] = {
+    {0, 3, "Addressing capability (16-bit or 32-bit)", RO, kNone, kWindowWidths16},
+    {4, 7, "Address bits 15-12 of the window", RW, kWindowLimit},
 };
 constexpr FieldName kSecondaryStatus[] = {
     {0, 4, "Reserved", RO},
@@ -131,7 +167,7 @@ constexpr FieldName kSecondaryStatus[] = {
     {6, 6, "Reserved", RO},
     {7, 7, "Fast Back-to-Back Capable", RO},
     {8, 8, "Master Data Parity Error", W1C},
-    {9, 10, "DEVSEL Timing", RO},
+    {9, 10, "DEVSEL Timing", RO, kNone, kDevselTimings},
     {11, 11, "Signaled Target Abort", W1C},
     {12, 12, "Received Target Abort", W1C},
     {13, 13, "Received Master Abort", W1C},
@@ -160,13 +196,13 @@ constexpr RegisterName kType1[] = {
     {0x19, 1, "Secondary Bus Number"},
     {0x1A, 1, "Subordinate Bus Number"},
     {0x1B, 1, "Secondary Latency Timer"},
-    {0x1C, 1, "I/O Base", kIoWindow},
-    {0x1D, 1, "I/O Limit", kIoWindow},
+    {0x1C, 1, "I/O Base", kIoWindowBase},
+    {0x1D, 1, "I/O Limit", kIoWindowLimit},
     {0x1E, 2, "Secondary Status", kSecondaryStatus},
-    {0x20, 2, "Memory Base", kMemoryWindow},
-    {0x22, 2, "Memory Limit", kMemoryWindow},
-    {0x24, 2, "Prefetchable Memory Base", kPrefetchableWindow},
-    {0x26, 2, "Prefetchable Memory Limit", kPrefetchableWindow},
+    {0x20, 2, "Memory Base", kMemoryWindowBase},
+    {0x22, 2, "Memory Limit", kMemoryWindowLimit},
+    {0x24, 2, "Prefetchable Memory Base", kPrefetchableWindowBase},
+    {0x26, 2, "Prefetchable Memory Limit", kPrefetchableWindowLimit},
     {0x28, 4, "Prefetchable Base Upper 32 Bits"},
     {0x2C, 4, "Prefetchable Limit Upper 32 Bits"},
     {0x30, 2, "I/O Base Upper 16 Bits"},
@@ -230,7 +266,7 @@ constexpr FieldName kPmCapabilities[] = {
     {3, 3, "PME Clock", RO},
     {4, 4, "Reserved", RO},
     {5, 5, "Device Specific Initialization", RO},
-    {6, 8, "Aux Current", RO},
+    {6, 8, "Aux Current", RO, kNone, kAuxCurrents},
     {9, 9, "D1 Support", RO},
     {10, 10, "D2 Support", RO},
     {11, 11, "PME Support D0", RO},
@@ -264,18 +300,58 @@ constexpr FieldName kMsiControl[] = {
     {4, 6, "Multiple Message Enable", RW, kMessageCount},
     {7, 7, "64-bit Address Capable", RO},
     {8, 8, "Per-Vector Masking Capable", RO},
-    {9, 15, "Reserved", RO},
+    {9, 9, "Extended Message Data Capable", RO},
+    {10, 10, "Extended Message Data Enable"},
+    {11, 15, "Reserved", RO},
 };
-constexpr RegisterName kMsi[] = {
+constexpr FieldName kMsiAddress[] = {
+    {0, 1, "Reserved", RO},
+    {2, 31, "Message Address", RW, kAddress},
+};
+// Four layouts, by the address width (bit 7) and per-vector masking (bit 8); the Message Data
+// word is followed by the Extended Message Data word only where masking keeps a dword for it.
+constexpr RegisterName kMsi32[] = {
     {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
     {0x02, 2, "Message Control", kMsiControl},
-    {0x04, 4, "Message Address"},
-    {0x08, 4, "Message Upper Address, or Data (32-bit address)"},
-    {0x0C, 4, "Message Data (64-bit address), or Mask Bits"},
-    {0x10, 4, "Mask Bits (64-bit address), or Pending Bits"},
+    {0x04, 4, "Message Address", kMsiAddress},
+    {0x08, 2, "Message Data"},
+};
+constexpr RegisterName kMsi64[] = {
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Message Control", kMsiControl},
+    {0x04, 4, "Message Address", kMsiAddress},
+    {0x08, 4, "Message Upper Address"},
+    {0x0C, 2, "Message Data"},
+};
+constexpr RegisterName kMsi32Masked[] = {
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Message Control", kMsiControl},
+    {0x04, 4, "Message Address", kMsiAddress},
+    {0x08, 2, "Message Data"},
+    {0x0A, 2, "Extended Message Data"},
+    {0x0C, 4, "Mask Bits"},
+    {0x10, 4, "Pending Bits", {}, RO},
+};
+constexpr RegisterName kMsi64Masked[] = {
+    {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
+    {0x01, 1, "Next Capability Pointer", {}, RO},
+    {0x02, 2, "Message Control", kMsiControl},
+    {0x04, 4, "Message Address", kMsiAddress},
+    {0x08, 4, "Message Upper Address"},
+    {0x0C, 2, "Message Data"},
+    {0x0E, 2, "Extended Message Data"},
+    {0x10, 4, "Mask Bits"},
     {0x14, 4, "Pending Bits", {}, RO},
 };
+std::span<const RegisterName> MsiRegisters(const ConfigReader& read, uint32_t at, int) {
+  const uint32_t control = read(at + 2, 2).value_or(0);
+  const bool wide = (control & 0x80) != 0, masked = (control & 0x100) != 0;
+  if (masked) return wide ? std::span<const RegisterName>(kMsi64Masked) : kMsi32Masked;
+  return wide ? std::span<const RegisterName>(kMsi64) : kMsi32;
+}
 
 constexpr FieldName kMsixControl[] = {
     {0, 10, "Table Size", RO, kTableSize},
@@ -284,8 +360,8 @@ constexpr FieldName kMsixControl[] = {
     {15, 15, "MSI-X Enable"},
 };
 constexpr FieldName kMsixTable[] = {
-    {0, 2, "BAR Indicator", RO},
-    {3, 31, "Offset", RO},
+    {0, 2, "BAR Indicator", RO, kNone, kBarIndicators},
+    {3, 31, "Offset", RO, kAddress},
 };
 constexpr RegisterName kMsix[] = {
     {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
@@ -299,7 +375,7 @@ constexpr FieldName kExpressCapabilities[] = {
     {0, 3, "Capability Version", RO},
     {4, 7, "Device/Port Type", RO, kPortType},
     {8, 8, "Slot Implemented", RO},
-    {9, 13, "Interrupt Message Number", RO},
+    {9, 13, "Interrupt Message Number", RO, kNumber},
     {14, 15, "Reserved", RO},
 };
 constexpr FieldName kDeviceControl[] = {
@@ -328,7 +404,7 @@ constexpr FieldName kDeviceStatus[] = {
 constexpr FieldName kLinkControl[] = {
     {0, 1, "ASPM Control", RW, kAspmControl},
     {2, 2, "Reserved", RO},
-    {3, 3, "Read Completion Boundary"},
+    {3, 3, "Read Completion Boundary", RW, kNone, kCompletionBoundaries},
     {4, 4, "Link Disable"},
     {5, 5, "Retrain Link"},
     {6, 6, "Common Clock Configuration"},
@@ -356,8 +432,8 @@ constexpr FieldName kSlotControl[] = {
     {3, 3, "Presence Detect Changed Enable"},
     {4, 4, "Command Completed Interrupt Enable"},
     {5, 5, "Hot-Plug Interrupt Enable"},
-    {6, 7, "Attention Indicator Control"},
-    {8, 9, "Power Indicator Control"},
+    {6, 7, "Attention Indicator Control", RW, kNone, kIndicators},
+    {8, 9, "Power Indicator Control", RW, kNone, kIndicators},
     {10, 10, "Power Controller Control"},
     {11, 11, "Electromechanical Interlock Control"},
     {12, 12, "Data Link Layer State Changed Enable"},
@@ -398,11 +474,11 @@ constexpr FieldName kSlotCapabilities[] = {
     {4, 4, "Power Indicator Present", RO},
     {5, 5, "Hot-Plug Surprise", RO},
     {6, 6, "Hot-Plug Capable", RO},
-    {7, 14, "Slot Power Limit Value", RO},
-    {15, 16, "Slot Power Limit Scale", RO},
+    {7, 14, "Slot Power Limit Value", RO, kSlotPower},
+    {15, 16, "Slot Power Limit Scale", RO, kNone, kSlotPowerScales},
     {17, 17, "Electromechanical Interlock Present", RO},
     {18, 18, "No Command Completed Support", RO},
-    {19, 31, "Physical Slot Number", RO},
+    {19, 31, "Physical Slot Number", RO, kNumber},
 };
 constexpr FieldName kRootCapabilities[] = {
     {0, 0, "CRS Software Visibility", RO},
@@ -450,7 +526,7 @@ constexpr FieldName kReservedStatus2[] = {
     {0, 15, "Reserved", RO},
 };
 constexpr FieldName kLinkStatus2[] = {
-    {0, 0, "Current De-emphasis Level", RO},
+    {0, 0, "Current De-emphasis Level", RO, kNone, kDeemphasis},
     {1, 1, "Equalization 8.0 GT/s Complete", RO},
     {2, 2, "Equalization 8.0 GT/s Phase 1 Successful", RO},
     {3, 3, "Equalization 8.0 GT/s Phase 2 Successful", RO},
@@ -465,17 +541,17 @@ constexpr FieldName kLinkStatus2[] = {
 };
 constexpr FieldName kDeviceCapabilities[] = {
     {0, 2, "Max Payload Size Supported", RO, kSize128},
-    {3, 4, "Phantom Functions Supported", RO},
+    {3, 4, "Phantom Functions Supported", RO, kNone, kPhantomFunctions},
     {5, 5, "Extended Tag Field Supported", RO},
-    {6, 8, "Endpoint L0s Acceptable Latency", RO},
-    {9, 11, "Endpoint L1 Acceptable Latency", RO},
+    {6, 8, "Endpoint L0s Acceptable Latency", RO, kNone, kL0sAcceptable},
+    {9, 11, "Endpoint L1 Acceptable Latency", RO, kNone, kL1Acceptable},
     {12, 12, "Attention Button Present (PCI Express 1.0)", RO},
     {13, 13, "Attention Indicator Present (PCI Express 1.0)", RO},
     {14, 14, "Power Indicator Present (PCI Express 1.0)", RO},
     {15, 15, "Role-Based Error Reporting", RO},
     {16, 17, "Reserved", RO},
-    {18, 25, "Captured Slot Power Limit Value", RO},
-    {26, 27, "Captured Slot Power Limit Scale", RO},
+    {18, 25, "Captured Slot Power Limit Value", RO, kSlotPower},
+    {26, 27, "Captured Slot Power Limit Scale", RO, kNone, kSlotPowerScales},
     {28, 28, "Function Level Reset Capability", RO},
     {29, 31, "Reserved", RO},
 };
@@ -483,15 +559,15 @@ constexpr FieldName kLinkCapabilities[] = {
     {0, 3, "Max Link Speed", RO, kLinkSpeed},
     {4, 9, "Maximum Link Width", RO, kLinkWidth},
     {10, 11, "ASPM Support", RO, kAspmSupport},
-    {12, 14, "L0s Exit Latency", RO},
-    {15, 17, "L1 Exit Latency", RO},
+    {12, 14, "L0s Exit Latency", RO, kNone, kL0sExitLatencies},
+    {15, 17, "L1 Exit Latency", RO, kNone, kL1ExitLatencies},
     {18, 18, "Clock Power Management", RO},
     {19, 19, "Surprise Down Error Reporting Capable", RO},
     {20, 20, "Data Link Layer Link Active Reporting Capable", RO},
     {21, 21, "Link Bandwidth Notification Capability", RO},
     {22, 22, "ASPM Optionality Compliance", RO},
     {23, 23, "Reserved", RO},
-    {24, 31, "Port Number", RO},
+    {24, 31, "Port Number", RO, kNumber},
 };
 constexpr FieldName kLinkCapabilities2[] = {
     {0, 0, "Reserved", RO},
@@ -504,7 +580,7 @@ constexpr FieldName kLinkCapabilities2[] = {
     {31, 31, "DRS Supported", RO},
 };
 constexpr FieldName kLinkControl2[] = {
-    {0, 3, "Target Link Speed", RW, kLinkSpeed},
+    {0, 3, "Target Link Speed", RW, kTargetLinkSpeed},
     {4, 4, "Enter Compliance"},
     {5, 5, "Hardware Autonomous Speed Disable"},
     {6, 6, "Selectable De-emphasis"},
@@ -540,6 +616,35 @@ constexpr RegisterName kExpress[] = {
     {0x3A, 2, "Slot Status 2", kReservedStatus2},
 };
 
+// What a function has of the registers above: a link unless it is integrated in the root
+// complex, a slot when a root or downstream port says one is implemented, the root registers
+// on a root port or an event collector.
+std::span<const RegisterName> ExpressRegisters(const ConfigReader& read, uint32_t at, int) {
+  static const std::array<std::vector<RegisterName>, 8> kLayouts = [] {
+    std::array<std::vector<RegisterName>, 8> layouts;
+    for (size_t kind = 0; kind < layouts.size(); ++kind) {
+      const bool link = kind & 1, slot = kind & 2, root = kind & 4;
+      for (const RegisterName& reg : kExpress) {
+        const bool link_register = (reg.offset >= 0x0C && reg.offset < 0x14) ||
+                                   (reg.offset >= 0x2C && reg.offset < 0x34);
+        const bool slot_register = (reg.offset >= 0x14 && reg.offset < 0x1C) || reg.offset >= 0x34;
+        const bool root_register = reg.offset >= 0x1C && reg.offset < 0x24;
+        if ((link_register && !link) || (slot_register && !slot) || (root_register && !root)) {
+          continue;
+        }
+        layouts[kind].push_back(reg);
+      }
+    }
+    return layouts;
+  }();
+  const uint32_t capabilities = read(at + 2, 2).value_or(0);
+  const uint32_t type = capabilities >> 4 & 0xF;
+  const bool link = type != 0x9 && type != 0xA;
+  const bool slot = (capabilities & 0x100) != 0 && (type == 0x4 || type == 0x6);
+  const bool root = type == 0x4 || type == 0xA;
+  return kLayouts[(link ? 1 : 0) | (slot ? 2 : 0) | (root ? 4 : 0)];
+}
+
 constexpr RegisterName kVendorSpecific[] = {
     {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
     {0x01, 1, "Next Capability Pointer", {}, RO},
@@ -554,7 +659,7 @@ constexpr CapabilityName kCapabilities[] = {
     {0x02, "AGP", kCapabilityHeader, 12},
     {0x03, "Vital Product Data", kCapabilityHeader, 8},
     {0x04, "Slot Identification", kCapabilityHeader, 4},
-    {0x05, "MSI", kMsi},
+    {0x05, "MSI", kMsi32, 0, MsiRegisters},
     {0x06, "CompactPCI Hot Swap", kCapabilityHeader, 4},
     {0x07, "PCI-X", kCapabilityHeader},
     {0x08, "HyperTransport", kCapabilityHeader},
@@ -565,7 +670,7 @@ constexpr CapabilityName kCapabilities[] = {
     {0x0D, "Bridge Subsystem Vendor ID", kCapabilityHeader, 8},
     {0x0E, "AGP 8x", kCapabilityHeader},
     {0x0F, "Secure Device", kCapabilityHeader},
-    {0x10, "PCI Express", kExpress},
+    {0x10, "PCI Express", kExpress, 0, ExpressRegisters},
     {0x11, "MSI-X", kMsix, 12},
     {0x12, "SATA Data/Index Configuration", kCapabilityHeader, 8},
     {0x13, "Advanced Features", kCapabilityHeader, 6},
@@ -602,7 +707,11 @@ constexpr FieldName kUncorrectable[] = {
     {24, 24, "AtomicOp Egress Blocked"},
     {25, 25, "TLP Prefix Blocked Error"},
     {26, 26, "Poisoned TLP Egress Blocked"},
-    {27, 31, "Uncorrectable errors of newer revisions"},
+    {27, 27, "DMWr Request Egress Blocked"},
+    {28, 28, "IDE Check Failed"},
+    {29, 29, "Misrouted IDE TLP"},
+    {30, 30, "PCRC Check Failed"},
+    {31, 31, "TLP Translation Egress Blocked"},
 };
 constexpr FieldName kCorrectable[] = {
     {0, 0, "Receiver Error"},

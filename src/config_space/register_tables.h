@@ -53,6 +53,10 @@ enum class Meaning {
   kNumberPlusOne,  // value + 1 in decimal: sizes and counts that start at 0 for 1
   kPowerOfTwo,     // 1 << value in decimal
   kAddress,        // the value in its place (value << low bit), as a hex address or offset
+  kTargetLinkSpeed,  // as kLinkSpeed; 0 is 2.5 GT/s on a link that can go no faster
+  kSlotPower,        // Slot Power Limit Value, in watts by the scale in the two bits above it
+  kWindowBase,       // a bridge window's base field: the range it and its limit open
+  kWindowLimit,      // a bridge window's limit field: its last address
 };
 
 struct FieldName {

@@ -16,14 +16,96 @@ std::string Pick(const std::array<const char*, N>& names, uint32_t value) {
   return value < N && names[value] != nullptr ? names[value] : Reserved(value);
 }
 
-std::optional<uint32_t> Dword(const ShownBytes& shown, uint32_t at) {
+std::optional<uint32_t> Bytes(const ShownBytes& shown, uint32_t at, uint32_t count) {
   uint32_t value = 0;
-  for (uint32_t i = 0; i < 4; ++i) {
+  for (uint32_t i = 0; i < count; ++i) {
     const std::optional<uint32_t> byte = shown.Byte(at + i);
     if (!byte) return std::nullopt;
     value |= *byte << (8 * i);
   }
   return value;
+}
+std::optional<uint32_t> Dword(const ShownBytes& shown, uint32_t at) { return Bytes(shown, at, 4); }
+
+// `bytes` in the largest unit that keeps it whole: "4 KB", "1 MB".
+std::string SizeText(uint64_t bytes) {
+  static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+  size_t unit = 0;
+  while (unit + 1 < std::size(kUnits) && bytes >= 1024 && bytes % 1024 == 0) {
+    bytes /= 1024;
+    ++unit;
+  }
+  return std::to_string(bytes) + " " + kUnits[unit];
+}
+
+// A bridge's I/O, memory or prefetchable window, from the register at `start` (its base or its
+// limit): first and last address, and how many hex digits its addresses take.
+struct Window {
+  uint64_t base = 0, limit = 0;
+  int digits = 8;
+};
+std::optional<Window> WindowAt(uint32_t start, const ShownBytes& shown) {
+  Window window;
+  if (start == header::kIoBase || start == header::kIoBase + 1) {
+    const auto base = shown.Byte(header::kIoBase), limit = shown.Byte(header::kIoBase + 1);
+    if (!base || !limit) return std::nullopt;
+    window.base = (*base & 0xF0u) << 8;
+    window.limit = (*limit & 0xF0u) << 8 | 0xFFF;
+    window.digits = 4;
+    if ((*base & 0xF) == 1) {
+      const auto upper = Bytes(shown, header::kIoLimitUpper - 2, 4);
+      if (!upper) return std::nullopt;
+      window.base |= uint64_t{*upper & 0xFFFF} << 16;
+      window.limit |= uint64_t{*upper >> 16} << 16;
+      window.digits = 8;
+    }
+    return window;
+  }
+  const bool prefetchable = start >= header::kPrefetchableLimit - 2;
+  const uint32_t at = prefetchable ? header::kPrefetchableLimit - 2 : header::kMemoryBase;
+  const auto pair = Dword(shown, at);
+  if (!pair) return std::nullopt;
+  window.base = uint64_t{*pair & 0xFFF0} << 16;
+  window.limit = uint64_t{*pair >> 20} << 20 | 0xFFFFF;
+  if (prefetchable && (*pair & 0xF) == 1) {
+    const auto base_upper = Dword(shown, header::kPrefetchableBaseUpper),
+               limit_upper = Dword(shown, header::kPrefetchableBaseUpper + 4);
+    if (!base_upper || !limit_upper) return std::nullopt;
+    window.base |= uint64_t{*base_upper} << 32;
+    window.limit |= uint64_t{*limit_upper} << 32;
+    window.digits = 16;
+  }
+  return window;
+}
+
+std::string WindowMeaning(bool base, uint32_t start, const ShownBytes& shown) {
+  const std::optional<Window> window = WindowAt(start, shown);
+  if (!window) return {};
+  const auto address = [&](uint64_t a) {
+    return text::HexLiteral(static_cast<int64_t>(a), window->digits);
+  };
+  if (!base) return address(window->limit);
+  if (window->base > window->limit) return "disabled";
+  return address(window->base) + "-" + address(window->limit) + " (" +
+         SizeText(window->limit - window->base + 1) + ")";
+}
+
+// Slot Power Limit Value `value`, scaled by the two bits above it: "25 W", "7.5 W".
+std::string SlotPower(uint32_t value, std::optional<uint32_t> scale) {
+  if (!scale) return {};
+  if (*scale == 0 && value >= 0xF0) {
+    return value <= 0xF2 ? std::to_string(250 + 25 * (value - 0xF0)) + " W" : "above 300 W";
+  }
+  // Milliwatts, printed without trailing zeros.
+  uint64_t milliwatts = value * 1000ull;
+  for (uint32_t i = 0; i < *scale; ++i) milliwatts /= 10;
+  std::string text = std::to_string(milliwatts / 1000);
+  if (const uint64_t fraction = milliwatts % 1000; fraction != 0) {
+    std::string digits = std::to_string(1000 + fraction).substr(1);
+    while (digits.back() == '0') digits.pop_back();
+    text += "." + digits;
+  }
+  return text + " W";
 }
 
 std::string Address(uint64_t base, bool wide) {
@@ -33,6 +115,11 @@ std::string Address(uint64_t base, bool wide) {
 // A memory BAR's base from its lower dword, with the upper half that follows a 64-bit one.
 std::string MemoryBase(uint32_t lower, uint32_t start, const ShownBytes& shown) {
   if (((lower >> 1) & 3) != 2) return Address(lower & ~0xFu, false);
+  // The last BAR has no BAR after it to hold an upper half.
+  const std::optional<uint32_t> type = shown.Byte(header::kHeaderType);
+  if (type && start + 4 >= header::BarsEnd(static_cast<int>(*type & 0x7F))) {
+    return Address(lower & ~0xFu, false) + " (64-bit, but no BAR follows for the upper half)";
+  }
   const std::optional<uint32_t> upper = Dword(shown, start + 4);
   if (!upper) return Address(lower & ~0xFu, false) + " (upper half unknown)";
   return Address(uint64_t{*upper} << 32 | (lower & ~0xFu), true);
@@ -220,6 +307,18 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
       return value < 64 ? std::to_string(uint64_t{1} << value) : Reserved(value);
     case Meaning::kAddress:
       return text::HexLiteral(value, 8);
+    case Meaning::kTargetLinkSpeed: {
+      // A link that can go no faster than 2.5 GT/s may hardwire its target to 0.
+      const std::optional<uint32_t> capable = shown.Byte(start - 0x24);
+      if (value == 0 && capable && (*capable & 0xF) == 1) return "2.5 GT/s";
+      return Pick(kSpeeds, value);
+    }
+    case Meaning::kSlotPower:
+      return {};  // needs its scale's bits: MeaningOfField
+    case Meaning::kWindowBase:
+      return WindowMeaning(true, start, shown);
+    case Meaning::kWindowLimit:
+      return WindowMeaning(false, start, shown);
   }
   return {};
 }
@@ -232,6 +331,9 @@ std::string MeaningOfField(const FieldName& field, uint32_t value, uint32_t star
   }
   if (field.meaning == Meaning::kAddress) {
     return text::HexLiteral(int64_t{value} << field.low, 8);
+  }
+  if (field.meaning == Meaning::kSlotPower) {
+    return SlotPower(value, shown.Field(start, field.high + 1, field.high + 2));
   }
   return MeaningOf(field.meaning, value, start, shown);
 }

@@ -153,11 +153,11 @@ INSTANTIATE_TEST_SUITE_P(
             "0x3E Bridge Control = 0x7F7E"},
         Row{"BridgeIoWindow", Bridge, "register 0x1C", 2, 6,
             "0x1C I/O Base = 0x5C\n"
-            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xC, read-only\n"
-            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write\n"
+            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xC, read-only: reserved (12)\n"
+            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write: 0x5000-0x5FFF (4 KB)\n"
             "0x1D I/O Limit = 0x5D\n"
-            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xD, read-only\n"
-            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write"},
+            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0xD, read-only: reserved (13)\n"
+            "  bits 7-4 Address bits 15-12 of the window = 0x5, read-write: 0x5FFF"},
         Row{"CardBusHeader", CardBus, "register 0x10", 1, 0,
             "0x10 CardBus Socket Base Address = 0x53525150, read-write\n"
             "0x14 Capabilities Pointer = 0x54, read-only\n"
@@ -184,13 +184,13 @@ INSTANTIATE_TEST_SUITE_P(
 
         Row{"ExitLatencies6And7", L0s6L1s7, "register 0x4C bits 11-10", 2, 4,
             "  bits 11-10 ASPM Support = 0x1, read-only: L0s\n"
-            "  bits 14-12 L0s Exit Latency = 0x6, read-only\n"
-            "  bits 17-15 L1 Exit Latency = 0x7, read-only\n"
+            "  bits 14-12 L0s Exit Latency = 0x6, read-only: <4 us\n"
+            "  bits 17-15 L1 Exit Latency = 0x7, read-only: >64 us\n"
             "  bit 18 Clock Power Management = 0, read-only"},
         Row{"ExitLatencies7And6", L0s7L1s6, "register 0x4C bits 11-10", 2, 4,
             "  bits 11-10 ASPM Support = 0x2, read-only: L1\n"
-            "  bits 14-12 L0s Exit Latency = 0x7, read-only\n"
-            "  bits 17-15 L1 Exit Latency = 0x6, read-only\n"
+            "  bits 14-12 L0s Exit Latency = 0x7, read-only: >4 us\n"
+            "  bits 17-15 L1 Exit Latency = 0x6, read-only: <64 us\n"
             "  bit 18 Clock Power Management = 1, read-only"},
 
         Row{"PowerManagementIsEightBytes", L0s6L1s7, "capability 0x80", 1, 0,

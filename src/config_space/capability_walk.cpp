@@ -90,6 +90,10 @@ uint32_t ExtendedLength(const ConfigReader& read, const ConfigLayout& layout,
       return 0x20 + MaximumLanes(read, layout);
     case 0x27:  // Lane Margining: a control and status dword per lane
       return 0x08 + 4 * MaximumLanes(read, layout);
+    case 0x2A:  // Physical Layer 32.0 GT/s: an equalization byte per lane
+      return 0x20 + MaximumLanes(read, layout);
+    case 0x31:  // Physical Layer 64.0 GT/s: an equalization byte per lane
+      return 0x10 + MaximumLanes(read, layout);
     default:
       return 0;
   }

@@ -20,7 +20,7 @@ using enum Meaning;
 
 // Encodings named by value.
 constexpr const char* kDevselTimings[] = {"fast", "medium", "slow"};
-constexpr const char* kAuxCurrents[] = {"0 mA (self-powered)", "55 mA", "100 mA", "160 mA",
+constexpr const char* kAuxCurrents[] = {"0 mA", "55 mA", "100 mA", "160 mA",
                                         "220 mA", "270 mA", "320 mA", "375 mA"};
 constexpr const char* kL0sExitLatencies[] = {"<64 ns", "<128 ns", "<256 ns", "<512 ns",
                                              "<1 us", "<2 us", "<4 us", ">4 us"};
@@ -37,6 +37,14 @@ constexpr const char* kPhantomFunctions[] = {"none", "1 bit", "2 bits", "3 bits"
 constexpr const char* kDeemphasis[] = {"-6 dB", "-3.5 dB"};
 constexpr const char* kWindowWidths16[] = {"16-bit", "32-bit"};
 constexpr const char* kWindowWidths32[] = {"32-bit", "64-bit"};
+constexpr const char* kEndEndPrefixes[] = {"4", "1", "2", "3"};
+constexpr const char* kCompliancePresets[] = {
+    "-6 dB de-emphasis, 0 dB preshoot",   "-3.5 dB de-emphasis, 0 dB preshoot",
+    "-4.4 dB de-emphasis, 0 dB preshoot", "-2.5 dB de-emphasis, 0 dB preshoot",
+    "0 dB de-emphasis, 0 dB preshoot",    "0 dB de-emphasis, 1.9 dB preshoot",
+    "0 dB de-emphasis, 2.5 dB preshoot",  "-6 dB de-emphasis, 3.5 dB preshoot",
+    "-3.5 dB de-emphasis, 3.5 dB preshoot", "0 dB de-emphasis, 3.5 dB preshoot"};
+constexpr const char* kTransmitMargins[] = {"Normal Operating Range"};
 constexpr const char* kSlotPowerScales[] = {"x1.0", "x0.1", "x0.01", "x0.001"};
 
 // The standard header, common part.
@@ -89,7 +97,7 @@ constexpr RegisterName kCommon[] = {
     {0x09, 1, "Programming Interface", {}, RO, kProgrammingInterface},
     {0x0A, 1, "Subclass", {}, RO, kSubclass},
     {0x0B, 1, "Class Code", {}, RO, kClass},
-    {0x0C, 1, "Cache Line Size"},
+    {0x0C, 1, "Cache Line Size", {}, RW, kDwords},
     {0x0D, 1, "Latency Timer"},
     {0x0E, 1, "Header Type", kHeaderType},
     {0x0F, 1, "BIST", kBist},
@@ -131,8 +139,8 @@ constexpr RegisterName kType0[] = {
     {0x38, 4, "Reserved", {}, RO},
     {0x3C, 1, "Interrupt Line"},
     {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
-    {0x3E, 1, "Min_Gnt", {}, RO},
-    {0x3F, 1, "Max_Lat", {}, RO},
+    {0x3E, 1, "Min_Gnt", {}, RO, kQuarterMicroseconds},
+    {0x3F, 1, "Max_Lat", {}, RO, kQuarterMicroseconds},
 };
 
 // Header type 1: a PCI-to-PCI bridge.
@@ -215,7 +223,23 @@ constexpr RegisterName kType1[] = {
     {0x3E, 2, "Bridge Control", kBridgeControl},
 };
 
-// Header type 2: a CardBus bridge.
+// Header type 2: a CardBus bridge. A window's limit is its last address.
+constexpr FieldName kCardBusMemoryBase[] = {
+    {0, 11, "Reserved", RO},
+    {12, 31, "Address bits 31-12 of the window", RW, kAddress},
+};
+constexpr FieldName kCardBusMemoryLimit[] = {
+    {0, 11, "Reserved", RO},
+    {12, 31, "Address bits 31-12 of the window", RW, kLastAddress},
+};
+constexpr FieldName kCardBusIoBase[] = {
+    {0, 1, "Addressing capability (16-bit or 32-bit)", RO, kNone, kWindowWidths16},
+    {2, 31, "Address bits 31-2 of the window", RW, kAddress},
+};
+constexpr FieldName kCardBusIoLimit[] = {
+    {0, 1, "Reserved", RO},
+    {2, 31, "Address bits 31-2 of the window", RW, kLastAddress},
+};
 constexpr FieldName kCardBusControl[] = {
     {0, 0, "Parity Error Response Enable"},
     {1, 1, "SERR# Enable"},
@@ -239,14 +263,14 @@ constexpr RegisterName kType2[] = {
     {0x19, 1, "CardBus Bus Number"},
     {0x1A, 1, "Subordinate Bus Number"},
     {0x1B, 1, "CardBus Latency Timer"},
-    {0x1C, 4, "Memory Base 0"},
-    {0x20, 4, "Memory Limit 0"},
-    {0x24, 4, "Memory Base 1"},
-    {0x28, 4, "Memory Limit 1"},
-    {0x2C, 4, "I/O Base 0"},
-    {0x30, 4, "I/O Limit 0"},
-    {0x34, 4, "I/O Base 1"},
-    {0x38, 4, "I/O Limit 1"},
+    {0x1C, 4, "Memory Base 0", kCardBusMemoryBase},
+    {0x20, 4, "Memory Limit 0", kCardBusMemoryLimit},
+    {0x24, 4, "Memory Base 1", kCardBusMemoryBase},
+    {0x28, 4, "Memory Limit 1", kCardBusMemoryLimit},
+    {0x2C, 4, "I/O Base 0", kCardBusIoBase},
+    {0x30, 4, "I/O Limit 0", kCardBusIoLimit},
+    {0x34, 4, "I/O Base 1", kCardBusIoBase},
+    {0x38, 4, "I/O Limit 1", kCardBusIoLimit},
     {0x3C, 1, "Interrupt Line"},
     {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
     {0x3E, 2, "Bridge Control", kCardBusControl},
@@ -502,7 +526,7 @@ constexpr FieldName kDeviceCapabilities2[] = {
     {18, 19, "OBFF Supported", RO, kObffSupport},
     {20, 20, "Extended Fmt Field Supported", RO},
     {21, 21, "End-End TLP Prefix Supported", RO},
-    {22, 23, "Max End-End TLP Prefixes", RO},
+    {22, 23, "Max End-End TLP Prefixes", RO, kNone, kEndEndPrefixes},
     {24, 25, "Emergency Power Reduction Supported", RO},
     {26, 26, "Emergency Power Reduction Initialization Required", RO},
     {27, 30, "Reserved", RO},
@@ -583,11 +607,11 @@ constexpr FieldName kLinkControl2[] = {
     {0, 3, "Target Link Speed", RW, kTargetLinkSpeed},
     {4, 4, "Enter Compliance"},
     {5, 5, "Hardware Autonomous Speed Disable"},
-    {6, 6, "Selectable De-emphasis"},
-    {7, 9, "Transmit Margin"},
+    {6, 6, "Selectable De-emphasis", RW, kNone, kDeemphasis},
+    {7, 9, "Transmit Margin", RW, kNone, kTransmitMargins},
     {10, 10, "Enter Modified Compliance"},
     {11, 11, "Compliance SOS"},
-    {12, 15, "Compliance Preset/De-emphasis"},
+    {12, 15, "Compliance Preset/De-emphasis", RW, kNone, kCompliancePresets},
 };
 constexpr RegisterName kExpress[] = {
     {0x00, 1, "Capability ID", {}, RO, kCapabilityId},
@@ -852,7 +876,7 @@ constexpr FieldName kL1Capabilities[] = {
     {8, 15, "Port Common_Mode_Restore_Time (us)", RO},
     {16, 17, "Port T_POWER_ON Scale", RO},
     {18, 18, "Reserved", RO},
-    {19, 23, "Port T_POWER_ON Value", RO},
+    {19, 23, "Port T_POWER_ON Value", RO, kPowerOnTime},
     {24, 31, "Reserved", RO},
 };
 constexpr FieldName kL1Control1[] = {
@@ -862,14 +886,14 @@ constexpr FieldName kL1Control1[] = {
     {3, 3, "ASPM L1.1 Enable"},
     {4, 7, "Reserved", RO},
     {8, 15, "Common_Mode_Restore_Time (us)"},
-    {16, 25, "LTR_L1.2_THRESHOLD_Value"},
+    {16, 25, "LTR_L1.2_THRESHOLD_Value", RW, kL12Threshold},
     {26, 28, "Reserved", RO},
     {29, 31, "LTR_L1.2_THRESHOLD_Scale"},
 };
 constexpr FieldName kL1Control2[] = {
     {0, 1, "T_POWER_ON Scale"},
     {2, 2, "Reserved", RO},
-    {3, 7, "T_POWER_ON Value"},
+    {3, 7, "T_POWER_ON Value", RW, kPowerOnTime},
     {8, 31, "Reserved", RO},
 };
 constexpr RegisterName kL1Substates[] = {
@@ -904,7 +928,7 @@ constexpr FieldName kDpcCapability[] = {
     {5, 5, "RP Extensions for DPC", RO},
     {6, 6, "Poisoned TLP Egress Blocking Supported", RO},
     {7, 7, "DPC Software Triggering Supported", RO},
-    {8, 11, "RP PIO Log Size", RO},
+    {8, 11, "RP PIO Log Size", RO, kNumber},
     {12, 12, "DL_Active ERR_COR Signaling Supported", RO},
     {13, 15, "Reserved", RO},
 };

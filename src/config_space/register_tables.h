@@ -57,6 +57,11 @@ enum class Meaning {
   kSlotPower,        // Slot Power Limit Value, in watts by the scale in the two bits above it
   kWindowBase,       // a bridge window's base field: the range it and its limit open
   kWindowLimit,      // a bridge window's limit field: its last address
+  kLastAddress,      // as kAddress, with the bits below the field all ones
+  kDwords,           // the value in dwords, as bytes: a cache line
+  kQuarterMicroseconds,  // the value in units of 250 ns: Min_Gnt, Max_Lat
+  kPowerOnTime,      // T_POWER_ON: the value times 2, 10 or 100 us by the scale 3 bits below
+  kL12Threshold,     // LTR_L1.2_THRESHOLD: the value times 32 to the power of bits 31-29, in ns
 };
 
 struct FieldName {

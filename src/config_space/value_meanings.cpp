@@ -313,8 +313,15 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
       if (value == 0 && capable && (*capable & 0xF) == 1) return "2.5 GT/s";
       return Pick(kSpeeds, value);
     }
+    case Meaning::kDwords:
+      return std::to_string(value * 4) + " bytes";
+    case Meaning::kQuarterMicroseconds:
+      return std::to_string(value * 250) + " ns";
     case Meaning::kSlotPower:
-      return {};  // needs its scale's bits: MeaningOfField
+    case Meaning::kLastAddress:
+    case Meaning::kPowerOnTime:
+    case Meaning::kL12Threshold:
+      return {};  // each needs the field's place or its scale's bits: MeaningOfField
     case Meaning::kWindowBase:
       return WindowMeaning(true, start, shown);
     case Meaning::kWindowLimit:
@@ -332,8 +339,28 @@ std::string MeaningOfField(const FieldName& field, uint32_t value, uint32_t star
   if (field.meaning == Meaning::kAddress) {
     return text::HexLiteral(int64_t{value} << field.low, 8);
   }
-  if (field.meaning == Meaning::kSlotPower) {
-    return SlotPower(value, shown.Field(start, field.high + 1, field.high + 2));
+  switch (field.meaning) {
+    case Meaning::kSlotPower:
+      return SlotPower(value, shown.Field(start, field.high + 1, field.high + 2));
+    case Meaning::kLastAddress:
+      return text::HexLiteral(int64_t{value} << field.low | ((int64_t{1} << field.low) - 1), 8);
+    case Meaning::kPowerOnTime: {
+      static constexpr uint32_t kMicroseconds[] = {2, 10, 100};
+      const std::optional<uint32_t> scale = shown.Field(start, field.low - 3, field.low - 2);
+      if (!scale) return {};
+      if (*scale > 2) return Reserved(*scale) + " scale";
+      return std::to_string(value * kMicroseconds[*scale]) + " us";
+    }
+    case Meaning::kL12Threshold: {
+      const std::optional<uint32_t> scale = shown.Field(start, 29, 31);
+      if (!scale) return {};
+      if (*scale > 5) return Reserved(*scale) + " scale";
+      uint64_t ns = value;
+      for (uint32_t i = 0; i < *scale; ++i) ns *= 32;
+      return std::to_string(ns) + " ns";
+    }
+    default:
+      break;
   }
   return MeaningOf(field.meaning, value, start, shown);
 }

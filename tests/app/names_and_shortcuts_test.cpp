@@ -36,7 +36,8 @@ TEST_F(NamesAndShortcuts, RegisterNamesAreReadOnlyWhenFirstAskedForAndLinesCopy)
     EXPECT_EQ(box->accessibleDescription().toStdString(), ToolTipOf(box));
     EXPECT_EQ(ToolTipOf(Widget(layer(), kEditRowFirst)),
               "Status (0x06), bit 15: Detected Parity Error (write 1 to clear)");
-    EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)), "Command (0x04) and Status (0x06)");
+    EXPECT_EQ(ToolTipOf(Widget(layer(), kReadLine)),
+              "Command (0x04) and Status (0x06):\nDEVSEL Timing = fast");
     Click(layer(), kReadLine);
     QWidget* line = Widget(layer(), kReadLine);
     ASSERT_EQ(line->window()->focusWidget(), line) << "the click gives it the keyboard";
@@ -80,8 +81,8 @@ TEST_F(NamesAndShortcuts, AssistiveTechnologiesGetDescriptionsAndToggleBits) {
       ControlId id;
       const char* description;
     } kRows[] = {
-        {kReadLine, "Command (0x04) and Status (0x06)"},
-        {kWriteLine, "Command (0x04) and Status (0x06)"},
+        {kReadLine, "Command (0x04) and Status (0x06):\nDEVSEL Timing = fast"},
+        {kWriteLine, "Command (0x04) and Status (0x06):\nDEVSEL Timing = fast"},
         {kReadRowFirst + 29, "Command (0x04), bit 2: Bus Master Enable"},
         {kEditRowFirst, "Status (0x06), bit 15: Detected Parity Error (write 1 to clear)"},
     };
@@ -201,11 +202,12 @@ TEST_F(NamesAndShortcuts, ShiftF1ShowsTheFocusedDescriptionAndSelectorsHaveNames
     return text;
   };
   user_.Then("names, offset 4", [this, shown_for] {
-    const std::pair<ControlId, const char*> kNames[] = {{kBusSelector, "Bus"},
-                                                        {kDeviceSelector, "Device"},
-                                                        {kFunctionSelector, "Function"},
-                                                        {kOffsetSelector, "Address"},
-                                                        {kDeviceList, "PCI functions (simulated machine)"}};
+    const std::pair<ControlId, const char*> kNames[] = {
+        {kBusSelector, "Bus"},
+        {kDeviceSelector, "Device"},
+        {kFunctionSelector, "Function"},
+        {kOffsetSelector, "Address"},
+        {kDeviceList, "PCI functions (simulated machine)"}};
     for (const auto& [id, name] : kNames) {
       EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(layer(), id))
                     ->text(QAccessible::Name)

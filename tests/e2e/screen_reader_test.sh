@@ -85,10 +85,11 @@ grep -qx 'application|quoril-bus|' "$walk" || fail "the window is not on the bus
   fail "$(grep -c '^check box|.*|.\+' "$walk") of 64 bit boxes have a description"
 grep -qx 'check box|2|Command (0x04), bit 2: Bus Master Enable' "$walk" ||
   fail "bit 2: $(grep '^check box|2|' "$walk")"
-grep -q '^label|Read-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
-  fail "the Read line: $(grep '^label|Read-' "$walk")"
-grep -q '^label|Write-DWord .*|Command (0x04) and Status (0x06)$' "$walk" ||
-  fail "the Write line: $(grep '^label|Write-' "$walk")"
+# A line's description names its registers, then one meaning a line.
+grep -A1 '^label|Read-DWord .*|Command (0x04) and Status (0x06):$' "$walk" |
+  grep -qx 'DEVSEL Timing = fast' || fail "the Read line: $(grep -A1 '^label|Read-' "$walk")"
+grep -A1 '^label|Write-DWord .*|Command (0x04) and Status (0x06):$' "$walk" |
+  grep -qx 'DEVSEL Timing = fast' || fail "the Write line: $(grep -A1 '^label|Write-' "$walk")"
 for name in Bus Device Function Address; do
   grep -q "^text|$name|" "$walk" || fail "the $name selector has no name: $(grep '^text|' "$walk" | head -5)"
 done

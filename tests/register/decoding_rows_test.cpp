@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"WidthCutAtItsHighEnd", Device, 0x52, 1, 0x41, 4,
             "PCI Express Link Status (0x52), bit 4: Negotiated Link Width (bits 9-4, read-only)"},
         Row{"VendorSpecificEndsAtItsLength", Device, 0x114, 4, 0, -1,
-            "Vendor-Specific Extended capability at 0x100, bytes 0x114-0x117"},
+            "Vendor-Specific Extended Dword 3 (0x114)"},
         Row{"DesignatedVendorSpecificEndsAtItsLength", Device, 0x128, 4, 0, -1,
             "Extended configuration space 0x128-0x12B (outside every capability)"},
         Row{"BridgeSecondBar", Bridge, 0x14, 4, 0x0000E001, -1,

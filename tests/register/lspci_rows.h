@@ -18,8 +18,19 @@ struct FlagRow {
 };
 
 // A value lspci prints, captured by `pattern` from the entry's text, against a field's meaning
-// (spaces and case aside), or its value as a decimal or hex number.
-enum class Compare { kMeaning, kDecimal, kHex, kLeadingNumber };
+// (spaces, commas and case aside), its value as a decimal or hex number, its meaning read as a
+// hex number (an address put in its place), or a range "first-last" ("disabled" when lspci
+// prints "[disabled]").
+enum class Compare {
+  kMeaning,
+  kDecimal,
+  kHex,
+  kLeadingNumber,
+  kHexMeaning,
+  kRange,
+  kSpeedRange,  // "2.5-16GT/s" against a list of speeds
+  kBitList,     // "0 2" against the bits set
+};
 struct ValueRow {
   const char* block;
   const char* key;
@@ -27,5 +38,7 @@ struct ValueRow {
   const char* reg;
   const char* field;  // empty: the register itself
   Compare compare;
+  // Where lspci words a meaning otherwise: "lspci's=ours|...", applied to what it prints.
+  const char* aliases = "";
 };
 }  // namespace qbus::config_space

@@ -42,14 +42,14 @@ TEST_F(RegisterNames, NameEachBitAfterItsHeaderAndCapabilities) {
       {0x0000, 0x0E, 7, "Header Type (0x0E), bit 7: Multi-Function Device (read-only)"},
       {0x0000, 0x01, 0, "Vendor ID (0x00), bit 8 (read-only)"},
       {0x0000, 0x50, 1, "Device-specific register 0x50 (outside every capability), bit 1"},
-      {0x0000, 0xEF, 1, "Vendor-Specific capability at 0xE0, byte 0xEF, bit 1"},
+      {0x0000, 0xEF, 1, "Vendor-Specific Data (0xEC), bit 25"},
       {0x0000, 0xF0, 1, "Device-specific register 0xF0 (outside every capability), bit 1"},
       {0x0010, 0x10, 0, "BAR0 (0x10), bit 0: I/O space indicator (read-only)"},
       {0x0010, 0x42, 0, "Vendor-Specific Capability Length (0x42), bit 0 (read-only)"},
       {0x00E0, 0x19, 3, "Secondary Bus Number (0x19), bit 3"},
       {0x00E0, 0x3E, 6, "Bridge Control (0x3E), bit 6: Secondary Bus Reset"},
       {0x00E0, 0x48, 5, "PCI Express Device Control (0x48), bit 5: Max Payload Size (bits 7-5)"},
-      {0x00E0, 0x92, 0, "Bridge Subsystem Vendor ID capability at 0x90, byte 0x92, bit 0"},
+      {0x00E0, 0x92, 0, "Bridge Subsystem Vendor ID Reserved (0x92), bit 0 (read-only)"},
       {0x00E0, 0xA5, 7,
        "Power Management Control/Status (0xA4), bit 15: PME Status (write 1 to "
        "clear)"},
@@ -61,7 +61,9 @@ TEST_F(RegisterNames, NameEachBitAfterItsHeaderAndCapabilities) {
       {0x0100, 0x118, 6,
        "Advanced Error Reporting Advanced Error Capabilities and Control "
        "(0x118), bit 6: ECRC Generation Enable"},
-      {0x0100, 0x144, 0, "Virtual Channel capability at 0x140, byte 0x144, bit 0"},
+      {0x0100, 0x144, 0,
+       "Virtual Channel Port VC Capability 1 (0x144), bit 0: Extended VC Count (bits 2-0, "
+       "read-only)"},
       {0x0100, 0x16B, 0,
        "Device Serial Number Serial Number, upper dword (0x168), bit 24 (read-only)"},
       {0x0100, 0x1F0, 0, "Extended configuration space 0x1F0 (outside every capability), bit 0"},
@@ -102,7 +104,7 @@ TEST_F(RegisterNames, NameBarKindsCapabilityExtentsAndEveryHeaderType) {
       {0x00E0, 0x24, 0,
        "Prefetchable Memory Base (0x24), bit 0: Addressing capability (32-bit or "
        "64-bit) (bits 3-0, read-only)"},
-      {0x00E0, 0x47, 0, "Bridge Subsystem Vendor ID capability at 0x40, byte 0x47, bit 0"},
+      {0x00E0, 0x47, 0, "Bridge Subsystem Vendor ID Subsystem ID (0x46), bit 8 (read-only)"},
       {0x00E0, 0x48, 0, "Device-specific register 0x48 (outside every capability), bit 0"},
       {0x00E0, 0x60, 0, "MSI Capability ID (0x60), bit 0 (read-only)"},
       {0x00E0, 0x77, 7, "MSI Pending Bits (0x74), bit 31 (read-only)"},
@@ -125,7 +127,8 @@ TEST_F(RegisterNames, NameBarKindsCapabilityExtentsAndEveryHeaderType) {
   EXPECT_EQ(DescribeRegisters(bridge, 0x50, 4),
             "Device-specific registers 0x50-0x53 (outside every capability)");
   EXPECT_EQ(DescribeRegisters(bridge, 0x44, 4),
-            "Bridge Subsystem Vendor ID capability at 0x40, bytes 0x44-0x47");
+            "Bridge Subsystem Vendor ID Subsystem Vendor ID (0x44) and Bridge Subsystem Vendor ID "
+            "Subsystem ID (0x46)");
 }
 
 // Without root the capability list cannot be read: the header keeps its names, and what lies

@@ -72,10 +72,16 @@ TEST(ValueMeanings, EachKindOfFieldSaysWhatItsValueMeans) {
        "PCI Express Capability ID (0x78), PCI Express Next Capability Pointer (0x79) and "
        "PCI Express Capabilities (0x7A):\n"
        "Capability ID = PCI Express\n"
-       "Device/Port Type = PCI Express Endpoint"},
+       "Device/Port Type = PCI Express Endpoint\n"
+       "Interrupt Message Number = 0"},
       {"express.dump", 0x0100, 0x7C, 4, kLine,
        "PCI Express Device Capabilities (0x7C):\n"
-       "Max Payload Size Supported = 256 bytes"},
+       "Max Payload Size Supported = 256 bytes\n"
+       "Phantom Functions Supported = none\n"
+       "Endpoint L0s Acceptable Latency = unlimited\n"
+       "Endpoint L1 Acceptable Latency = unlimited\n"
+       "Captured Slot Power Limit Value = 0 W\n"
+       "Captured Slot Power Limit Scale = x1.0"},
       {"express.dump", 0x0100, 0x80, 2, kLine,
        "PCI Express Device Control (0x80):\n"
        "Max Payload Size = 128 bytes\n"
@@ -84,10 +90,14 @@ TEST(ValueMeanings, EachKindOfFieldSaysWhatItsValueMeans) {
        "PCI Express Link Capabilities (0x84):\n"
        "Max Link Speed = 5 GT/s\n"
        "Maximum Link Width = x17\n"
-       "ASPM Support = L0s and L1"},
+       "ASPM Support = L0s and L1\n"
+       "L0s Exit Latency = <128 ns\n"
+       "L1 Exit Latency = <4 us\n"
+       "Port Number = 0"},
       {"express.dump", 0x0100, 0x88, 4, kLine,
        "PCI Express Link Control (0x88) and PCI Express Link Status (0x8A):\n"
        "ASPM Control = disabled\n"
+       "Read Completion Boundary = 64 bytes\n"
        "Current Link Speed = 2.5 GT/s\n"
        "Negotiated Link Width = x16"},
       // A field cut by the width has no value to decode.

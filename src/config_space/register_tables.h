@@ -40,28 +40,28 @@ enum class Meaning {
   kUpperBase,       // the upper half: the 64-bit base with the lower half
   kCapabilityId,
   kExtendedCapabilityId,
-  kMessageCount,   // MSI: 1 << value messages
-  kTableSize,      // MSI-X: value + 1 entries
-  kTimeoutRanges,  // Completion Timeout Ranges Supported: A to D
-  kTimeoutValue,   // Completion Timeout Value: the range it picks
-  kObffSupport,    // none, message, WAKE#, both
-  kObffControl,    // disabled, variation A, variation B, WAKE#
-  kLtrLatency,     // value times 32 to the power of the scale (bits 12-10), in ns
-  kBarSizes,       // bit 4: 1 MB ... each one supported
-  kBarSize,        // 1 MB << value
-  kNumber,         // the value in decimal: a count, a number, a time in the field's unit
-  kNumberPlusOne,  // value + 1 in decimal: sizes and counts that start at 0 for 1
-  kPowerOfTwo,     // 1 << value in decimal
-  kAddress,        // the value in its place (value << low bit), as a hex address or offset
-  kTargetLinkSpeed,  // as kLinkSpeed; 0 is 2.5 GT/s on a link that can go no faster
-  kSlotPower,        // Slot Power Limit Value, in watts by the scale in the two bits above it
-  kWindowBase,       // a bridge window's base field: the range it and its limit open
-  kWindowLimit,      // a bridge window's limit field: its last address
-  kLastAddress,      // as kAddress, with the bits below the field all ones
-  kDwords,           // the value in dwords, as bytes: a cache line
+  kMessageCount,         // MSI: 1 << value messages
+  kTableSize,            // MSI-X: value + 1 entries
+  kTimeoutRanges,        // Completion Timeout Ranges Supported: A to D
+  kTimeoutValue,         // Completion Timeout Value: the range it picks
+  kObffSupport,          // none, message, WAKE#, both
+  kObffControl,          // disabled, variation A, variation B, WAKE#
+  kLtrLatency,           // value times 32 to the power of the scale (bits 12-10), in ns
+  kBarSizes,             // bit 4: 1 MB ... each one supported
+  kBarSize,              // 1 MB << value
+  kNumber,               // the value in decimal: a count, a number, a time in the field's unit
+  kNumberPlusOne,        // value + 1 in decimal: sizes and counts that start at 0 for 1
+  kPowerOfTwo,           // 1 << value in decimal
+  kAddress,              // the value in its place (value << low bit), as a hex address or offset
+  kTargetLinkSpeed,      // as kLinkSpeed; 0 is 2.5 GT/s on a link that can go no faster
+  kSlotPower,            // Slot Power Limit Value, in watts by the scale in the two bits above it
+  kWindowBase,           // a bridge window's base field: the range it and its limit open
+  kWindowLimit,          // a bridge window's limit field: its last address
+  kLastAddress,          // as kAddress, with the bits below the field all ones
+  kDwords,               // the value in dwords, as bytes: a cache line
   kQuarterMicroseconds,  // the value in units of 250 ns: Min_Gnt, Max_Lat
-  kPowerOnTime,      // T_POWER_ON: the value times 2, 10 or 100 us by the scale 3 bits below
-  kL12Threshold,     // LTR_L1.2_THRESHOLD: the value times 32 to the power of bits 31-29, in ns
+  kPowerOnTime,          // T_POWER_ON: the value times 2, 10 or 100 us by the scale 3 bits below
+  kL12Threshold,         // LTR_L1.2_THRESHOLD: the value times 32 to the power of bits 31-29, in ns
 };
 
 struct FieldName {

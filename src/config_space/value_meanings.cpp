@@ -334,7 +334,7 @@ std::string MeaningOfField(const FieldName& field, uint32_t value, uint32_t star
                            const ShownBytes& shown) {
   if (!field.values.empty()) {
     return value < field.values.size() && field.values[value] != nullptr ? field.values[value]
-                                                                          : Reserved(value);
+                                                                         : Reserved(value);
   }
   if (field.meaning == Meaning::kAddress) {
     return text::HexLiteral(int64_t{value} << field.low, 8);

@@ -70,14 +70,8 @@ const LayoutRow kLayouts[] = {
      "Command|Link Control|Link Configuration|Revision ID|Link Frequency and Error|"
      "Link Frequency Capability|Feature Capability|Reserved|Enumeration Scratchpad|"
      "Error Handling|Memory Base Upper 8 Bits|Memory Limit Upper 8 Bits|Reserved"},
-    {"VendorShortOfADword",
-     0,
-     {0x000B0009},
-     "Capability Length|Data|Data"},
-    {"VendorTwoDwords",
-     0,
-     {0x000C0009},
-     "Capability Length|Data|Data|Data"},
+    {"VendorShortOfADword", 0, {0x000B0009}, "Capability Length|Data|Data"},
+    {"VendorTwoDwords", 0, {0x000C0009}, "Capability Length|Data|Data|Data"},
     // A 32-bit entry one dword longer than it needs, then one that needs all it has.
     {"EaBridge",
      1,

@@ -544,11 +544,14 @@ struct LspciOnly {
 };
 constexpr LspciOnly kLspciOnly[] = {
     {"?", "", "0x34", "a capability pointer into the header (below 0x40) points at no capability"},
-    {"?", "", "[3736]", "a capability pointer into the header (below 0x40) points at no capability"},
+    {"?", "", "[3736]",
+     "a capability pointer into the header (below 0x40) points at no capability"},
     {"Virtual Channel", "Status", "[140]",
-     "lspci calls the VC Arbitration Table (Port VC Capability 2 bits 31-24) a port arbitration table"},
+     "lspci calls the VC Arbitration Table (Port VC Capability 2 bits 31-24) a port arbitration "
+     "table"},
     {"Virtual Channel (with MFVC)", "Status", "[1c0]",
-     "lspci calls the VC Arbitration Table (Port VC Capability 2 bits 31-24) a port arbitration table"},
+     "lspci calls the VC Arbitration Table (Port VC Capability 2 bits 31-24) a port arbitration "
+     "table"},
 };
 
 bool LspciOnlyWord(const std::string& block, const std::string& key, const std::string& word) {
@@ -647,7 +650,8 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
       flag_rows;
   for (const auto& rows : {std::vector<FlagRow>(std::begin(kFlags), std::end(kFlags)), kBusFlags,
                            kSharingFlags, kLinkFlags}) {
-    for (const FlagRow& row : rows) flag_rows[{row.block, row.key, row.flag}] = {row.reg, row.field};
+    for (const FlagRow& row : rows)
+      flag_rows[{row.block, row.key, row.flag}] = {row.reg, row.field};
   }
   std::vector<ValueRow> values(std::begin(kValues), std::end(kValues));
   for (const auto* group : {&kBusValues, &kSharingValues, &kLinkValues}) {
@@ -741,10 +745,11 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
                        std::stoull(std::regex_replace(shown, std::regex("-"), ""), nullptr, 16);
               break;
             case Compare::kSpeedRange:  // "2.5-16GT/s": the slowest and the fastest listed
-              agrees = Normal(field->meaning).rfind(Normal(shown.substr(0, shown.find('-'))), 0) ==
-                           0 &&
-                       Normal(field->meaning).size() >= Normal(shown.substr(shown.find('-') + 1)).size() &&
-                       Normal(field->meaning).ends_with(Normal(shown.substr(shown.find('-') + 1)));
+              agrees =
+                  Normal(field->meaning).rfind(Normal(shown.substr(0, shown.find('-'))), 0) == 0 &&
+                  Normal(field->meaning).size() >=
+                      Normal(shown.substr(shown.find('-') + 1)).size() &&
+                  Normal(field->meaning).ends_with(Normal(shown.substr(shown.find('-') + 1)));
               break;
             case Compare::kBitList: {  // "0 2": the lanes whose bits are set
               uint64_t bits = 0;

@@ -60,12 +60,13 @@ class FunctionViews {
  public:
   FunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                 const std::vector<scan::ListedFunction>& functions,
-                const config_space::ClassNamer& class_names,
+                const config_space::ClassNamer& class_names, const config_space::IdNamer& id_names,
                 std::optional<regs::GoToRequest>& go_to)
       : layer_(layer),
         access_(access),
         functions_(functions),
         class_names_(class_names),
+        id_names_(id_names),
         go_to_(go_to),
         domain_(access.GetPciDomainEx != nullptr ? access.GetPciDomainEx() : 0) {}
 
@@ -103,7 +104,7 @@ class FunctionViews {
       snapshot.refusal = copy.error;
       snapshot.note =
           "the copy of " + config_space::LocationText(copy.location, domain_) + " in " + path;
-      snapshot.tree = config_space::DecodeFunction(copy.bytes, class_names_);
+      snapshot.tree = config_space::DecodeFunction(copy.bytes, class_names_, id_names_);
       snapshot.bytes = std::move(copy.bytes);
       snapshot.held = std::move(copy.held);
       return snapshot;
@@ -170,7 +171,7 @@ class FunctionViews {
     snapshot.name = [layout](int offset) {
       return config_space::DescribeRegisters(*layout, static_cast<uint32_t>(offset), 1);
     };
-    snapshot.tree = config_space::DecodeFunction(bytes, class_names_);
+    snapshot.tree = config_space::DecodeFunction(bytes, class_names_, id_names_);
     snapshot.bytes = std::move(bytes);
     return snapshot;
   }
@@ -179,6 +180,7 @@ class FunctionViews {
   const hw::HardwareAccess& access_;
   const std::vector<scan::ListedFunction>& functions_;
   const config_space::ClassNamer& class_names_;
+  const config_space::IdNamer& id_names_;
   std::optional<regs::GoToRequest>& go_to_;
   const uint32_t domain_;  // the library's: dumps name it, as lspci does, when it is not 0
   std::unique_ptr<names::DeviceNames> names_;
@@ -197,8 +199,10 @@ std::vector<ui::CommandOffer> OfferFunctionViews(ui::WindowLayer& layer,
                                                  const hw::HardwareAccess& access,
                                                  const std::vector<scan::ListedFunction>& functions,
                                                  const config_space::ClassNamer& class_names,
+                                                 const config_space::IdNamer& id_names,
                                                  std::optional<regs::GoToRequest>& go_to) {
-  auto views = std::make_shared<FunctionViews>(layer, access, functions, class_names, go_to);
+  auto views =
+      std::make_shared<FunctionViews>(layer, access, functions, class_names, id_names, go_to);
   std::vector<ui::CommandOffer> offers;
   offers.push_back(layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
                                       [views, &layer] { views->View(SelectedLocation(layer)); }));

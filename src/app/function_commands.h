@@ -19,12 +19,13 @@ namespace qbus::app {
 // - Save all... (the device list's menu) writes every function of `functions` to one file.
 // Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
 // entries, only when asked for. The view decodes the function whole (class names from
-// `class_names`), compares it with a saved copy or the reading before, and hands a register to
-// the selection form through `go_to`. The commands are offered while the returned offers live: drop
-// them before `access` (the library) or `functions` goes.
+// `class_names`, vendor, device and subsystem names from `id_names`), compares it with a saved copy
+// or the reading before, and hands a register to the selection form through `go_to`. The commands
+// are offered while the returned offers live: drop them before `access` (the library) or
+// `functions` goes.
 [[nodiscard]] std::vector<ui::CommandOffer> OfferFunctionViews(
     ui::WindowLayer& layer, const hw::HardwareAccess& access,
     const std::vector<scan::ListedFunction>& functions, const config_space::ClassNamer& class_names,
-    std::optional<regs::GoToRequest>& go_to);
+    const config_space::IdNamer& id_names, std::optional<regs::GoToRequest>& go_to);
 
 }  // namespace qbus::app

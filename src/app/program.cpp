@@ -28,11 +28,17 @@ int CompensatedFontSize(int nominal, int dots_per_inch) {
 
 namespace {
 
-// Class names come from the PCI ID database, loaded the first time a description asks.
-config_space::ClassNamer DatabaseClassNames() {
-  auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
+// Names come from the PCI ID database, loaded once, the first time a description asks.
+using SharedNames = std::shared_ptr<std::unique_ptr<names::DeviceNames>>;
+
+names::DeviceNames& Loaded(const SharedNames& names) {
+  if (!*names) *names = std::make_unique<names::DeviceNames>();
+  return **names;
+}
+
+config_space::ClassNamer DatabaseClassNames(const SharedNames& names) {
   return [names](config_space::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
-    if (!*names) *names = std::make_unique<names::DeviceNames>();
+    Loaded(names);
     switch (part) {
       case config_space::ClassPart::kClass:
         return (*names)->ClassName(base);
@@ -45,12 +51,32 @@ config_space::ClassNamer DatabaseClassNames() {
   };
 }
 
+config_space::IdNamer DatabaseIdNames(const SharedNames& names) {
+  return [names](config_space::IdPart part, uint16_t vendor, uint16_t device,
+                 uint16_t subsystem_vendor, uint16_t subsystem) {
+    names::DeviceNames& loaded = Loaded(names);
+    switch (part) {
+      case config_space::IdPart::kVendor:
+        return loaded.VendorName(vendor);
+      case config_space::IdPart::kDevice:
+        return loaded.DeviceName(vendor, device);
+      case config_space::IdPart::kSubsystemVendor:
+        return loaded.VendorName(subsystem_vendor);
+      case config_space::IdPart::kSubsystem:
+        break;
+    }
+    return loaded.SubsystemName(vendor, device, subsystem_vendor, subsystem);
+  };
+}
+
 }  // namespace
 
 int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
                const regs::AccessEnvironment& given_environment) {
   regs::AccessEnvironment environment = given_environment;
-  if (!environment.class_names) environment.class_names = DatabaseClassNames();
+  const auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
+  if (!environment.class_names) environment.class_names = DatabaseClassNames(names);
+  if (!environment.id_names) environment.id_names = DatabaseIdNames(names);
   if (layer.OpenMainWindow(0, 0, 0, 1000, 430, kWindowTitle, ui::kMainWindowFlags) == 0) return 0;
   layer.MakeFont(controls::kSmallFont, "Arial", CompensatedFontSize(7, layer.DisplayResolution()));
   layer.MakeFont(controls::kLargeFont, "Arial", CompensatedFontSize(9, layer.DisplayResolution()));
@@ -75,8 +101,8 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
   std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
-  std::vector<ui::CommandOffer> offers =
-      OfferFunctionViews(layer, library.access, functions, environment.class_names, go_to);
+  std::vector<ui::CommandOffer> offers = OfferFunctionViews(
+      layer, library.access, functions, environment.class_names, environment.id_names, go_to);
   offers.push_back(OfferBusTree(layer, library.access, functions));
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);

@@ -426,8 +426,8 @@ constexpr RegisterName kSata[] = {
 constexpr RegisterName kBridgeSubsystem[] = {
     QBUS_CAPABILITY_HEADER,
     {0x02, 2, "Reserved", {}, RO},
-    {0x04, 2, "Subsystem Vendor ID", {}, RO},
-    {0x06, 2, "Subsystem ID", {}, RO},
+    {0x04, 2, "Subsystem Vendor ID", {}, RO, kSubsystemVendorName},
+    {0x06, 2, "Subsystem ID", {}, RO, kSubsystemName},
 };
 
 constexpr FieldName kAfCapabilities[] = {

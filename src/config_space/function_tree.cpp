@@ -24,10 +24,12 @@ std::string FieldValue(uint32_t value, int bits) {
 
 class TreeBuilder {
  public:
-  TreeBuilder(std::span<const uint8_t> bytes, const ClassNamer& class_names)
+  TreeBuilder(std::span<const uint8_t> bytes, const ClassNamer& class_names,
+              const IdNamer& id_names)
       : bytes_(bytes),
         read_(ReaderOver({bytes.begin(), bytes.end()})),
         class_names_(class_names),
+        id_names_(id_names),
         layout_(ReadConfigLayout(read_)) {}
 
   std::vector<DecodedLine> Build() {
@@ -60,7 +62,7 @@ class TreeBuilder {
       if (start + size > end || start + size > bytes_.size()) continue;
       uint32_t value = 0;
       for (uint32_t i = 0; i < size; ++i) value |= uint32_t{bytes_[start + i]} << (8 * i);
-      const ShownBytes shown{start, reg.size, value, read_, class_names_};
+      const ShownBytes shown{start, reg.size, value, read_, class_names_, id_names_};
       std::span<const FieldName> fields = reg.fields;
       if (base == 0 && start >= header::kBar0 && start < bars_end) {
         fields = BarFields(layout_.bars[(start - header::kBar0) / 4]);
@@ -103,6 +105,7 @@ class TreeBuilder {
   std::span<const uint8_t> bytes_;
   ConfigReader read_;
   const ClassNamer& class_names_;
+  const IdNamer& id_names_;
   ConfigLayout layout_;
   std::vector<DecodedLine> lines_;
 };
@@ -110,8 +113,8 @@ class TreeBuilder {
 }  // namespace
 
 std::vector<DecodedLine> DecodeFunction(std::span<const uint8_t> bytes,
-                                        const ClassNamer& class_names) {
-  return TreeBuilder(bytes, class_names).Build();
+                                        const ClassNamer& class_names, const IdNamer& id_names) {
+  return TreeBuilder(bytes, class_names, id_names).Build();
 }
 
 }  // namespace qbus::config_space

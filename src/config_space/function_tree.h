@@ -17,6 +17,7 @@ namespace qbus::config_space {
 // The lines of the tree in order, each after its parent. Only registers that lie wholly within
 // `bytes` (and within their capability) appear; a reading of the first 64 bytes has the header.
 std::vector<DecodedLine> DecodeFunction(std::span<const uint8_t> bytes,
-                                        const ClassNamer& class_names = {});
+                                        const ClassNamer& class_names = {},
+                                        const IdNamer& id_names = {});
 
 }  // namespace qbus::config_space

@@ -89,8 +89,8 @@ constexpr FieldName kBist[] = {
     {7, 7, "BIST Capable", RO},
 };
 constexpr RegisterName kCommon[] = {
-    {0x00, 2, "Vendor ID", {}, RO},
-    {0x02, 2, "Device ID", {}, RO},
+    {0x00, 2, "Vendor ID", {}, RO, kVendorName},
+    {0x02, 2, "Device ID", {}, RO, kDeviceName},
     {0x04, 2, "Command", kCommand},
     {0x06, 2, "Status", kStatus},
     {0x08, 1, "Revision ID", {}, RO},
@@ -131,8 +131,8 @@ constexpr RegisterName kType0[] = {
     {0x20, 4, "BAR4", kBar},
     {0x24, 4, "BAR5", kBar},
     {0x28, 4, "CardBus CIS Pointer", {}, RO},
-    {0x2C, 2, "Subsystem Vendor ID", {}, RO},
-    {0x2E, 2, "Subsystem ID", {}, RO},
+    {0x2C, 2, "Subsystem Vendor ID", {}, RO, kSubsystemVendorName},
+    {0x2E, 2, "Subsystem ID", {}, RO, kSubsystemName},
     {0x30, 4, "Expansion ROM Base Address", kRomBar},
     {0x34, 1, "Capabilities Pointer", {}, RO},
     {0x35, 3, "Reserved", {}, RO},
@@ -274,8 +274,8 @@ constexpr RegisterName kType2[] = {
     {0x3C, 1, "Interrupt Line"},
     {0x3D, 1, "Interrupt Pin", {}, RO, kInterruptPin},
     {0x3E, 2, "Bridge Control", kCardBusControl},
-    {0x40, 2, "Subsystem Vendor ID", {}, RO},
-    {0x42, 2, "Subsystem ID", {}, RO},
+    {0x40, 2, "Subsystem Vendor ID", {}, RO, kSubsystemVendorName},
+    {0x42, 2, "Subsystem ID", {}, RO, kSubsystemName},
     {0x44, 4, "16-bit Legacy Mode Base Address"},
 };
 

@@ -62,6 +62,10 @@ enum class Meaning {
   kQuarterMicroseconds,  // the value in units of 250 ns: Min_Gnt, Max_Lat
   kPowerOnTime,          // T_POWER_ON: the value times 2, 10 or 100 us by the scale 3 bits below
   kL12Threshold,         // LTR_L1.2_THRESHOLD: the value times 32 to the power of bits 31-29, in ns
+  kVendorName,           // names from the PCI ID database: of the Vendor ID
+  kDeviceName,           // of the Device ID, with the Vendor ID before it
+  kSubsystemVendorName,  // of a Subsystem Vendor ID
+  kSubsystemName,        // of a Subsystem ID, with its Subsystem Vendor ID before it
 };
 
 struct FieldName {

@@ -143,6 +143,24 @@ std::string BarSize(uint32_t power) {
   return std::to_string(1u << (power % 10)) + " " + kUnits[power / 10];
 }
 
+// The name of an identifier: `value` at `start`, with what its lookup needs read beside it.
+std::string IdName(IdPart part, uint32_t value, uint32_t start, const ShownBytes& shown) {
+  if (!shown.id_names) return {};
+  const auto id = [&](uint32_t at) { return Bytes(shown, at, 2); };
+  std::optional<uint32_t> vendor = id(header::kVendorId), device = id(header::kDeviceId),
+                          subsystem_vendor = value, subsystem = 0;
+  if (part == IdPart::kDevice) device = value;
+  if (part == IdPart::kSubsystem) {
+    subsystem_vendor = id(start - 2);
+    subsystem = value;
+  }
+  if (!vendor || !device || !subsystem_vendor) return {};
+  const std::string name =
+      shown.id_names(part, static_cast<uint16_t>(*vendor), static_cast<uint16_t>(*device),
+                     static_cast<uint16_t>(*subsystem_vendor), static_cast<uint16_t>(*subsystem));
+  return name.empty() ? "no name in the PCI ID database" : name;
+}
+
 std::string CapabilityNameOf(const CapabilityName* capability) {
   return capability != nullptr ? capability->name : "no capability of this ID is known";
 }
@@ -313,6 +331,14 @@ std::string MeaningOf(Meaning meaning, uint32_t value, uint32_t start, const Sho
       if (value == 0 && capable && (*capable & 0xF) == 1) return "2.5 GT/s";
       return Pick(kSpeeds, value);
     }
+    case Meaning::kVendorName:
+      return IdName(IdPart::kVendor, value, start, shown);
+    case Meaning::kDeviceName:
+      return IdName(IdPart::kDevice, value, start, shown);
+    case Meaning::kSubsystemVendorName:
+      return IdName(IdPart::kSubsystemVendor, value, start, shown);
+    case Meaning::kSubsystemName:
+      return IdName(IdPart::kSubsystem, value, start, shown);
     case Meaning::kDwords:
       return std::to_string(value * 4) + " bytes";
     case Meaning::kQuarterMicroseconds:

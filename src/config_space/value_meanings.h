@@ -15,6 +15,13 @@ namespace qbus::config_space {
 
 enum class ClassPart { kClass, kSubclass, kProgrammingInterface };
 
+// Names a function's vendor, its device, or the vendor and the device of its subsystem:
+// "Samsung Electronics Co Ltd", "NVMe SSD Controller SM981/PM981/PM983", "SSD 970 EVO"; empty
+// when the PCI ID database has no name.
+enum class IdPart { kVendor, kDevice, kSubsystemVendor, kSubsystem };
+using IdNamer = std::function<std::string(IdPart part, uint16_t vendor, uint16_t device,
+                                          uint16_t subsystem_vendor, uint16_t subsystem)>;
+
 // Names one part of the class bytes (0x0B, 0x0A, 0x09): "Mass storage controller", "SATA
 // controller", "AHCI 1.0"; empty when it has no name.
 using ClassNamer =
@@ -30,6 +37,7 @@ struct ShownBytes {
   uint32_t value = 0;
   ConfigReader read;       // empty: nothing beyond the shown bytes
   ClassNamer class_names;  // empty: class bytes have no meaning
+  IdNamer id_names;        // empty: identifiers have no names
 
   // The byte at `at`: a shown one, else read; nothing when neither is possible.
   std::optional<uint32_t> Byte(uint32_t at) const;

@@ -46,7 +46,8 @@ DeviceNames::DeviceNames(std::string id_file) : id_file_(std::move(id_file)), ac
 
 DeviceNames::~DeviceNames() { pci_cleanup(access_); }
 
-std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second, bool numbers) {
+std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second, bool numbers,
+                                uint16_t third, uint16_t fourth) {
   flags |= PCI_LOOKUP_NO_HWDB | (numbers ? 0 : PCI_LOOKUP_NO_NUMBERS);
   char name[256];
   const char* volatile found = nullptr;
@@ -54,10 +55,24 @@ std::string DeviceNames::Lookup(int flags, uint16_t first, uint16_t second, bool
   active_lookup = &jump;
   // Only trivial locals live between setjmp and the lookup, so the longjmp skips no destructor.
   if (setjmp(jump) == 0) {
-    found = pci_lookup_name(access_, name, sizeof name, flags, first, second);
+    found = pci_lookup_name(access_, name, sizeof name, flags, first, second, third, fourth);
   }
   active_lookup = nullptr;
   return found == nullptr ? std::string() : std::string(found);
+}
+
+std::string DeviceNames::VendorName(uint16_t vendor) {
+  return Lookup(PCI_LOOKUP_VENDOR, vendor, 0);
+}
+
+std::string DeviceNames::DeviceName(uint16_t vendor, uint16_t device) {
+  return Lookup(PCI_LOOKUP_DEVICE, vendor, device);
+}
+
+std::string DeviceNames::SubsystemName(uint16_t vendor, uint16_t device, uint16_t subsystem_vendor,
+                                       uint16_t subsystem) {
+  return Lookup(PCI_LOOKUP_SUBSYSTEM | PCI_LOOKUP_DEVICE, vendor, device, false, subsystem_vendor,
+                subsystem);
 }
 
 std::string DeviceNames::Describe(uint16_t vendor, uint16_t device) {

@@ -23,6 +23,14 @@ class DeviceNames {
   // database)", "Vendor 0x1D0F, device 0xEFA1 (no name in the PCI ID database)".
   std::string Describe(uint16_t vendor, uint16_t device);
 
+  // The name of a vendor, of one of its devices, and of a subsystem of that device
+  // ("Samsung Electronics Co Ltd", "NVMe SSD Controller SM981/PM981/PM983", "SSD 970 EVO");
+  // empty when unnamed.
+  std::string VendorName(uint16_t vendor);
+  std::string DeviceName(uint16_t vendor, uint16_t device);
+  std::string SubsystemName(uint16_t vendor, uint16_t device, uint16_t subsystem_vendor,
+                            uint16_t subsystem);
+
   // The names of a function's class bytes: its class ("Mass storage controller"), subclass
   // ("SATA controller") and programming interface ("AHCI 1.0"); empty when unnamed.
   std::string ClassName(uint8_t base);
@@ -36,7 +44,8 @@ class DeviceNames {
 
  private:
   // `numbers`: where a name is missing, the numbers in its place, as lspci shows them.
-  std::string Lookup(int flags, uint16_t first, uint16_t second, bool numbers = false);
+  std::string Lookup(int flags, uint16_t first, uint16_t second, bool numbers = false,
+                     uint16_t third = 0, uint16_t fourth = 0);
   // A subclass lookup: the subclass's name, or else the class's own as "Name [0106]".
   std::string LookupClass(uint8_t base, uint8_t sub);
 

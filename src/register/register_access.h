@@ -30,6 +30,8 @@ struct AccessEnvironment {
   std::function<void(const std::string& line)> record_write;
   // Names class bytes in descriptions; empty: the program's own lookup in the PCI ID database.
   config_space::ClassNamer class_names;
+  // Names vendors, devices and subsystems in the function view; empty: the same database.
+  config_space::IdNamer id_names;
 };
 
 // Reads the register through the width's read entry into `*value`, at the width. True when the

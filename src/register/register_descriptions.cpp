@@ -49,8 +49,12 @@ void OfferRegisterDescriptions(ui::WindowLayer& layer, const hw::HardwareAccess&
                                const RegisterTarget& target,
                                const config_space::ClassNamer& class_names) {
   auto layout = std::make_shared<std::optional<config_space::ConfigLayout>>();
-  config_space::ShownBytes shown{target.offset, WidthBytes(target.width), 0,
-                                 Remembering(FunctionReader(access, target.location)), class_names};
+  config_space::ShownBytes shown{target.offset,
+                                 WidthBytes(target.width),
+                                 0,
+                                 Remembering(FunctionReader(access, target.location)),
+                                 class_names,
+                                 {}};
   layer.SetDescriptionSource([&layer, shown, layout](ui::ControlId id) mutable -> std::string {
     const int bits = shown.width * 8;
     const ui::ControlId row = RowOf(id, bits);

@@ -195,7 +195,7 @@ TEST_F(BitEditorOnAFailingLibrary, AFailedReadBackIsNeverShownAsData) {
   read.value = 0x12345678;
   std::vector<std::string> log;
   const regs::AccessEnvironment environment{
-      [&log](const std::string& line) { log.push_back(line); }, {}};
+      [&log](const std::string& line) { log.push_back(line); }, {}, {}};
   user_.Then("WRITE", [this] { Click(layer(), kWriteButton); });
   user_.Then("the failure", [this] {
     EXPECT_NE(Text(kWriteLine).find("Hex: 12345678"), std::string::npos) << "the write went out";

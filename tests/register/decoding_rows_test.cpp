@@ -66,7 +66,7 @@ class Decoding : public ::testing::TestWithParam<Row> {};
 TEST_P(Decoding, SaysWhatTheShownValueMeans) {
   const Row& row = GetParam();
   const ConfigLayout layout = ReadConfigLayout(ReaderOver(row.function()));
-  const ShownBytes shown{row.offset, row.width, row.shown, {}, {}};
+  const ShownBytes shown{row.offset, row.width, row.shown, {}, {}, {}};
   EXPECT_EQ(row.bit < 0 ? DescribeRegisters(layout, row.offset, row.width, &shown)
                         : DescribeBit(layout, row.offset, row.bit, &shown),
             row.text);

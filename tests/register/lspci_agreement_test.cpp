@@ -13,6 +13,7 @@
 
 #include "config_space/dump_parser.h"
 #include "config_space/function_tree.h"
+#include "names/device_names.h"
 #include "tests/register/lspci_rows_bus.h"
 #include "tests/register/lspci_rows_link.h"
 #include "tests/register/lspci_rows_sharing.h"
@@ -341,6 +342,17 @@ constexpr ValueRow kValues[] = {
     {"Header", "Subsystem", "([0-9a-f]{4}):[0-9a-f]{4}", "Subsystem Vendor ID", "", Compare::kHex},
     {"Header", "Subsystem", "[0-9a-f]{4}:([0-9a-f]{4})", "Subsystem ID", "", Compare::kHex},
     {"Header", "Subsystem", "Device ([0-9a-f]{4})\\s*$", "Subsystem ID", "", Compare::kHex},
+    // Names: lspci prints "Vendor Device" where both are named, numbers where one is not.
+    {"Header", "Subsystem", "^ *(?!Device )(\\S[^\\n]*\\S)", "Subsystem Vendor ID|Subsystem ID", "", Compare::kLeadingName},
+    {"Header", "Subsystem", "^ *(?!Device )(\\S[^\\n]*\\S)", "Subsystem ID", "", Compare::kTrailingName},
+    {"Header", "Heading", "^\\s*([^:\\[]+?)(?: \\[[0-9a-f]{4}\\])?:", "Subclass", "", Compare::kMeaningOrUnnamed},
+    {"Header", "Heading", ": (?!Device )(.*?)(?: \\(rev [0-9a-f]+\\))?(?: \\(prog-if [0-9a-f]+(?: \\[[^\\]]*\\])?\\))?\\s*$", "Vendor ID", "", Compare::kLeadingName},
+    {"Header", "Heading", ": (?!Device )(.*?)(?: \\(rev [0-9a-f]+\\))?(?: \\(prog-if [0-9a-f]+(?: \\[[^\\]]*\\])?\\))?\\s*$", "Device ID", "", Compare::kTrailingName},
+    {"Header", "Heading", "Device ([0-9a-f]{4}):[0-9a-f]{4}", "Vendor ID", "", Compare::kHex},
+    {"Header", "Heading", "Device [0-9a-f]{4}:([0-9a-f]{4})", "Device ID", "", Compare::kHex},
+    {"Header", "Heading", "\\(rev ([0-9a-f]+)\\)", "Revision ID", "", Compare::kHex},
+    {"Header", "Heading", "\\(prog-if ([0-9a-f]+)", "Programming Interface", "", Compare::kHex},
+    {"Header", "Heading", "\\(prog-if [0-9a-f]+ \\[([^\\]]+)\\]\\)", "Programming Interface", "", Compare::kMeaning},
     {"Header", "I/O behind bridge", "^\\s*(\\S+(?: \\[disabled\\])?)(?: \\[size=\\w+\\])?", "I/O Base", "Address bits 15-12 of the window", Compare::kRange},
     {"Header", "I/O behind bridge", "\\[(\\d+-bit)\\]", "I/O Base", "Addressing capability (16-bit or 32-bit)", Compare::kMeaning},
     // A memory window has no addressing field: it is always 32-bit.
@@ -454,7 +466,10 @@ std::vector<Printed> ReadLspci(const std::string& text) {
     std::smatch match;
     if (line.empty()) continue;
     if (line[0] != '\t') {
-      functions.push_back({line.substr(0, line.find(' ')), {}});
+      const size_t space = line.find(' ');
+      functions.push_back({line.substr(0, space), {}});
+      // "Ethernet controller: Vendor Device (rev 03)" under a key of its own.
+      functions.back().entries[{-1, "Heading"}] = " " + line.substr(space + 1);
       block = -1;
       key.clear();
       continue;
@@ -666,6 +681,29 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
     }
   }
 
+  // The names lspci prints come from the same database.
+  names::DeviceNames names;
+  const ClassNamer class_names = [&names](ClassPart part, uint8_t base, uint8_t sub,
+                                          uint8_t interface) {
+    return part == ClassPart::kClass      ? names.ClassName(base)
+           : part == ClassPart::kSubclass ? names.SubclassName(base, sub)
+                                          : names.InterfaceName(base, sub, interface);
+  };
+  const IdNamer id_names = [&names](IdPart part, uint16_t vendor, uint16_t device,
+                                    uint16_t subsystem_vendor, uint16_t subsystem) {
+    switch (part) {
+      case IdPart::kVendor:
+        return names.VendorName(vendor);
+      case IdPart::kDevice:
+        return names.DeviceName(vendor, device);
+      case IdPart::kSubsystemVendor:
+        return names.VendorName(subsystem_vendor);
+      case IdPart::kSubsystem:
+        break;
+    }
+    return names.SubsystemName(vendor, device, subsystem_vendor, subsystem);
+  };
+
   int printed = 0, agreeing = 0;
   for (const auto& dump : std::filesystem::recursive_directory_iterator(QBUS_TEST_DUMPS)) {
     if (dump.path().extension() != ".dump") continue;
@@ -684,7 +722,8 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
           std::stoul(at.substr(3, 2), nullptr, 16) << 3 | std::stoul(at.substr(6, 1), nullptr, 16));
       const ParsedDump parsed = ParseDump(ReadFile(dump.path()), "dump", domain);
       ASSERT_EQ(parsed.functions.count(location), 1u);
-      const std::vector<DecodedLine> tree = DecodeFunction(parsed.functions.at(location).bytes);
+      const std::vector<DecodedLine> tree =
+          DecodeFunction(parsed.functions.at(location).bytes, class_names, id_names);
       for (const auto& [where, entry] : function.entries) {
         const auto& [block, key] = where;
         std::string block_name = block < 0 ? "Header" : "?";
@@ -767,6 +806,18 @@ TEST(LspciAgreement, EveryFieldLspciDecodesAgreesWithTheTree) {
               break;
             case Compare::kRange:
               agrees = SameRange(shown, field->meaning);
+              break;
+            case Compare::kMeaningOrUnnamed:  // lspci names the class where the subclass has none
+              agrees = Normal(field->meaning) == Normal(shown) ||
+                       field->meaning == "no name in the PCI ID database";
+              break;
+            case Compare::kLeadingName:  // "Intel Corporation Device 1234": the vendor's name
+              agrees = Normal(shown).starts_with(Normal(field->meaning));
+              break;
+            case Compare::kTrailingName:  // the device's, or its number when it has none
+              agrees = Normal(shown).ends_with(Normal(field->meaning)) ||
+                       (field->meaning == "no name in the PCI ID database" &&
+                        std::regex_search(shown, std::regex("Device [0-9a-f]{4}$")));
               break;
           }
           agreeing += agrees ? 1 : 0;

@@ -30,6 +30,9 @@ enum class Compare {
   kRange,
   kSpeedRange,  // "2.5-16GT/s" against a list of speeds
   kBitList,     // "0 2" against the bits set
+  kMeaningOrUnnamed,  // as kMeaning, where the tree may have no name
+  kLeadingName,   // a name lspci prints before another: the vendor's
+  kTrailingName,  // a name lspci prints after the vendor's: the device's
 };
 struct ValueRow {
   const char* block;

@@ -118,7 +118,7 @@ TEST(ValueMeanings, EachKindOfFieldSaysWhatItsValueMeans) {
     ASSERT_TRUE(hw::BindFile(QBUS_SIM_LIBRARY, NoMessage, &library));
     const ConfigReader read = regs::FunctionReader(library.access, location);
     const ShownBytes shown{offset, width, read(offset, static_cast<uint32_t>(width)).value(), read,
-                           class_names};
+                           class_names, {}};
     const ConfigLayout layout = ReadConfigLayout(read);
     EXPECT_EQ(bit == kLine
                   ? DescribeRegisters(layout, offset, width, &shown)

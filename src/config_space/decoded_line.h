@@ -15,6 +15,10 @@ struct DecodedLine {
   std::string value;    // a register's "0x1101", a field's "1" or "0x3"; empty for a block
   std::string access;   // "read-only", "read-write", "write 1 to clear", "reserved"
   std::string meaning;  // "2.5 GT/s"; empty when the standard gives none
+  // Of a register with fields, what they hold in one line: "Current Link Speed 2.5 GT/s,
+  // Negotiated Link Width x16, Data Link Layer Link Active" (set flags by name, reserved ones
+  // left out); empty for other lines.
+  std::string summary;
   std::string key;      // names the line within its function, across readings
   uint32_t offset = 0;  // of the register's (or block's) first byte
   int size = 0;         // of the register in bytes; 0 for a block

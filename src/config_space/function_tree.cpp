@@ -22,6 +22,21 @@ std::string FieldValue(uint32_t value, int bits) {
   return bits == 1 ? std::to_string(value) : text::HexLiteral(value, (bits + 3) / 4);
 }
 
+// A field's part of its register's summary: a set flag by its name, a value by its meaning or,
+// without one, its number when not zero.
+void AddToSummary(const DecodedLine& field, int bits, uint32_t value, std::string* summary) {
+  if (field.access == "reserved" || (bits == 1 && value == 0)) return;
+  std::string part = field.name;
+  if (!field.meaning.empty()) {
+    part += " " + field.meaning;
+  } else if (bits > 1 && value != 0) {
+    part += " " + field.value;
+  } else if (bits > 1) {
+    return;
+  }
+  *summary += (summary->empty() ? "" : ", ") + part;
+}
+
 class TreeBuilder {
  public:
   TreeBuilder(std::span<const uint8_t> bytes, const ClassNamer& class_names,
@@ -81,6 +96,7 @@ class TreeBuilder {
         const FieldName whole{0, reg.size * 8 - 1, reg.name, reg.access, reg.meaning};
         line.meaning = MeaningOfField(whole, value, start, shown);
       }
+      const size_t register_line = lines_.size();
       lines_.push_back(line);
       for (const FieldName& field : fields) {
         const int bits = field.high - field.low + 1;
@@ -97,6 +113,7 @@ class TreeBuilder {
         entry.key = line.key + " " + entry.place;
         entry.offset = start;
         entry.size = reg.size;
+        AddToSummary(entry, bits, field_value, &lines_[register_line].summary);
         lines_.push_back(std::move(entry));
       }
     }

@@ -155,7 +155,8 @@ bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
     QStandardItem* first = items_[i];
     QStandardItem* parent = first->parent() != nullptr ? first->parent() : invisibleRootItem();
     const int row = first->row();
-    const std::string texts[5] = {line.name, line.place, line.value, line.access, line.meaning};
+    const std::string& meaning = line.meaning.empty() ? line.summary : line.meaning;
+    const std::string texts[5] = {line.name, line.place, line.value, line.access, meaning};
     const auto found = before.find(line.key);
     const bool leaf =
         line.depth > 0 && (i + 1 == lines_.size() || lines_[i + 1].depth <= line.depth);
@@ -166,7 +167,7 @@ bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
                         (found == before.end() || found->second->value != line.value);
     if (marked && leaf) ++changed_;
     std::string description = line.place;
-    for (const std::string& part : {line.value, line.access, line.meaning}) {
+    for (const std::string& part : {line.value, line.access, meaning}) {
       if (!part.empty()) description += ", " + part;
     }
     if (marked) {

@@ -108,7 +108,7 @@ grep -q '^dialog|00:00.0 Host bridge: ' "$view" || fail "no function view on the
 grep -qx 'cell|0x04: 06|Command (0x04)' "$view" || fail "byte 4: $(grep '^cell|0x04' "$view")"
 grep -q '^table|Configuration space|' "$view" || fail "the byte table has no name: $(grep '^table' "$view")"
 grep -q '^tree.*|Decoded registers|' "$view" || fail "the decoded tree has no name: $(grep '^tree' "$view" | head -3)"
-grep -q '|Vendor ID|0x00, 0x8086, read-only$' "$view" || fail "Vendor ID: $(grep 'Vendor ID' "$view")"
+grep -q '|Vendor ID|0x00, 0x8086, read-only, Intel Corporation$' "$view" || fail "Vendor ID: $(grep 'Vendor ID' "$view")"
 grep -q '^check box|Watch, every|' "$view" || fail "the watch box: $(grep '^check box' "$view")"
 grep -q '|Watch interval|How often Watch reads' "$view" || fail "the interval: $(grep 'Watch interval' "$view")"
 bus=$work/bus.txt

@@ -238,5 +238,31 @@ INSTANTIATE_TEST_SUITE_P(
             "0x124 Egress Control Vector (bits 255-224) = 0x88888888, read-write"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A register line sums up its fields: set flags by name, values by meaning or number, clear
+// flags and reserved fields (set ones too) left out.
+TEST(TreeSummary, NamesWhatEachRegistersFieldsHold) {
+  const struct {
+    Bytes (*function)();
+    const char* key;
+    const char* summary;
+  } kRows[] = {
+      {L0s6L1s7, "register 0x4C",
+       "Max Link Speed 8 GT/s, Maximum Link Width x4, ASPM Support L0s, L0s Exit Latency <4 us, "
+       "L1 Exit Latency >64 us, Surprise Down Error Reporting Capable, Data Link Layer Link Active "
+       "Reporting Capable, Port Number 90"},
+      // 0x5F5E: reserved bits 4-1 and 6 set, DEVSEL 3.
+      {Bridge, "register 0x1E",
+       "Master Data Parity Error, DEVSEL Timing reserved (3), Signaled Target Abort, Received "
+       "Target Abort, Received System Error"},
+  };
+  for (const auto& row : kRows) {
+    const std::vector<DecodedLine> tree = DecodeFunction(row.function());
+    const auto line = std::find_if(tree.begin(), tree.end(),
+                                   [&](const DecodedLine& l) { return l.key == row.key; });
+    ASSERT_NE(line, tree.end()) << row.key;
+    EXPECT_EQ(line->summary, row.summary) << row.key;
+  }
+}
+
 }  // namespace
 }  // namespace qbus::config_space

@@ -109,6 +109,9 @@ grep -qx 'cell|0x04: 06|Command (0x04)' "$view" || fail "byte 4: $(grep '^cell|0
 grep -q '^table|Configuration space|' "$view" || fail "the byte table has no name: $(grep '^table' "$view")"
 grep -q '^tree.*|Decoded registers|' "$view" || fail "the decoded tree has no name: $(grep '^tree' "$view" | head -3)"
 grep -q '|Vendor ID|0x00, 0x8086, read-only, Intel Corporation$' "$view" || fail "Vendor ID: $(grep 'Vendor ID' "$view")"
+# A register line sums up its fields for a reader that does not open it.
+grep -q '|Status|0x06, 0x[0-9A-F]\{4\}, .*DEVSEL Timing [a-z]' "$view" ||
+  fail "the Status line: $(grep '|Status|' "$view")"
 grep -q '^check box|Watch, every|' "$view" || fail "the watch box: $(grep '^check box' "$view")"
 grep -q '|Watch interval|How often Watch reads' "$view" || fail "the interval: $(grep 'Watch interval' "$view")"
 bus=$work/bus.txt

@@ -72,11 +72,9 @@ config_space::Access BitAccess(const config_space::RegisterName& reg, int bit) {
   return config_space::Access::kReadOnly;
 }
 
-void ApplyRegister(const config_space::RegisterName& reg, uint32_t start,
-                   config_space::Access forced, WriteMasks& masks) {
+void ApplyRegister(const config_space::RegisterName& reg, uint32_t start, WriteMasks& masks) {
   for (int bit = 0; bit < reg.size * 8; ++bit) {
-    const config_space::Access access =
-        forced == config_space::Access::kReadOnly ? forced : BitAccess(reg, bit);
+    const config_space::Access access = BitAccess(reg, bit);
     const uint32_t byte = start + static_cast<uint32_t>(bit / 8);
     const auto mask = static_cast<uint8_t>(1u << (bit % 8));
     masks.writable[byte] &= static_cast<uint8_t>(~mask);
@@ -86,27 +84,32 @@ void ApplyRegister(const config_space::RegisterName& reg, uint32_t start,
   }
 }
 
-// Every register the tables name in a capability the function has takes its fields' kinds.
-// A register the capability does not reach (past its length: MSI without 64-bit addresses or
-// masking, PCI Express version 1) is left as the rest of the space.
-void ApplyCapabilityTables(const config_space::ConfigLayout& layout,
-                           const config_space::FunctionImage& image, WriteMasks& masks) {
-  for (const config_space::CapabilityAt& capability : layout.capabilities) {
-    if (capability.name == nullptr) continue;
-    const uint32_t end = config_space::CapabilityEnd(layout, capability);
-    // MSI with masking but 32-bit addresses: its last dword holds the pending bits.
-    const bool msi_pending_at_0x10 =
-        !capability.extended && capability.id == 0x05 && capability.length == 0x14;
-    for (const config_space::RegisterName& reg : capability.registers) {
-      const uint32_t start = capability.offset + static_cast<uint32_t>(reg.offset);
+// Every register the tables name in the header and in each capability the function has takes
+// its fields' kinds; a capability the tables do not know has only its header, read-only. A
+// register past the capability's end (MSI without masking, PCI Express version 1) is left as
+// the rest of the space. BARs and the expansion ROM are sized apart (AddBars, AddRom).
+void ApplyTables(const config_space::ConfigLayout& layout,
+                 const config_space::FunctionImage& image, WriteMasks& masks) {
+  namespace header = config_space::header;
+  const int type = layout.header_type;
+  const uint32_t rom = type == 0 ? header::kRomAddress : header::kBridgeRomAddress;
+  const auto apply = [&](std::span<const config_space::RegisterName> registers, uint32_t base,
+                         uint32_t end, bool in_header) {
+    for (const config_space::RegisterName& reg : registers) {
+      const uint32_t start = base + static_cast<uint32_t>(reg.offset);
       if (start + static_cast<uint32_t>(reg.size) > std::min<size_t>(end, image.bytes.size())) {
         continue;
       }
-      const bool pending = msi_pending_at_0x10 && reg.offset == 0x10;
-      ApplyRegister(reg, start,
-                    pending ? config_space::Access::kReadOnly : config_space::Access::kReadWrite,
-                    masks);
+      const bool sized = in_header && type != 2 &&
+                         ((start >= header::kBar0 && start < header::BarsEnd(type)) || start == rom);
+      if (!sized) ApplyRegister(reg, start, masks);
     }
+  };
+  apply(config_space::CommonHeader(), 0, header::kCommonHeaderEnd, true);
+  apply(config_space::TypeHeader(type), 0, header::HeaderEnd(type), true);
+  for (const config_space::CapabilityAt& capability : layout.capabilities) {
+    apply(capability.registers, capability.offset, config_space::CapabilityEnd(layout, capability),
+          false);
   }
 }
 
@@ -121,46 +124,16 @@ WriteMasks BuildWriteMasks(const config_space::FunctionImage& image) {
     writable[offset] = 0xFF;
   }
   // The one capability walk of the register knowledge, as the names see the lists (from 0x14 on
-  // a CardBus bridge). Each capability's ID and next pointer are read-only.
+  // a CardBus bridge).
   const config_space::ConfigLayout layout = config_space::ReadConfigLayout(
       [&image](uint32_t offset, uint32_t width) { return ReadHeld(image, offset, width); });
-  ApplyCapabilityTables(layout, image, masks);
-  for (const config_space::CapabilityAt& capability : layout.capabilities) {
-    const uint32_t header = capability.extended ? 4 : 2;
-    for (uint32_t i = 0; i < header && capability.offset + i < size; ++i) {
-      writable[capability.offset + i] = masks.clear_on_one[capability.offset + i] = 0;
-    }
-  }
+  ApplyTables(layout, image, masks);
 
   namespace header = config_space::header;
-  writable[header::kCommand] = 0x57;               // I/O, memory, bus master, MWI, parity response
-  writable[header::kCommand + 1] = 0x05;           // SERR#, interrupt disable
-  masks.clear_on_one[header::kStatus + 1] = 0xF9;  // the error bits; DEVSEL timing is read-only
-  writable[header::kCacheLineSize] = writable[header::kLatencyTimer] = 0xFF;
-  writable[header::kInterruptLine] = 0xFF;
-
-  if ((image.bytes[header::kHeaderType] & 0x7F) == 1) {
+  if (layout.header_type == 1) {
     AddBars(image, header::kBar0, header::kBridgeLastBar, writable);
-    // Primary, secondary, subordinate bus and secondary latency timer.
-    for (uint32_t offset = header::kPrimaryBus; offset <= header::kSecondaryLatencyTimer;
-         ++offset) {
-      writable[offset] = 0xFF;
-    }
-    writable[header::kIoBase] = writable[header::kIoBase + 1] = 0xF0;
-    masks.clear_on_one[header::kSecondaryStatus + 1] = 0xF9;
-    // Memory and prefetchable windows, then the upper halves of prefetchable and I/O windows.
-    for (uint32_t offset = header::kMemoryBase; offset <= header::kPrefetchableLimit + 1;
-         ++offset) {
-      writable[offset] = offset & 1 ? 0xFF : 0xF0;
-    }
-    for (uint32_t offset = header::kPrefetchableBaseUpper; offset <= header::kIoLimitUpper + 1;
-         ++offset) {
-      writable[offset] = 0xFF;
-    }
     AddRom(image, header::kBridgeRomAddress, writable);
-    writable[header::kBridgeControl] = 0xFF;
-    writable[header::kBridgeControl + 1] = 0x0F;
-  } else if ((image.bytes[header::kHeaderType] & 0x7F) == 0) {
+  } else if (layout.header_type == 0) {
     AddBars(image, header::kBar0, header::kLastBar, writable);
     AddRom(image, header::kRomAddress, writable);
   }

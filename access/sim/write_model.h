@@ -7,21 +7,15 @@
 #include "config_space/dump_file.h"
 
 // Which bits of a simulated function's configuration space take a write, built from the
-// function's own bytes. The model follows real registers:
-//   - identifiers, revision, class, header type, BIST, subsystem, capability pointer, interrupt
-//     pin and every capability header (ID and next pointer, extended headers whole): read-only;
-//   - command: bits 0, 1, 2, 4, 6, 8 and 10 writable; status (and a bridge's secondary status):
-//     bits 8 and 11 to 15 write-one-to-clear, the rest read-only;
-//   - cache line size, latency timer, interrupt line: writable;
+// function's own bytes and the register tables (src/config_space), the same layout the names
+// and the decoded tree read:
+//   - every register the tables name in the header of the function's type and in each
+//     capability it has, within the capability's length: each field as the tables give it
+//     (read-only and reserved, read-write, write-one-to-clear); a capability the tables do not
+//     know has its header read-only;
 //   - BARs and expansion ROM keep their type bits and their size: the size is the alignment of
 //     the address the dump holds (a zero address counts as 4 KiB memory or 32 bytes of I/O); a
 //     BAR of 0 is not implemented and reads 0; the upper half of a 64-bit BAR is writable;
-//   - bridges (header type 1): bus numbers, I/O, memory and prefetchable windows (their low
-//     type nibbles read-only) and bridge control writable;
-//   - every register the register tables (src/config_space) name in a capability or extended
-//     capability the function has, within the capability's length: each field as the tables
-//     give it (read-only and reserved, read-write, write-one-to-clear); MSI's pending bits
-//     read-only where 32-bit addresses put them at 0x10;
 //   - the rest of the device-specific space (0x40 up) and of extended space (0x100 up):
 //     writable, so tests have scratch registers;
 //   - bytes the dump does not give stay all-ones.

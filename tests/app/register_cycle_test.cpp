@@ -180,9 +180,9 @@ TEST_F(RegisterCycle, EditsBitsWritesAndShowsWhatTheRegisterTook) {
   user_.Then("the register kept its own bits", [this] {
     EXPECT_EQ(Text(kTestLine),
               "Test: Read-Word (Bus=0x00 (0), Device=0x00 (0), Function=0x0 (0), "
-              "Address=0x0004 (4)) :  Hex: 0557    Bin: 00000101 01010111    "
-              "Dec: 1367");
-    EXPECT_EQ(Row(kVerifyRowFirst, 16), "0000010101010111");
+              "Address=0x0004 (4)) :  Hex: 0777    Bin: 00000111 01110111    "
+              "Dec: 1911");
+    EXPECT_EQ(Row(kVerifyRowFirst, 16), "0000011101110111");
     EXPECT_EQ(Row(kEditRowFirst, 16), std::string(16, '1'));
   });
   NewSelection();
@@ -198,7 +198,7 @@ TEST_F(RegisterCycle, EditsBitsWritesAndShowsWhatTheRegisterTook) {
                                "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x40000001",
                                "ReadPciConfigWordEx 0x0 0x4 -> 0x1 0x0",
                                "WritePciConfigWordEx 0x0 0x4 0xFFFF -> 0x1",
-                               "ReadPciConfigWordEx 0x0 0x4 -> 0x1 0x557",
+                               "ReadPciConfigWordEx 0x0 0x4 -> 0x1 0x777",
                                "ReadPciConfigDwordEx 0x0 0x0 -> 0x1 0x3E308086",
                                "WritePciConfigDwordEx 0x0 0x0 0x3E308086 -> 0x1",
                                "ReadPciConfigDwordEx 0x0 0x0 -> 0x1 0x3E308086",

@@ -83,7 +83,7 @@ TEST_F(Undo, CtrlZUndoesAsTheMenuDoes) {
   EXPECT_EQ(AfterRead()[2], "WritePciConfigDwordEx 0x19 0x40 0x12345678 -> 0x1");
 }
 
-// A write the register only partly took: the undo's "before" is what it read back (0x0557 of
+// A write the register only partly took: the undo's "before" is what it read back (0x0777 of
 // the command register's writable bits), not the value the user composed (0xFFFF).
 TEST_F(Undo, StartsFromWhatTheRegisterTookNotFromTheEdit) {
   UseDump(kDump);
@@ -100,9 +100,9 @@ TEST_F(Undo, StartsFromWhatTheRegisterTookNotFromTheEdit) {
   const std::string place = "write 00:03.1 offset=0x0004 width=Word ";
   EXPECT_EQ(records, (std::vector<std::string>{
                          place + "before=0x0000 value=0xFFFF",
-                         place + "before=0x0000 value=0xFFFF after=0x0557 result=ok",
-                         place + "before=0x0557 value=0x0000",
-                         place + "before=0x0557 value=0x0000 after=0x0000 result=ok",
+                         place + "before=0x0000 value=0xFFFF after=0x0777 result=ok",
+                         place + "before=0x0777 value=0x0000",
+                         place + "before=0x0777 value=0x0000 after=0x0000 result=ok",
                      }));
 }
 

@@ -26,7 +26,14 @@ std::string FieldValue(uint32_t value, int bits) {
 // without one, its number when not zero.
 void AddToSummary(const DecodedLine& field, int bits, uint32_t value, std::string* summary) {
   if (field.access == "reserved" || (bits == 1 && value == 0)) return;
+  // A name's hint at its values goes where the value says it: "Memory type (32-bit, 64-bit)".
   std::string part = field.name;
+  const size_t hint = part.rfind(" (");
+  if (hint != std::string::npos && part.back() == ')' &&
+      (part.find(", ", hint) != std::string::npos || part.find(" to ", hint) != std::string::npos ||
+       part.find(" or ", hint) != std::string::npos)) {
+    part.erase(hint);
+  }
   if (!field.meaning.empty()) {
     part += " " + field.meaning;
   } else if (bits > 1 && value != 0) {

@@ -250,6 +250,10 @@ TEST(TreeSummary, NamesWhatEachRegistersFieldsHold) {
        "Max Link Speed 8 GT/s, Maximum Link Width x4, ASPM Support L0s, L0s Exit Latency <4 us, "
        "L1 Exit Latency >64 us, Surprise Down Error Reporting Capable, Data Link Layer Link Active "
        "Reporting Capable, Port Number 90"},
+      // A hint at the values leaves the name: "Addressing capability (16-bit or 32-bit)".
+      {Bridge, "register 0x1C",
+       "Addressing capability reserved (12), Address bits 15-12 of the "
+       "window 0x5000-0x5FFF (4 KB)"},
       // 0x5F5E: reserved bits 4-1 and 6 set, DEVSEL 3.
       {Bridge, "register 0x1E",
        "Master Data Parity Error, DEVSEL Timing reserved (3), Signaled Target Abort, Received "

@@ -66,6 +66,29 @@ Bytes Egress32() { return Express(0x5A1BE443, 0, 0x203F); }
 Bytes Egress33() { return Express(0x5A1BE443, 0, 0x213F); }
 Bytes Egress256() { return Express(0x5A1BE443, 0, 0x003F); }
 
+// A device whose one capability, at 0x50, is MSI with Message Control `control` (bit 7: 64-bit
+// addresses, bit 8: masking), or an ID no table knows; bytes 0x54 on hold their offset plus
+// 0x40, so a register one byte wide or narrow shows another value.
+Bytes WithCapability(uint32_t id, uint32_t control) {
+  Bytes bytes = Header(0, 0x40);
+  Put(bytes, 0x06, 0x0010, 2);
+  Put(bytes, 0x34, 0x50, 1);
+  Put(bytes, 0x50, id | control << 16);
+  for (uint32_t at = 0x54; at < 0x100; ++at) Put(bytes, at, at + 0x40, 1);
+  return bytes;
+}
+Bytes Msi32() { return WithCapability(0x05, 0x0000); }
+Bytes Msi32Masked() { return WithCapability(0x05, 0x0100); }
+Bytes Msi64() { return WithCapability(0x05, 0x0080); }
+Bytes Msi64Masked() { return WithCapability(0x05, 0x0180); }
+Bytes UnknownCapability() { return WithCapability(0x42, 0x0000); }
+// Power Management at 0x80 with version 3, Aux Current 375 mA beside D1 Support.
+Bytes PowerFlags() {
+  Bytes bytes = L0s6L1s7();
+  Put(bytes, 0x82, 0x03C3, 2);
+  return bytes;
+}
+
 // A block line: "name at place"; a register: "place name = value"; a field, indented; then the
 // access and meaning where the tree gives them.
 std::string Text(const DecodedLine& line) {
@@ -193,6 +216,37 @@ INSTANTIATE_TEST_SUITE_P(
             "  bits 17-15 L1 Exit Latency = 0x6, read-only: <64 us\n"
             "  bit 18 Clock Power Management = 1, read-only"},
 
+        // MSI's Message Data is a word wherever it lies; masking keeps a word beside it.
+        Row{"Msi32", Msi32, "register 0x54", 1, 0,
+            "0x54 Message Address = 0x97969594\n"
+            "0x58 Message Data = 0x9998, read-write"},
+        Row{"Msi32Masked", Msi32Masked, "register 0x54", 1, 0,
+            "0x54 Message Address = 0x97969594\n"
+            "0x58 Message Data = 0x9998, read-write\n"
+            "0x5A Extended Message Data = 0x9B9A, read-write\n"
+            "0x5C Mask Bits = 0x9F9E9D9C, read-write\n"
+            "0x60 Pending Bits = 0xA3A2A1A0, read-only"},
+        Row{"Msi64", Msi64, "register 0x54", 1, 0,
+            "0x54 Message Address = 0x97969594\n"
+            "0x58 Message Upper Address = 0x9B9A9998, read-write\n"
+            "0x5C Message Data = 0x9D9C, read-write"},
+        Row{"Msi64Masked", Msi64Masked, "register 0x54", 1, 0,
+            "0x54 Message Address = 0x97969594\n"
+            "0x58 Message Upper Address = 0x9B9A9998, read-write\n"
+            "0x5C Message Data = 0x9D9C, read-write\n"
+            "0x5E Extended Message Data = 0x9F9E, read-write\n"
+            "0x60 Mask Bits = 0xA3A2A1A0, read-write\n"
+            "0x64 Pending Bits = 0xA7A6A5A4, read-only"},
+        Row{"UnknownCapability", UnknownCapability, "capability 0x50", 1, 0,
+            "Capability 0x42 at 0x50\n"
+            "0x50 Capability ID = 0x42, read-only: no capability of this ID is known\n"
+            "0x51 Next Capability Pointer = 0x00, read-only"},
+        Row{"AuxCurrentBesideD1", PowerFlags, "register 0x82 bits 2-0", 2, 5,
+            "  bits 2-0 Version = 0x3, read-only\n"
+            "  bit 3 PME Clock = 0, read-only\n"
+            "  bit 4 Reserved = 0, reserved\n"
+            "  bit 5 Device Specific Initialization = 0, read-only\n"
+            "  bits 8-6 Aux Current = 0x7, read-only: 375 mA"},
         Row{"PowerManagementIsEightBytes", L0s6L1s7, "capability 0x80", 1, 0,
             "Power Management at 0x80\n"
             "0x80 Capability ID = 0x01, read-only: Power Management\n"

@@ -82,6 +82,27 @@ Bytes Msi32Masked() { return WithCapability(0x05, 0x0100); }
 Bytes Msi64() { return WithCapability(0x05, 0x0080); }
 Bytes Msi64Masked() { return WithCapability(0x05, 0x0180); }
 Bytes UnknownCapability() { return WithCapability(0x42, 0x0000); }
+// A bridge whose I/O window is 32-bit (upper halves 0x1234 and 0x1235) and whose prefetchable
+// window is 64-bit (upper halves 2 and 3), beside bytes that hold their offset plus 0x40.
+Bytes BridgeWindows() {
+  Bytes bytes = Bridge();
+  Put(bytes, 0x1C, 0xF1E1, 2);
+  Put(bytes, 0x30, 0x12351234);
+  Put(bytes, 0x24, 0xF0F1F001);
+  Put(bytes, 0x28, 0x00000002);
+  Put(bytes, 0x2C, 0x00000003);
+  return bytes;
+}
+// A link that goes no faster than 2.5 GT/s, with `target` as its Target Link Speed and a
+// captured slot power of 25 W.
+Bytes SlowLink(uint32_t target) {
+  Bytes bytes = Express(0x5A1BE441, 0, 0x205F);
+  Put(bytes, 0x44, 25u << 18);
+  Put(bytes, 0x70, target, 2);
+  return bytes;
+}
+Bytes SlowLinkTarget0() { return SlowLink(0); }
+Bytes SlowLinkTarget2() { return SlowLink(2); }
 // Power Management at 0x80 with version 3, Aux Current 375 mA beside D1 Support.
 Bytes PowerFlags() {
   Bytes bytes = L0s6L1s7();
@@ -241,6 +262,26 @@ INSTANTIATE_TEST_SUITE_P(
             "Capability 0x42 at 0x50\n"
             "0x50 Capability ID = 0x42, read-only: no capability of this ID is known\n"
             "0x51 Next Capability Pointer = 0x00, read-only"},
+        Row{"BridgeIoWindow32Bit", BridgeWindows, "register 0x1C", 2, 3,
+            "0x1C I/O Base = 0xE1\n"
+            "  bits 3-0 Addressing capability (16-bit or 32-bit) = 0x1, read-only: 32-bit\n"
+            "  bits 7-4 Address bits 15-12 of the window = 0xE, read-write: "
+            "0x1234E000-0x1235FFFF (72 KB)"},
+        Row{"BridgePrefetchableWindow64Bit", BridgeWindows, "register 0x24", 2, 3,
+            "0x24 Prefetchable Memory Base = 0xF001\n"
+            "  bits 3-0 Addressing capability (32-bit or 64-bit) = 0x1, read-only: 64-bit\n"
+            "  bits 15-4 Address bits 31-20 of the window = 0xF00, read-write: "
+            "0x00000002F0000000-0x00000003F0FFFFFF (4112 MB)"},
+        // A target of 0 on a link of 2.5 GT/s only is that speed hardwired; 2 is still 5 GT/s.
+        Row{"TargetSpeed0OnASlowLink", SlowLinkTarget0, "register 0x70 bits 3-0", 2, 1,
+            "  bits 3-0 Target Link Speed = 0x0, read-write: 2.5 GT/s"},
+        Row{"TargetSpeed2OnASlowLink", SlowLinkTarget2, "register 0x70 bits 3-0", 2, 1,
+            "  bits 3-0 Target Link Speed = 0x2, read-write: 5 GT/s"},
+        Row{"TargetSpeed0OnAFastLink", L0s6L1s7, "register 0x70 bits 3-0", 2, 1,
+            "  bits 3-0 Target Link Speed = 0x0, read-write: reserved (0)"},
+        Row{"CapturedSlotPower25W", SlowLinkTarget0, "register 0x44 bits 25-18", 2, 2,
+            "  bits 25-18 Captured Slot Power Limit Value = 0x19, read-only: 25 W\n"
+            "  bits 27-26 Captured Slot Power Limit Scale = 0x0, read-only: x1.0"},
         Row{"AuxCurrentBesideD1", PowerFlags, "register 0x82 bits 2-0", 2, 5,
             "  bits 2-0 Version = 0x3, read-only\n"
             "  bit 3 PME Clock = 0, read-only\n"

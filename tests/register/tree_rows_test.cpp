@@ -103,6 +103,31 @@ Bytes SlowLink(uint32_t target) {
 }
 Bytes SlowLinkTarget0() { return SlowLink(0); }
 Bytes SlowLinkTarget2() { return SlowLink(2); }
+// A device whose expansion ROM sets bit 10 beside the base's lowest bit 11.
+Bytes DeviceRom() {
+  Bytes bytes = Device();
+  Put(bytes, 0x30, 0x12345C01);
+  return bytes;
+}
+// The PCI Express capability at 0x40 with `capabilities` as its own register: the port type in
+// bits 7-4, Slot Implemented in bit 8.
+Bytes Port(uint32_t capabilities) {
+  Bytes bytes = L0s6L1s7();
+  Put(bytes, 0x42, capabilities, 2);
+  return bytes;
+}
+Bytes RootPortWithoutSlot() { return Port(0x0042); }
+Bytes RootPortWithSlot() { return Port(0x0142); }
+Bytes DownstreamPortWithSlot() { return Port(0x0162); }
+Bytes EndpointClaimingASlot() { return Port(0x0102); }
+Bytes IntegratedEndpoint() { return Port(0x0092); }
+// Device Capabilities with 512-byte payloads, one phantom function bit and the old Attention
+// Button Present flag.
+Bytes DeviceCapabilities() {
+  Bytes bytes = L0s6L1s7();
+  Put(bytes, 0x44, 0x0000100A);
+  return bytes;
+}
 // Power Management at 0x80 with version 3, Aux Current 375 mA beside D1 Support.
 Bytes PowerFlags() {
   Bytes bytes = L0s6L1s7();
@@ -282,6 +307,11 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"CapturedSlotPower25W", SlowLinkTarget0, "register 0x44 bits 25-18", 2, 2,
             "  bits 25-18 Captured Slot Power Limit Value = 0x19, read-only: 25 W\n"
             "  bits 27-26 Captured Slot Power Limit Scale = 0x0, read-only: x1.0"},
+        Row{"RomBaseBesideReservedBit10", DeviceRom, "register 0x30", 2, 4,
+            "0x30 Expansion ROM Base Address = 0x12345C01\n"
+            "  bit 0 ROM Enable = 1, read-write\n"
+            "  bits 10-1 Reserved = 0x200, reserved\n"
+            "  bits 31-11 ROM base address = 0x02468B, read-write: 0x12345800"},
         Row{"AuxCurrentBesideD1", PowerFlags, "register 0x82 bits 2-0", 2, 5,
             "  bits 2-0 Version = 0x3, read-only\n"
             "  bit 3 PME Clock = 0, read-only\n"
@@ -349,6 +379,16 @@ TEST(TreeSummary, NamesWhatEachRegistersFieldsHold) {
       {Bridge, "register 0x1C",
        "Addressing capability reserved (12), Address bits 15-12 of the "
        "window 0x5000-0x5FFF (4 KB)"},
+      // A hint at the values ("(D0 to D3hot)") leaves, a field of 0 without a meaning too.
+      {L0s6L1s7, "register 0x84", "Power State D0, No Soft Reset, Data Scale 0x1"},
+      // Another parenthesis stays: "(PCI Express 1.0)" is no hint.
+      {DeviceCapabilities, "register 0x44",
+       "Max Payload Size Supported 512 bytes, Phantom Functions Supported 1 bit, Endpoint L0s "
+       "Acceptable Latency <64 ns, Endpoint L1 Acceptable Latency <1 us, Attention Button Present "
+       "(PCI Express 1.0), Captured Slot Power Limit Value 0 W, Captured Slot Power Limit Scale "
+       "x1.0"},
+      {L0s6L1s7, "register 0x42",
+       "Capability Version 0x2, Device/Port Type PCI Express Endpoint, Interrupt Message Number 0"},
       // 0x5F5E: reserved bits 4-1 and 6 set, DEVSEL 3.
       {Bridge, "register 0x1E",
        "Master Data Parity Error, DEVSEL Timing reserved (3), Signaled Target Abort, Received "
@@ -360,6 +400,32 @@ TEST(TreeSummary, NamesWhatEachRegistersFieldsHold) {
                                    [&](const DecodedLine& l) { return l.key == row.key; });
     ASSERT_NE(line, tree.end()) << row.key;
     EXPECT_EQ(line->summary, row.summary) << row.key;
+  }
+}
+
+// A function lists the registers it has: a slot's where a root or downstream port has one, the
+// root's on a root port, a link's unless it is integrated in the root complex.
+TEST(TreeRegisters, AreTheOnesTheFunctionHas) {
+  const struct {
+    Bytes (*function)();
+    uint32_t slot_capabilities, root_control, link_capabilities;  // 1: listed
+  } kRows[] = {
+      {RootPortWithoutSlot, 0, 1, 1},    {RootPortWithSlot, 1, 1, 1},
+      {DownstreamPortWithSlot, 1, 0, 1}, {EndpointClaimingASlot, 0, 0, 1},
+      {IntegratedEndpoint, 0, 0, 0},
+  };
+  for (const auto& row : kRows) {
+    const std::vector<DecodedLine> tree = DecodeFunction(row.function());
+    const auto listed = [&](const char* key) -> uint32_t {
+      return std::any_of(tree.begin(), tree.end(),
+                         [&](const DecodedLine& l) { return l.key == key; });
+    };
+    const uint32_t got[] = {listed("register 0x54"), listed("register 0x5C"),
+                            listed("register 0x4C")};
+    const uint32_t want[] = {row.slot_capabilities, row.root_control, row.link_capabilities};
+    EXPECT_EQ(std::vector<uint32_t>(std::begin(got), std::end(got)),
+              std::vector<uint32_t>(std::begin(want), std::end(want)))
+        << &row - kRows;
   }
 }
 

@@ -307,6 +307,14 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"CapturedSlotPower25W", SlowLinkTarget0, "register 0x44 bits 25-18", 2, 2,
             "  bits 25-18 Captured Slot Power Limit Value = 0x19, read-only: 25 W\n"
             "  bits 27-26 Captured Slot Power Limit Scale = 0x0, read-only: x1.0"},
+        // BAR5 says 64-bit, but the CardBus CIS pointer after it is no upper half.
+        Row{"LastBarSays64Bit", Device, "register 0x24", 2, 5,
+            "0x24 BAR5 = 0x67666564\n"
+            "  bit 0 I/O space indicator = 0, read-only: memory\n"
+            "  bits 2-1 Memory type (32-bit, 64-bit) = 0x2, read-only: 64-bit\n"
+            "  bit 3 Prefetchable = 0, read-only: not prefetchable\n"
+            "  bits 31-4 Base address = 0x6766656, read-write: 0x67666560 (64-bit, but no BAR "
+            "follows for the upper half)"},
         Row{"RomBaseBesideReservedBit10", DeviceRom, "register 0x30", 2, 4,
             "0x30 Expansion ROM Base Address = 0x12345C01\n"
             "  bit 0 ROM Enable = 1, read-write\n"

@@ -184,6 +184,11 @@ Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   return FinalWait(layer, [&] {
     layer.SetControlText(
         kWriteLine, FormatResultLine(LineKind::kWrite, target.width, read.value, target.captions));
+    // The Edit row shows what is written back, as the Write line does.
+    const int bits = WidthBits(target.width);
+    for (int k = 0; k < bits; ++k) {
+      layer.SetControlState(kEditRowFirst + k, (read.value >> (bits - 1 - k)) & 1);
+    }
     WriteAndVerify(layer, access, environment, target, wrote.read_back.value_or(edit.value),
                    read.value);
   });

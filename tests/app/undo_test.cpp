@@ -51,6 +51,7 @@ TEST_F(Undo, WritesTheValueReadBackOnceWithItsRecords) {
     EXPECT_NE(Text(kWriteLine).find("Hex: 12345678"), std::string::npos) << Text(kWriteLine);
     EXPECT_NE(Text(kTestLine).find("Hex: 12345678"), std::string::npos) << Text(kTestLine);
     EXPECT_EQ(Row(kVerifyRowFirst, 32), "00010010001101000101011001111000");
+    EXPECT_EQ(Row(kEditRowFirst, 32), "00010010001101000101011001111000") << "as the Write line";
     EXPECT_EQ(UndoAction(), nullptr) << "only once";
     PressCtrlZ();
   });

@@ -15,9 +15,7 @@ namespace {
 // The tables keep one register or field a line.
 // clang-format off
 
-constexpr Access RO = Access::kReadOnly;
-constexpr Access W1C = Access::kWriteOneToClear;
-constexpr Access RW = Access::kReadWrite;
+using namespace table_parts;
 using enum Meaning;
 
 #define QBUS_CAPABILITY_HEADER \

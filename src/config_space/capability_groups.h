@@ -9,6 +9,19 @@
 // named here takes the place of one of the same ID in register_tables.cpp.
 namespace qbus::config_space {
 
+// What every table file writes its tables with: the access kinds by their short names, and the
+// header dword every extended capability starts with.
+namespace table_parts {
+inline constexpr Access RO = Access::kReadOnly;
+inline constexpr Access W1C = Access::kWriteOneToClear;
+inline constexpr Access RW = Access::kReadWrite;
+inline constexpr FieldName kExtendedHeader[] = {
+    {0, 15, "Extended Capability ID", RO, Meaning::kExtendedCapabilityId},
+    {16, 19, "Capability Version", RO},
+    {20, 31, "Next Capability Offset", RO},
+};
+}  // namespace table_parts
+
 // Of the list at 0x34: PCI-X, HyperTransport, AGP, Vital Product Data, Debug Port, SATA, the
 // bridge's subsystem IDs, vendor-specific, Advanced Features, Enhanced Allocation.
 std::span<const CapabilityName> BusCapabilities();

@@ -9,15 +9,9 @@ namespace {
 // The tables keep one register or field a line.
 // clang-format off
 
-constexpr Access RO = Access::kReadOnly;
-constexpr Access W1C = Access::kWriteOneToClear;
+using namespace table_parts;
 using enum Meaning;
 
-constexpr FieldName kExtendedHeader[] = {
-    {0, 15, "Extended Capability ID", RO, kExtendedCapabilityId},
-    {16, 19, "Capability Version", RO},
-    {20, 31, "Next Capability Offset", RO},
-};
 
 // Virtual Channel, with or without MFVC, and the MFVC capability: the port's registers, then a
 // capability, control and status register for each channel, 12 bytes apart from 0x10. The

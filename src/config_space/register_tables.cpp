@@ -13,9 +13,7 @@ namespace {
 // The tables keep one register or field a line.
 // clang-format off
 
-constexpr Access RO = Access::kReadOnly;
-constexpr Access W1C = Access::kWriteOneToClear;
-constexpr Access RW = Access::kReadWrite;
+using namespace table_parts;
 using enum Meaning;
 
 // Encodings named by value.
@@ -703,11 +701,6 @@ constexpr CapabilityName kCapabilities[] = {
 };
 
 // Extended capabilities start with one header dword: ID, version and next offset.
-constexpr FieldName kExtendedHeader[] = {
-    {0, 15, "Extended Capability ID", RO, kExtendedCapabilityId},
-    {16, 19, "Capability Version", RO},
-    {20, 31, "Next Capability Offset", RO},
-};
 constexpr RegisterName kExtendedHeaderOnly[] = {
     {0x00, 4, "Extended Capability Header", kExtendedHeader},
 };

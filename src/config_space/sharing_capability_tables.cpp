@@ -44,16 +44,9 @@ size_t Room(uint32_t at, uint32_t fixed, uint32_t entry) {
 // The tables keep one register or field a line.
 // clang-format off
 
-constexpr Access RO = Access::kReadOnly;
-constexpr Access W1C = Access::kWriteOneToClear;
-constexpr Access RW = Access::kReadWrite;
+using namespace table_parts;
 using enum Meaning;
 
-constexpr FieldName kExtendedHeader[] = {
-    {0, 15, "Extended Capability ID", RO, kExtendedCapabilityId},
-    {16, 19, "Capability Version", RO},
-    {20, 31, "Next Capability Offset", RO},
-};
 
 // 4 KB << n: a page size bit, the Smallest Translation Unit.
 constexpr const char* kPageSizes[] = {

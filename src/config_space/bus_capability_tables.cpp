@@ -194,15 +194,6 @@ constexpr FieldName kHtFrequencyCapability[] = {
     {14, 14, "2.6 GHz Capable"},
     {15, 15, "Vendor-Specific Frequency Capable"},
 };
-constexpr FieldName kHtSlaveFeatures[] = {
-    {0, 0, "Isochronous Flow Control Mode"},
-    {1, 1, "LDTSTOP#"},
-    {2, 2, "CRC Test Mode"},
-    {3, 3, "Extended CTL Time Required"},
-    {4, 4, "64-bit Addressing"},
-    {5, 5, "UnitID Reorder Disable"},
-    {6, 7, "Reserved"},
-};
 constexpr FieldName kHtHostFeatures[] = {
     {0, 0, "Isochronous Flow Control Mode"},
     {1, 1, "LDTSTOP#"},
@@ -215,6 +206,8 @@ constexpr FieldName kHtHostFeatures[] = {
     {9, 9, "Upstream Configuration Enable"},
     {10, 15, "Reserved"},
 };
+// A slave's Feature Capability is the host's low byte.
+constexpr auto kHtSlaveFeatures = std::span(kHtHostFeatures).first(7);
 constexpr FieldName kHtErrorHandling[] = {
     {0, 0, "Protocol Error Flood Enable"},
     {1, 1, "Overflow Error Flood Enable"},

@@ -60,21 +60,9 @@ std::optional<uint32_t> ReadHeld(const config_space::FunctionImage& image, uint3
   return FromLittleEndian(&image.bytes[offset], width);
 }
 
-// How bit `bit` of `reg` takes a write: its field's own kind, or the register's for a plain
-// read-write field; a bit no field names is reserved.
-config_space::Access BitAccess(const config_space::RegisterName& reg, int bit) {
-  if (reg.fields.empty()) return reg.access;
-  for (const config_space::FieldName& field : reg.fields) {
-    if (bit >= field.low && bit <= field.high) {
-      return field.access != config_space::Access::kReadWrite ? field.access : reg.access;
-    }
-  }
-  return config_space::Access::kReadOnly;
-}
-
 void ApplyRegister(const config_space::RegisterName& reg, uint32_t start, WriteMasks& masks) {
   for (int bit = 0; bit < reg.size * 8; ++bit) {
-    const config_space::Access access = BitAccess(reg, bit);
+    const config_space::Access access = config_space::BitAccess(reg.fields, reg.access, bit);
     const uint32_t byte = start + static_cast<uint32_t>(bit / 8);
     const auto mask = static_cast<uint8_t>(1u << (bit % 8));
     masks.writable[byte] &= static_cast<uint8_t>(~mask);

@@ -51,6 +51,20 @@ std::optional<TreeFunction> ReadFunction(const hw::HardwareAccess& access, uint3
   return function;
 }
 
+// Reads `node`'s PCI Express link; false on a failed read, with its offset in `*failed_at`.
+bool ReadLink(const hw::HardwareAccess& access, config_space::BusFunction* node,
+              uint32_t* failed_at) {
+  const config_space::ConfigReader read = regs::FunctionReader(access, node->location);
+  bool failed = false;
+  node->link = config_space::ReadExpressLink([&](uint32_t offset, uint32_t width) {
+    const std::optional<uint32_t> got = read(offset, width);
+    if (!got && !failed) *failed_at = offset;
+    failed = failed || !got;
+    return got;
+  });
+  return !failed;
+}
+
 std::string Hex2(int value) {
   char text[8];
   std::snprintf(text, sizeof text, "%02x", value & 0xFF);
@@ -74,12 +88,12 @@ std::string FunctionText(const TreeFunction& function, uint32_t domain, names::D
                            static_cast<uint8_t>(function.classes >> 16));
 }
 
-// "the access helper has ended", or what reading the function again finds.
-std::string WhyUnread(const hw::HardwareAccess& access, uint32_t location, uint32_t offset) {
-  uint32_t space_size = 0;
-  const regs::FailureCause cause = regs::DiagnoseFailure(
-      access, {AccessWidth::kDWord, location, offset, {}}, false, &space_size);
-  return regs::ReadFailureReason(cause, offset, space_size);
+// Why a read of `location` at `offset` failed: the helper's fault, or what reading the function
+// again finds.
+regs::FailureCause WhyUnread(const hw::HardwareAccess& access, uint32_t location, uint32_t offset,
+                             uint32_t* space_size) {
+  return regs::DiagnoseFailure(access, {AccessWidth::kDWord, location, offset, {}}, false,
+                               space_size);
 }
 
 }  // namespace
@@ -90,17 +104,32 @@ BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
   BusTreeReading reading;
   std::vector<TreeFunction> read;
   std::vector<config_space::BusFunction> nodes;
+  bool links_need_root = false;
   for (const scan::ListedFunction& listed : functions) {
     uint32_t failed_at = 0;
-    const std::optional<TreeFunction> function = ReadFunction(access, listed.location, &failed_at);
-    if (!function) {
-      reading.failure = config_space::LocationText(listed.location, domain) +
-                        " could not be read: " + WhyUnread(access, listed.location, failed_at) +
-                        ".";
-      return reading;
+    std::optional<TreeFunction> function = ReadFunction(access, listed.location, &failed_at);
+    bool whole = function.has_value();
+    if (whole && !links_need_root) whole = ReadLink(access, &function->node, &failed_at);
+    if (!whole) {
+      uint32_t space_size = 0;
+      const regs::FailureCause cause = WhyUnread(access, listed.location, failed_at, &space_size);
+      // Without root the library reads the first 64 bytes only, of every function alike: the
+      // tree is drawn, without links.
+      if (!function || cause != regs::FailureCause::kNeedsRoot) {
+        reading.failure =
+            config_space::LocationText(listed.location, domain) +
+            " could not be read: " + regs::ReadFailureReason(cause, failed_at, space_size) + ".";
+        return reading;
+      }
+      links_need_root = true;
     }
     read.push_back(*function);
     nodes.push_back(function->node);
+  }
+  if (links_need_root) {
+    const std::string why =
+        regs::ReadFailureReason(regs::FailureCause::kNeedsRoot, header::kHeaderEnd, 0);
+    reading.lines.push_back({0, "Link speeds and widths not shown: reading them " + why + ".", -1});
   }
   names::DeviceNames names;
   for (const config_space::BusTreeLine& line : config_space::BuildBusTree(nodes)) {
@@ -111,7 +140,10 @@ BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
       continue;
     }
     const size_t at = static_cast<size_t>(line.function);
-    reading.lines.push_back({line.depth, FunctionText(read[at], domain, names), line.function});
+    std::string text = FunctionText(read[at], domain, names);
+    const std::string link = config_space::LinkText(nodes, at);
+    if (!link.empty()) text += " (" + link + ")";
+    reading.lines.push_back({line.depth, std::move(text), line.function});
   }
   return reading;
 }

@@ -8,12 +8,15 @@
 #include "app/save_file.h"
 #include "app/saved_copy.h"
 #include "config_space/function_dump.h"
+#include "config_space/function_json.h"
 #include "config_space/function_tree.h"
 #include "config_space/header_offsets.h"
 #include "config_space/register_names.h"
 #include "controls/control_table.h"
 #include "names/device_names.h"
+#include "register/field_plan.h"
 #include "register/go_to_register.h"
+#include "register/write_journal.h"
 #include "register/register_access.h"
 
 namespace qbus::app {
@@ -109,15 +112,34 @@ class FunctionViews {
       snapshot.held = std::move(copy.held);
       return snapshot;
     };
+    content.save_json = [this, location](const std::string& path,
+                                         const ui::FunctionSnapshot& shown) {
+      if (!shown.refusal.empty()) return shown.refusal;
+      return WriteFileWhole(path, config_space::FormatFunctionJson(
+                                      location, Description(Names(), shown.bytes), shown.bytes,
+                                      shown.tree, domain_));
+    };
     // The form takes the register at its next Go to register event; after READ that action is
     // refused, and says so.
     content.go_to = [this, location](uint32_t offset, int size) {
-      go_to_ = regs::GoToRequest{location, regs::TargetOf(offset, size)};
-      if (layer_.TriggerAction(kOffsetSelector, ui::kGoToRequested)) return true;
-      go_to_.reset();
-      return false;
+      return HandToForm({location, regs::TargetOf(offset, size), {}});
+    };
+    content.set_field = [this, location](const config_space::DecodedLine& line,
+                                         const ui::FunctionSnapshot& shown) {
+      return SetField(location, line, shown.bytes);
+    };
+    content.watch_writes = [this, location](std::weak_ptr<std::function<void()>> written) {
+      watchers_.emplace_back(location, std::move(written));
     };
     layer_.ShowFunctionView(content);
+  }
+
+  // After each write, the views of its function that watch read again.
+  void Written(uint32_t location) {
+    std::erase_if(watchers_, [](const auto& watcher) { return watcher.second.expired(); });
+    for (const auto& [at, written] : std::vector(watchers_)) {
+      if (const auto call = written.lock(); call && at == location) (*call)();
+    }
   }
 
   // Every listed function is read whole before anything is written: a copy that misses part of
@@ -153,6 +175,34 @@ class FunctionViews {
   }
 
  private:
+  bool HandToForm(regs::GoToRequest request) {
+    go_to_ = std::move(request);
+    if (layer_.TriggerAction(kOffsetSelector, ui::kGoToRequested)) return true;
+    go_to_.reset();
+    return false;
+  }
+
+  // Set field... on a field line of the tree, with the function's bytes as the view shows them.
+  bool SetField(uint32_t location, const config_space::DecodedLine& line,
+                const std::vector<uint8_t>& bytes) {
+    const auto read = config_space::ReaderOver(bytes);
+    const std::vector<config_space::RegisterEntry> entries =
+        config_space::ListRegisters(config_space::ReadConfigLayout(read));
+    for (const config_space::RegisterEntry& reg : entries) {
+      if (reg.offset != line.offset || reg.size != line.size) continue;
+      for (const config_space::FieldName& field : reg.fields) {
+        if (field.low != line.low || field.high != line.high) continue;
+        const std::optional<uint32_t> value = read(reg.offset, static_cast<uint32_t>(reg.size));
+        if (!value) return false;
+        const config_space::ShownBytes shown{reg.offset, reg.size, *value, read, class_names_,
+                                             id_names_};
+        regs::EditPlan plan = regs::AskFieldPlan(layer_, entries, reg, field, shown);
+        return plan && HandToForm({location, regs::FieldTarget(reg), std::move(plan)});
+      }
+    }
+    return false;
+  }
+
   names::DeviceNames& Names() {
     if (!names_) names_ = std::make_unique<names::DeviceNames>();
     return *names_;
@@ -184,6 +234,7 @@ class FunctionViews {
   std::optional<regs::GoToRequest>& go_to_;
   const uint32_t domain_;  // the library's: dumps name it, as lspci does, when it is not 0
   std::unique_ptr<names::DeviceNames> names_;
+  std::vector<std::pair<uint32_t, std::weak_ptr<std::function<void()>>>> watchers_;
 };
 
 uint32_t SelectedLocation(const ui::WindowLayer& layer) {
@@ -200,10 +251,17 @@ std::vector<ui::CommandOffer> OfferFunctionViews(ui::WindowLayer& layer,
                                                  const std::vector<scan::ListedFunction>& functions,
                                                  const config_space::ClassNamer& class_names,
                                                  const config_space::IdNamer& id_names,
-                                                 std::optional<regs::GoToRequest>& go_to) {
+                                                 std::optional<regs::GoToRequest>& go_to,
+                                                 regs::WriteJournal& journal) {
   auto views =
       std::make_shared<FunctionViews>(layer, access, functions, class_names, id_names, go_to);
+  journal.Watch([views](const regs::JournalEntry& entry) { views->Written(entry.target.location); });
   std::vector<ui::CommandOffer> offers;
+  // Open views go with the commands: what they read through goes next.
+  offers.emplace_back([&layer, &journal] {
+    journal.Watch({});
+    layer.CloseFunctionViews();
+  });
   offers.push_back(layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",
                                       [views, &layer] { views->View(SelectedLocation(layer)); }));
   offers.push_back(layer.OfferCommand(kDeviceList, "View function...", [views, &layer] {

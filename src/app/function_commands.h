@@ -7,6 +7,7 @@
 #include "config_space/value_meanings.h"
 #include "hw/hardware_access.h"
 #include "register/go_to_register.h"
+#include "register/write_journal.h"
 #include "scan/device_finder.h"
 #include "ui/window_layer.h"
 
@@ -20,12 +21,15 @@ namespace qbus::app {
 // Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
 // entries, only when asked for. The view decodes the function whole (class names from
 // `class_names`, vendor, device and subsystem names from `id_names`), compares it with a saved copy
-// or the reading before, and hands a register to the selection form through `go_to`. The commands
+// or the reading before, and hands a register (or a field's new value) to the selection form
+// through `go_to`; a view that watches reads again after each write `journal` receives for its
+// function. Open views close when the offers go. The commands
 // are offered while the returned offers live: drop them before `access` (the library) or
 // `functions` goes.
 [[nodiscard]] std::vector<ui::CommandOffer> OfferFunctionViews(
     ui::WindowLayer& layer, const hw::HardwareAccess& access,
     const std::vector<scan::ListedFunction>& functions, const config_space::ClassNamer& class_names,
-    const config_space::IdNamer& id_names, std::optional<regs::GoToRequest>& go_to);
+    const config_space::IdNamer& id_names, std::optional<regs::GoToRequest>& go_to,
+    regs::WriteJournal& journal);
 
 }  // namespace qbus::app

@@ -28,7 +28,7 @@ int main() {
   qbus::ui::WindowLayer layer;
   qbus::access::SystemLog log;
   const qbus::regs::AccessEnvironment environment{
-      [&log](const std::string& line) { log.Record(line); }, {}, {}};
+      [&log](const std::string& line) { log.Record(line); }, {}, {}, nullptr};
   // An empty file name (a refused search) fails as a library that cannot be opened.
   return qbus::app::RunProgram(layer, library.file, environment);
 }

@@ -5,6 +5,7 @@
 
 #include "app/bus_tree_command.h"
 #include "app/function_commands.h"
+#include "app/journal_command.h"
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
 #include "names/device_names.h"
@@ -74,6 +75,8 @@ config_space::IdNamer DatabaseIdNames(const SharedNames& names) {
 int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
                const regs::AccessEnvironment& given_environment) {
   regs::AccessEnvironment environment = given_environment;
+  regs::WriteJournal journal;  // this session's writes, unless the caller keeps them
+  if (environment.journal == nullptr) environment.journal = &journal;
   const auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
   if (!environment.class_names) environment.class_names = DatabaseClassNames(names);
   if (!environment.id_names) environment.id_names = DatabaseIdNames(names);
@@ -101,9 +104,13 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
   std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
-  std::vector<ui::CommandOffer> offers = OfferFunctionViews(
-      layer, library.access, functions, environment.class_names, environment.id_names, go_to);
+  std::vector<ui::CommandOffer> offers =
+      OfferFunctionViews(layer, library.access, functions, environment.class_names,
+                         environment.id_names, go_to, *environment.journal);
   offers.push_back(OfferBusTree(layer, library.access, functions));
+  for (ui::CommandOffer& offer : OfferJournal(layer, library.access, *environment.journal, go_to)) {
+    offers.push_back(std::move(offer));
+  }
   const ui::ChoiceFilter find_device = [&finder](const std::string& typed) {
     return finder.Find(typed);
   };
@@ -114,7 +121,8 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
     const regs::ReadResult read =
         regs::RunRegisterRead(layer, library.access, selection.width, environment.class_names);
     // NEW SELECTION starts the next cycle; the form it builds frees this cycle's controls.
-    if (regs::RunBitEditor(layer, library.access, environment, read) == regs::Outcome::kExit) {
+    if (regs::RunBitEditor(layer, library.access, environment, read, selection.edit) ==
+        regs::Outcome::kExit) {
       break;
     }
   }

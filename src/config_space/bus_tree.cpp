@@ -5,10 +5,58 @@
 #include <map>
 #include <set>
 
+#include "config_space/capability_walk.h"
+#include "config_space/header_offsets.h"
+#include "config_space/value_meanings.h"
+
 namespace qbus::config_space {
 namespace {
 
+// The PCI Express capability and the offsets of its registers.
+constexpr int kExpressId = 0x10;
+constexpr uint32_t kExpressCapabilities = 0x02;
+constexpr uint32_t kLinkCapabilities = 0x0C;
+constexpr uint32_t kLinkStatus = 0x12;
+constexpr int kIntegratedEndpoint = 9;
+constexpr int kEventCollector = 10;
+
 int BusOf(const BusFunction& function) { return static_cast<int>(function.location >> 8); }
+int DeviceOf(const BusFunction& function) {
+  return static_cast<int>(function.location >> 3 & 0x1F);
+}
+
+// Its link's registers describe the link below it, to device 0 of its secondary bus.
+bool IsDownstreamPort(const BusFunction& function) {
+  const int type = function.link ? function.link->port_type : -1;
+  return IsBridge(function) && (type == 4 || type == 6 || type == 8);
+}
+
+// The other end of `function`'s link, when the tree holds it.
+const ExpressLink* OtherEnd(std::span<const BusFunction> functions, const BusFunction& function) {
+  if (IsDownstreamPort(function)) {
+    const BusFunction* below = nullptr;
+    for (const BusFunction& other : functions) {
+      if (BusOf(other) == function.secondary && DeviceOf(other) == 0 && other.link &&
+          (below == nullptr || other.location < below->location)) {
+        below = &other;
+      }
+    }
+    return below != nullptr ? &*below->link : nullptr;
+  }
+  if (DeviceOf(function) != 0) return nullptr;
+  for (const BusFunction& other : functions) {
+    if (IsDownstreamPort(other) && other.secondary == BusOf(function) &&
+        BusOf(other) != other.secondary) {
+      return &*other.link;
+    }
+  }
+  return nullptr;
+}
+
+std::string SpeedAndWidth(int speed, int width) {
+  return MeaningOf(Meaning::kLinkSpeed, static_cast<uint32_t>(speed), 0, {}) + " " +
+         MeaningOf(Meaning::kLinkWidth, static_cast<uint32_t>(width), 0, {});
+}
 
 class TreeWalk {
  public:
@@ -71,6 +119,55 @@ bool IsBridge(const BusFunction& function) {
 
 std::vector<BusTreeLine> BuildBusTree(std::span<const BusFunction> functions) {
   return TreeWalk(functions).Build();
+}
+
+std::optional<ExpressLink> ReadExpressLink(const ConfigReader& read) {
+  // The walk sees the header's first dwords and the list at 0x34, no more: the BARs read as
+  // failed (it skips them) and so does 0x100, which ends the extended list.
+  std::map<uint32_t, std::optional<uint32_t>> dwords;
+  const ConfigReader standard_list = [&](uint32_t offset,
+                                         uint32_t width) -> std::optional<uint32_t> {
+    if ((offset >= header::kBar0 && offset < header::kCapabilityList) ||
+        offset >= header::kExtendedCapabilities) {
+      return std::nullopt;
+    }
+    const uint32_t at = offset & ~3u;
+    const auto found = dwords.find(at);
+    const std::optional<uint32_t> dword =
+        found != dwords.end() ? found->second : (dwords[at] = read(at, 4));
+    if (!dword) return std::nullopt;
+    const uint32_t value = *dword >> 8 * (offset - at);
+    return width == 4 ? value : value & ((1u << 8 * width) - 1);
+  };
+  const ConfigLayout layout = ReadConfigLayout(standard_list);
+  for (const CapabilityAt& capability : layout.capabilities) {
+    if (capability.extended || capability.id != kExpressId) continue;
+    const auto express = standard_list(capability.offset + kExpressCapabilities, 2);
+    const int type = express ? static_cast<int>(*express >> 4 & 0xF) : -1;
+    if (type < 0 || type == kIntegratedEndpoint || type == kEventCollector) return std::nullopt;
+    const auto capable = standard_list(capability.offset + kLinkCapabilities, 4);
+    const auto status = standard_list(capability.offset + kLinkStatus, 2);
+    if (!capable || !status) return std::nullopt;
+    return ExpressLink{type, static_cast<int>(*capable & 0xF),
+                       static_cast<int>(*capable >> 4 & 0x3F), static_cast<int>(*status & 0xF),
+                       static_cast<int>(*status >> 4 & 0x3F)};
+  }
+  return std::nullopt;
+}
+
+std::string LinkText(std::span<const BusFunction> functions, size_t index) {
+  const BusFunction& function = functions[index];
+  if (!function.link) return {};
+  const ExpressLink& link = *function.link;
+  std::string text = "link " + SpeedAndWidth(link.max_speed, link.max_width);
+  if (link.width == 0) return text + ", down";
+  text += ", running " + SpeedAndWidth(link.speed, link.width);
+  const ExpressLink* other = OtherEnd(functions, function);
+  if (other != nullptr && (link.speed < std::min(link.max_speed, other->max_speed) ||
+                           link.width < std::min(link.max_width, other->max_width))) {
+    text += " - below what both ends can";
+  }
+  return text;
 }
 
 }  // namespace qbus::config_space

@@ -22,6 +22,7 @@ struct DecodedLine {
   std::string key;      // names the line within its function, across readings
   uint32_t offset = 0;  // of the register's (or block's) first byte
   int size = 0;         // of the register in bytes; 0 for a block
+  int low = -1, high = -1;  // a field's bits within its register; -1 for other lines
 };
 
 }  // namespace qbus::config_space

@@ -120,6 +120,8 @@ class TreeBuilder {
         entry.key = line.key + " " + entry.place;
         entry.offset = start;
         entry.size = reg.size;
+        entry.low = field.low;
+        entry.high = field.high;
         AddToSummary(entry, bits, field_value, &lines_[register_line].summary);
         lines_.push_back(std::move(entry));
       }

@@ -207,13 +207,16 @@ std::string DescribeRegisters(const ConfigLayout& layout, uint32_t offset, int w
 
 std::vector<RegisterEntry> ListRegisters(const ConfigLayout& layout) {
   std::vector<RegisterEntry> entries;
-  const auto add = [&entries](std::span<const RegisterName> table, uint32_t base, uint32_t end,
-                              const std::string& prefix) {
+  const uint32_t bars_end = header::BarsEnd(layout.header_type);
+  const auto add = [&](std::span<const RegisterName> table, uint32_t base, uint32_t end,
+                       const std::string& prefix) {
     for (const RegisterName& reg : table) {
       const uint32_t start = base + static_cast<uint32_t>(reg.offset);
-      if (start + static_cast<uint32_t>(reg.size) <= end) {
-        entries.push_back({prefix + reg.name, start, reg.size});
-      }
+      if (start + static_cast<uint32_t>(reg.size) > end) continue;
+      const bool bar = base == 0 && start >= header::kBar0 && start < bars_end;
+      entries.push_back({prefix + reg.name, start, reg.size,
+                         bar ? BarFields(layout.bars[(start - header::kBar0) / 4]) : reg.fields,
+                         reg.access});
     }
   };
   add(CommonHeader(), 0, header::kCommonHeaderEnd, "");

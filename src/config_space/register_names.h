@@ -36,6 +36,8 @@ struct RegisterEntry {
   std::string label;
   uint32_t offset;
   int size;
+  std::span<const FieldName> fields = {};  // a BAR's by what it holds
+  Access access = Access::kReadWrite;      // of its read-write fields, or of the whole register
 };
 
 // Every register the function's header and its capabilities name (a capability's only within

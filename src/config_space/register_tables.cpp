@@ -1085,6 +1085,16 @@ const char* AccessName(Access access) {
   return "read-write";
 }
 
+Access BitAccess(std::span<const FieldName> fields, Access access, int bit) {
+  if (fields.empty()) return access;
+  for (const FieldName& field : fields) {
+    if (bit >= field.low && bit <= field.high) {
+      return field.access != Access::kReadWrite ? field.access : access;
+    }
+  }
+  return Access::kReadOnly;
+}
+
 std::span<const RegisterName> CommonHeader() { return kCommon; }
 
 std::span<const FieldName> BarFields(BarKind kind) {

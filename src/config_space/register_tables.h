@@ -89,6 +89,12 @@ struct RegisterName {
   Meaning meaning = Meaning::kNone;  // of the whole register, when it has no fields
 };
 
+// How bit `bit` of a register takes a write: the kind of the field of `fields` that holds it, where
+// a read-write field takes the register's own `access` (a status register shares its control
+// register's fields); a bit no field names is reserved, read-only. Without fields the whole
+// register is of `access`.
+Access BitAccess(std::span<const FieldName> fields, Access access, int bit);
+
 // Bytes 0x00 to 0x0F, the same for every header type.
 std::span<const RegisterName> CommonHeader();
 // What a BAR holds, from its bit 0 and memory type: a memory BAR, an I/O BAR, or the upper half

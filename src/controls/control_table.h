@@ -62,6 +62,10 @@ constexpr ControlId kReadRowFirst = 10;    // 10..41, y 90, disabled
 constexpr ControlId kEditRowFirst = 43;    // 43..74, y 140
 constexpr ControlId kVerifyRowFirst = 75;  // 75..106, y 190, disabled
 constexpr ControlId kLastCycleControl = 106;
+// What a value the tool composed (a field set by its meaning, a write back) changes, under the
+// Verify row; it lives for one cycle.
+constexpr ControlId kEditNote = 109;
+constexpr Box kEditNoteBox{10, 208, 700, 18};
 
 // Buttons that stay from cycle to cycle.
 constexpr ControlId kNewSelectionButton = 107;

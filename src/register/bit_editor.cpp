@@ -25,12 +25,21 @@ bool InEditRow(ControlId id, AccessWidth width) {
   return id >= kEditRowFirst && id < kEditRowFirst + WidthBits(width);
 }
 
+constexpr char kUndoText[] = "Undo the write";
+constexpr char kNothingWritten[] = "There is nothing to undo: nothing has been written in this cycle.";
+constexpr char kUndoneAlready[] =
+    "There is nothing more to undo: the write has been undone. The journal of writes (Ctrl+J) "
+    "writes back any earlier value.";
+
 // Waits after the write until NEW SELECTION, EXIT or the close box. `undo`, when given, is
-// offered on the Test line (its menu and Ctrl+Z) and taken at most once; everything else is
-// ignored.
+// offered on the Test line (its menu and Ctrl+Z) and taken at most once; after it Ctrl+Z says why
+// it does nothing. Everything else is ignored.
 Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}) {
   bool undo_offered = static_cast<bool>(undo);
-  if (undo_offered) layer.OfferAction(kTestLine, ui::kUndoRequested, "Undo the write", "Ctrl+Z");
+  if (undo_offered) {
+    layer.OfferAction(kReadLine, ui::kUndoRequested, "");
+    layer.OfferAction(kTestLine, ui::kUndoRequested, kUndoText, "Ctrl+Z");
+  }
   for (;;) {
     const int code = layer.WaitEvent();
     if (code == ui::kCloseEvent) return Outcome::kExit;
@@ -40,14 +49,20 @@ Outcome FinalWait(ui::WindowLayer& layer, const std::function<void()>& undo = {}
     if (undo_offered && layer.EventControl() == kTestLine &&
         layer.CurrentEvent().type == ui::kUndoRequested) {
       undo_offered = false;
-      layer.OfferAction(kTestLine, ui::kUndoRequested, "");
+      layer.RefuseAction(kTestLine, ui::kUndoRequested, kUndoText, "Ctrl+Z", kUndoneAlready);
       undo();
     }
   }
 }
 
-void Record(const AccessEnvironment& environment, const std::string& line) {
-  if (environment.record_write) environment.record_write(line);
+// The Edit row's boxes and the Write line for `value`.
+void ShowEditValue(ui::WindowLayer& layer, const RegisterTarget& target, uint32_t value) {
+  const int bits = WidthBits(target.width);
+  for (int k = 0; k < bits; ++k) {
+    layer.SetControlState(kEditRowFirst + k, (value >> (bits - 1 - k)) & 1);
+  }
+  layer.SetControlText(kWriteLine,
+                       FormatResultLine(LineKind::kWrite, target.width, value, target.captions));
 }
 
 // Set value: Ctrl+E anywhere and the Edit row's (and Write line's) context menu while editing.
@@ -83,7 +98,7 @@ struct EditResult {
 
 // Shows the Write line, the Edit row and WRITE, and keeps the Write line in step with the row's
 // boxes until WRITE or a way out.
-EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
+EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read, const EditPlan& plan) {
   const RegisterTarget& target = read.target;
   const AccessWidth width = target.width;
   uint32_t edit_value = read.value;
@@ -94,6 +109,15 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
                             kWriteButtonBox.width, kWriteButtonBox.height, "W R I T E");
   layer.SetControlFont(kWriteButton, layer.FontHandleOf(kLargeFont));
   OfferSetValue(layer, width, true);
+  if (plan) {
+    const ComposedEdit composed = plan(read.value);
+    edit_value = composed.value & WidthMask(width);
+    ShowEditValue(layer, target, edit_value);
+    const Box box = kEditNoteBox;
+    layer.CreateTextControl(kEditNote, box.x, box.y, box.width, box.height, composed.note,
+                            ui::kTextLeft);
+    layer.SetControlFont(kEditNote, layer.FontHandleOf(kSmallFont));
+  }
 
   for (;;) {
     const int code = layer.WaitEvent();
@@ -108,11 +132,7 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
     if (layer.CurrentEvent().type == ui::kSetValueRequested) {
       if (const std::optional<uint32_t> value = AskForValue(layer, width, edit_value)) {
         edit_value = *value;
-        for (int k = 0; k < WidthBits(width); ++k) {
-          layer.SetControlState(kEditRowFirst + k, (edit_value >> (WidthBits(width) - 1 - k)) & 1);
-        }
-        layer.SetControlText(
-            kWriteLine, FormatResultLine(LineKind::kWrite, width, edit_value, target.captions));
+        ShowEditValue(layer, target, edit_value);
       }
     } else if (InEditRow(id, width)) {
       edit_value = BitRowValue(layer, BitRow::kEdit, width);
@@ -128,12 +148,6 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read) {
   }
 }
 
-// What a write left: whether the library took it, and what the register held afterwards.
-struct WriteOutcome {
-  bool written = false;
-  std::optional<uint32_t> read_back;
-};
-
 // Records the write of `value` over `before`, writes it, reads the register back, records what
 // it holds, and shows the outcome: the Write line's reason if the write failed, the Test line
 // and the Verify row.
@@ -141,14 +155,9 @@ WriteOutcome WriteAndVerify(ui::WindowLayer& layer, const hw::HardwareAccess& ac
                             const AccessEnvironment& environment, const RegisterTarget& target,
                             uint32_t before, uint32_t value) {
   const AccessWidth width = target.width;
-  Record(environment, FormatWriteIntent(target, before, value));
-  WriteOutcome outcome;
-  outcome.written = WriteRegister(access, target, value);
+  const WriteOutcome outcome = WriteRecorded(access, environment, target, before, value);
   for (int k = 0; k < WidthBits(width); ++k) layer.DisableControl(kEditRowFirst + k, 1);
-  uint32_t verify_value = 0;
-  if (ReadRegister(access, target, &verify_value)) outcome.read_back = verify_value;
-  Record(environment,
-         FormatWriteOutcome(target, before, value, outcome.written, outcome.read_back));
+  const uint32_t verify_value = outcome.read_back.value_or(0);
   uint32_t space_size = 0;
   if (!outcome.written) {
     const FailureCause cause = DiagnoseFailure(access, target, true, &space_size);
@@ -172,23 +181,20 @@ WriteOutcome WriteAndVerify(ui::WindowLayer& layer, const hw::HardwareAccess& ac
 }  // namespace
 
 Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                     const AccessEnvironment& environment, const ReadResult& read) {
+                     const AccessEnvironment& environment, const ReadResult& read,
+                     const EditPlan& plan) {
+  layer.RefuseAction(kReadLine, ui::kUndoRequested, kUndoText, "Ctrl+Z", kNothingWritten);
   if (!read.read) return FinalWait(layer);  // nothing was read, so nothing may be written
-  const EditResult edit = RunEditing(layer, read);
+  const EditResult edit = RunEditing(layer, read, plan);
   if (edit.left) return *edit.left;
   const RegisterTarget& target = read.target;
   const WriteOutcome wrote =
       WriteAndVerify(layer, access, environment, target, read.value, edit.value);
   if (!wrote.written) return FinalWait(layer);
-  // Undo writes back the value READ showed, through the same records, write and read-back.
+  // Undo writes back the value READ showed, through the same records, write and read-back; the
+  // Write line and the Edit row show what is written back.
   return FinalWait(layer, [&] {
-    layer.SetControlText(
-        kWriteLine, FormatResultLine(LineKind::kWrite, target.width, read.value, target.captions));
-    // The Edit row shows what is written back, as the Write line does.
-    const int bits = WidthBits(target.width);
-    for (int k = 0; k < bits; ++k) {
-      layer.SetControlState(kEditRowFirst + k, (read.value >> (bits - 1 - k)) & 1);
-    }
+    ShowEditValue(layer, target, read.value);
     WriteAndVerify(layer, access, environment, target, wrote.read_back.value_or(edit.value),
                    read.value);
   });

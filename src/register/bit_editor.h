@@ -2,6 +2,7 @@
 #pragma once
 
 #include "hw/hardware_access.h"
+#include "register/go_to_register.h"
 #include "register/phase_outcome.h"
 #include "register/register_read.h"
 #include "ui/window_layer.h"
@@ -19,8 +20,15 @@ namespace qbus::regs {
 // write (no Write line, Edit row or WRITE; only NEW SELECTION and EXIT); a refused write turns
 // the Write line into the reason, and a failed read-back shows its reason in the Test line and
 // no Verify row. Each write is recorded through `environment.record_write`
-// before it is issued and after the read-back (write_record.h).
+// before it is issued and after the read-back (write_record.h), and kept in
+// `environment.journal`.
+//
+// A `plan` (a field set by its meaning, a value written back) sets the Edit row and the Write
+// line to the value it composes from the one read, and shows its note under the Verify row; the
+// user still writes it with WRITE. Ctrl+Z says why it does nothing where there is no write to
+// undo.
 Outcome RunBitEditor(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                     const AccessEnvironment& environment, const ReadResult& read);
+                     const AccessEnvironment& environment, const ReadResult& read,
+                     const EditPlan& plan = {});
 
 }  // namespace qbus::regs

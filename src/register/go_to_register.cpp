@@ -22,6 +22,9 @@ AccessWidth WidestAligned(uint32_t offset) {
                            : AccessWidth::kByte;
 }
 
+// Field keys are negative: -(entry * kFieldsPerEntry + field) - 1.
+constexpr size_t kFieldsPerEntry = 64;
+
 int Encode(uint32_t offset, AccessWidth width) {
   return static_cast<int>(offset << 2 | static_cast<uint32_t>(width));
 }
@@ -71,7 +74,27 @@ std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::Register
       choices.push_back({line, Encode(entry.offset, WidthOf(entry.offset, entry.size))});
     }
   }
+  if (words.empty()) return choices;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const config_space::RegisterEntry& entry = entries[i];
+    for (size_t k = 0; k < entry.fields.size(); ++k) {
+      const std::string line =
+          entry.label + ": " + entry.fields[k].name + "  " + OffsetText(entry.offset);
+      const std::string lower = Lower(line);
+      if (std::all_of(words.begin(), words.end(), [&](const std::string& word) {
+            return lower.find(word) != std::string::npos;
+          })) {
+        choices.push_back({line, -static_cast<int>(i * kFieldsPerEntry + k) - 1});
+      }
+    }
+  }
   return choices;
+}
+
+std::optional<FieldKey> FieldOfKey(int key) {
+  if (key >= 0) return std::nullopt;
+  const auto index = static_cast<size_t>(-(key + 1));
+  return FieldKey{index / kFieldsPerEntry, index % kFieldsPerEntry};
 }
 
 GoToTarget TargetOf(uint32_t offset, int size) { return {offset, WidthOf(offset, size)}; }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,20 +25,40 @@ struct GoToTarget {
 // The lines for `typed`: every register of `entries` whose line ("PCI Express Link Status
 // 0x8A") holds each word typed, in any case; when `typed` is also a hex offset ("8a", "0x8A")
 // up to 0xFFFF, first that offset ("Offset 0x8A"), and the registers that hold it among the
-// lines. Keys encode a GoToTarget (DecodeGoTo).
+// lines. Typed words also find fields ("PCI Express Device Control: Max Read Request Size
+// 0x48"), after the registers. Keys encode a GoToTarget (DecodeGoTo) or a field (FieldOfKey).
 std::vector<ui::ListChoice> GoToChoices(const std::vector<config_space::RegisterEntry>& entries,
                                         const std::string& typed);
 GoToTarget DecodeGoTo(int key);
+
+// The field a key of GoToChoices names: its register's index in `entries` and its own among the
+// register's fields; nothing for a key that names a register.
+struct FieldKey {
+  size_t entry;
+  size_t field;
+};
+std::optional<FieldKey> FieldOfKey(int key);
 
 // The target for a register of `size` bytes at `offset`: its own width where it is aligned to it,
 // else bytes.
 GoToTarget TargetOf(uint32_t offset, int size);
 
-// A register of a function asked for from outside the form (the function view): the form takes
-// it at its next Go to register event, in place of the list.
+// A value composed for the user from what READ read (a field set by its meaning, an earlier value
+// written back), shown in the Edit row for WRITE, and the note that says what it changes.
+struct ComposedEdit {
+  uint32_t value = 0;
+  std::string note;
+};
+using EditPlan = std::function<ComposedEdit(uint32_t reading)>;
+
+// A function, and maybe a register of it, asked for from outside the form (the function view, the
+// bus tree, the journal): the form takes it at its next Go to register event, in place of the
+// list.
 struct GoToRequest {
-  uint32_t location;  // bus << 8 | device << 3 | function
-  GoToTarget target;
+  uint32_t location;                 // bus << 8 | device << 3 | function
+  std::optional<GoToTarget> target;  // nothing: the selectors of the function only
+  // Given (with a target): READ follows at once, and the Edit row shows the plan's value.
+  EditPlan edit;
 };
 
 }  // namespace qbus::regs

@@ -24,6 +24,8 @@ struct RegisterTarget {
   LocationCaptions captions;
 };
 
+class WriteJournal;
+
 // What the register phases know of the world beyond the window and the library.
 struct AccessEnvironment {
   // Receives the lines that record each write (see write_record.h); empty: nothing is recorded.
@@ -32,6 +34,8 @@ struct AccessEnvironment {
   config_space::ClassNamer class_names;
   // Names vendors, devices and subsystems in the function view; empty: the same database.
   config_space::IdNamer id_names;
+  // Receives every write of the session (write_journal.h); null: none is kept.
+  WriteJournal* journal = nullptr;
 };
 
 // Reads the register through the width's read entry into `*value`, at the width. True when the

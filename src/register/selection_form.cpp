@@ -7,6 +7,7 @@
 #include "config_space/register_names.h"
 #include "controls/control_table.h"
 #include "register/captions.h"
+#include "register/field_plan.h"
 #include "register/go_to_register.h"
 #include "register/register_access.h"
 #include "text/number_text.h"
@@ -55,6 +56,7 @@ void BuildForm(ui::WindowLayer& layer) {
   for (ControlId id = 0; id <= kLastCycleControl; ++id) {
     if (layer.ControlExists(id)) layer.FreeControl(id);
   }
+  if (layer.ControlExists(kEditNote)) layer.FreeControl(kEditNote);
   const ui::FontHandle large = layer.FontHandleOf(kLargeFont);
   CreateText(layer, kBusLabel, kBusLabelBox, "Bus-Nr. (0x00-0xFF)");
   CreateSelector(layer, kBusSelector, kBusSelectorBox, 255, "0x00 (0) ");
@@ -184,10 +186,11 @@ void TakeTarget(ui::WindowLayer& layer, const GoToTarget& target, AccessWidth* w
 }
 
 // Go to register: the chosen register's width option and offset, set as the user's clicks set
-// them. `registers` keeps each function's list, so its layout is read once.
-void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                  std::map<uint32_t, std::vector<config_space::RegisterEntry>>& registers,
-                  AccessWidth* width) {
+// them; a field chosen asks for its new value by meaning, and the plan that sets it returns.
+// `registers` keeps each function's list, so its layout is read once.
+EditPlan GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
+                      std::map<uint32_t, std::vector<config_space::RegisterEntry>>& registers,
+                      AccessWidth* width) {
   const uint32_t location = SelectedLocation(layer);
   auto found = registers.find(location);
   if (found == registers.end()) {
@@ -196,10 +199,39 @@ void GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   }
   const auto& entries = found->second;
   const std::optional<int> key = layer.ChooseFromList(
-      "Go to register", "Register name or hex offset:", [&entries](const std::string& typed) {
-        return GoToChoices(entries, typed);
-      });
-  if (key) TakeTarget(layer, DecodeGoTo(*key), width);
+      "Go to register", "Register name or hex offset:",
+      [&entries](const std::string& typed) { return GoToChoices(entries, typed); });
+  if (!key) return {};
+  const std::optional<FieldKey> field = FieldOfKey(*key);
+  if (!field) {
+    TakeTarget(layer, DecodeGoTo(*key), width);
+    return {};
+  }
+  const config_space::RegisterEntry& reg = entries[field->entry];
+  const GoToTarget target = FieldTarget(reg);
+  RegisterTarget read{target.width, location, target.offset, {}};
+  uint32_t value = 0;
+  if (!ReadRegister(access, read, &value)) {
+    layer.ShowMessage("Set field", "The register cannot be read, so no field of it can be set.");
+    return {};
+  }
+  const config_space::ShownBytes shown{target.offset, WidthBytes(target.width), value,
+                                       FunctionReader(access, location), {}, {}};
+  EditPlan plan = AskFieldPlan(layer, entries, reg, reg.fields[field->field], shown);
+  if (plan) TakeTarget(layer, target, width);
+  return plan;
+}
+
+// READ: both dialogs set the form, which READ ends; they say so until the next form.
+Selection Read(ui::WindowLayer& layer, const ui::ChoiceFilter& find_device, AccessWidth width,
+               EditPlan edit) {
+  layer.RefuseAction(kOffsetSelector, ui::kGoToRequested, "Go to register...", "Ctrl+G",
+                     "Go to register sets the selection form: press NEW SELECTION first.");
+  if (find_device) {
+    layer.RefuseAction(kDeviceList, ui::kFindRequested, "Find device...", "Ctrl+F",
+                       "Find device sets the selection form: press NEW SELECTION first.");
+  }
+  return {Outcome::kRead, width, std::move(edit)};
 }
 
 }  // namespace
@@ -221,17 +253,21 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
       RebuildOffsetSelector(layer, width);
     }
     const int code = layer.WaitEvent();
-    if (code == ui::kCloseEvent) return {Outcome::kExit, width};
+    if (code == ui::kCloseEvent) return {Outcome::kExit, width, {}};
     if (code != ui::kControlEvent) continue;
     const ControlId id = layer.EventControl();
     const int type = layer.CurrentEvent().type;
     if (id == kOffsetSelector && type == ui::kGoToRequested && request != nullptr &&
         request->has_value()) {
-      SelectFunction(layer, (*request)->location, width);
-      TakeTarget(layer, (*request)->target, &width);
+      GoToRequest taken = std::move(**request);
       request->reset();
+      SelectFunction(layer, taken.location, width);
+      if (taken.target) TakeTarget(layer, *taken.target, &width);
+      if (taken.target && taken.edit) return Read(layer, find_device, width, std::move(taken.edit));
     } else if (id == kOffsetSelector && type == ui::kGoToRequested) {
-      GoToRegister(layer, access, registers, &width);
+      if (EditPlan plan = GoToRegister(layer, access, registers, &width)) {
+        return Read(layer, find_device, width, std::move(plan));
+      }
     } else if (id == kDeviceList && type == ui::kFindRequested) {
       const std::optional<int> row =
           layer.ChooseFromList("Find device", "Name, identifiers or location:", find_device);
@@ -245,16 +281,9 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
     } else if (id == kDeviceList && layer.CurrentEvent().type == ui::kListLineActivated) {
       SelectListedFunction(layer, width);
     } else if (id == kReadButton) {
-      // Both dialogs set the form, which READ has ended: they say so until the next form.
-      layer.RefuseAction(kOffsetSelector, ui::kGoToRequested, "Go to register...", "Ctrl+G",
-                         "Go to register sets the selection form: press NEW SELECTION first.");
-      if (find_device) {
-        layer.RefuseAction(kDeviceList, ui::kFindRequested, "Find device...", "Ctrl+F",
-                           "Find device sets the selection form: press NEW SELECTION first.");
-      }
-      return {Outcome::kRead, width};
+      return Read(layer, find_device, width, {});
     } else if (id == kExitButton) {
-      return {Outcome::kExit, width};
+      return {Outcome::kExit, width, {}};
     }
   }
 }

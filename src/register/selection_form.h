@@ -14,6 +14,7 @@ namespace qbus::regs {
 struct Selection {
   Outcome outcome;    // kRead or kExit
   AccessWidth width;  // the chosen width, for kRead
+  EditPlan edit;      // what the Edit row shows after READ; empty: the value read
 };
 
 // Builds the selection form (after freeing every control numbered 0 to 106 that exists): the bus,
@@ -29,7 +30,8 @@ struct Selection {
 // list's context menu) lists what `find_device` offers (when given); taking one selects its line
 // and sets bus, device and function as a double-click does.
 // A Go to register event that finds `request` set takes that register of that function, setting
-// the bus, device and function selectors too, and clears it.
+// the bus, device and function selectors too, and clears it; one with an edit plan then reads as
+// READ does and hands the plan on.
 Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                            const ui::ChoiceFilter& find_device = {},
                            std::optional<GoToRequest>* request = nullptr);

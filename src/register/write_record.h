@@ -14,6 +14,17 @@
 //   write 00:03.1 offset=0x0040 width=Word before=0x0407 value=0x0406 after=0x0406 result=ok
 namespace qbus::regs {
 
+// What a write left: whether the library took it, and what the register held afterwards.
+struct WriteOutcome {
+  bool written = false;
+  std::optional<uint32_t> read_back;
+};
+
+// Writes `value` over `before` as every write is made: recorded through `environment` before it
+// is issued, the register read back, recorded again, and added to the session's journal.
+WriteOutcome WriteRecorded(const hw::HardwareAccess& access, const AccessEnvironment& environment,
+                           const RegisterTarget& target, uint32_t before, uint32_t value);
+
 std::string FormatWriteIntent(const RegisterTarget& target, uint32_t before, uint32_t value);
 
 std::string FormatWriteOutcome(const RegisterTarget& target, uint32_t before, uint32_t value,

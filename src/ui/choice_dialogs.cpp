@@ -115,6 +115,8 @@ void ShowMessageOver(QWidget* parent, const std::string& title, const std::strin
   const ReturnFocusOnClose focus_back(parent);
   QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, parent);
   box.setWindowModality(Qt::ApplicationModal);
+  // Some styles put their tick on standard buttons; the box shows no icon at all.
+  for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
   box.exec();
 }
 

@@ -99,7 +99,7 @@ int WindowLayer::CreateSpinControl(ControlId id, int x, int y, int width, int he
   auto* field = new SpinField(impl_->window.get(), step);
   field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   field->setReadOnly(flags == kSpinReadOnly);
-  auto* arrows = new SpinArrows(impl_->window.get(), step);
+  auto* arrows = new SpinArrows(impl_->window.get(), field, step);
   const int arrow_width = std::max(height / 2, 18);
   // The field reaches one pixel under the arrows, which stand on top of it.
   PlaceWidget(field, x, y, width - arrow_width + 1, height);

@@ -15,6 +15,7 @@
 #include "ui/choice_dialogs.h"
 #include "ui/fitted_widgets.h"
 #include "ui/function_view.h"
+#include "ui/journal_dialog.h"
 #include "ui/layer_impl.h"
 #include "ui/list_widget.h"
 #include "ui/progress_run.h"
@@ -211,6 +212,12 @@ CommandOffer WindowLayer::OfferCommand(ControlId id, const std::string& text,
 void WindowLayer::ShowFunctionView(const FunctionViewContent& content) {
   RunFunctionView(impl_->window.get(), content);
 }
+
+std::optional<int> WindowLayer::ShowJournal(const std::vector<std::string>& lines) {
+  return RunJournalDialog(impl_->window.get(), lines);
+}
+
+void WindowLayer::CloseFunctionViews() { ui::CloseFunctionViews(impl_->window.get()); }
 
 void WindowLayer::ShowBusTree(const BusTreeContent& content) {
   RunBusTreeView(impl_->window.get(), content);

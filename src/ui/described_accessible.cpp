@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 
 #include "ui/fitted_widgets.h"
+#include "ui/main_window.h"
+#include "ui/spin_parts.h"
 
 namespace qbus::ui {
 namespace {
@@ -63,6 +65,38 @@ class DescribedCheckBox : public QAccessibleWidget {
   CheckBox* Box() const { return static_cast<CheckBox*>(widget()); }
 };
 
+// Named at each ask, so it follows the spin's name however late that is set.
+class NamedSpinArrow : public QAccessibleWidget {
+ public:
+  explicit NamedSpinArrow(SpinArrow* arrow) : QAccessibleWidget(arrow, QAccessible::PushButton) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Name) return Arrow()->SpokenName();
+    return QAccessibleWidget::text(kind);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.pressed = Arrow()->isDown();
+    return state;
+  }
+
+  QStringList actionNames() const override {
+    return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+  }
+
+  void doAction(const QString& name) override {
+    if (name == pressAction()) {
+      if (Arrow()->isEnabled()) Arrow()->click();
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+
+ private:
+  SpinArrow* Arrow() const { return static_cast<SpinArrow*>(widget()); }
+};
+
 // Asked with each class name of an object's class chain, most derived first, before Qt's own
 // factory would answer for QLabel or QCheckBox.
 QAccessibleInterface* DescribedFactory(const QString& class_name, QObject* object) {
@@ -71,6 +105,13 @@ QAccessibleInterface* DescribedFactory(const QString& class_name, QObject* objec
   }
   if (class_name == QLatin1String(CheckBox::staticMetaObject.className())) {
     return new DescribedCheckBox(static_cast<CheckBox*>(object));
+  }
+  if (class_name == QLatin1String(SpinArrow::staticMetaObject.className())) {
+    return new NamedSpinArrow(static_cast<SpinArrow*>(object));
+  }
+  // A plain top-level widget would read as a filler; the main window is a frame.
+  if (class_name == QLatin1String(MainWindow::staticMetaObject.className())) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
   }
   return nullptr;
 }

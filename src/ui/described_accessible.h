@@ -13,7 +13,9 @@ constexpr QEvent::Type kDescribeEvent = static_cast<QEvent::Type>(QEvent::User +
 // Makes text controls (TextLabel) and check boxes (CheckBox) describe themselves when an
 // assistive technology asks, without a hover or the focus: their accessible interfaces ask for
 // the description with kDescribeEvent. Check boxes keep a check box's role, state and toggle
-// action. Safe to call more than once.
+// action. Spin arrows (SpinArrow) read as push buttons named after their spin ("Bus, next"),
+// and the main window (MainWindow) as a window, which AT-SPI calls a frame. Safe to call more
+// than once.
 void InstallDescribedAccessibility();
 
 }  // namespace qbus::ui

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -57,9 +58,9 @@ int RowHeight() { return QFontMetrics(FixedFont()).height() + 2; }
 
 }  // namespace
 
-FunctionViewDialog::FunctionViewDialog(QWidget* parent, const FunctionViewContent& content)
-    : QDialog(parent), content_(content) {
-  setWindowTitle(ToQt(content.title));
+FunctionViewDialog::FunctionViewDialog(QWidget* parent, FunctionViewContent content)
+    : QDialog(parent), content_(std::move(content)) {
+  setWindowTitle(ToQt(content_.title));
   auto* layout = new QVBoxLayout(this);
   note_ = new QLabel(this);
   marks_ = new QLabel(this);
@@ -75,17 +76,26 @@ FunctionViewDialog::FunctionViewDialog(QWidget* parent, const FunctionViewConten
   compare_ =
       buttons_->addButton(QStringLiteral("Co&mpare with copy..."), QDialogButtonBox::ActionRole);
   save_ = buttons_->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
+  save_json_ = buttons_->addButton(QStringLiteral("Save as &JSON..."), QDialogButtonBox::ActionRole);
   // Enter belongs to the offset field, the table and the tree: no button takes it.
   for (QPushButton* button :
-       {refresh_, compare_, save_, buttons_->button(QDialogButtonBox::Close)}) {
+       {refresh_, compare_, save_, save_json_, buttons_->button(QDialogButtonBox::Close)}) {
     button->setAutoDefault(false);
   }
+  buttons_->button(QDialogButtonBox::Close)->setIcon(QIcon());
   SetUpTable();
   SetUpTree();
   SetUpFields();
   LayOut(layout);
   Connect();
-  compare_->setEnabled(static_cast<bool>(content.open_copy));
+  compare_->setEnabled(static_cast<bool>(content_.open_copy));
+  save_json_->setEnabled(static_cast<bool>(content_.save_json));
+  if (content_.watch_writes) {
+    written_ = std::make_shared<std::function<void()>>([this] {
+      if (watch_->isChecked()) Read();
+    });
+    content_.watch_writes(written_);
+  }
   Read();
   table_->setFocus();
   FitWindow();
@@ -99,6 +109,8 @@ void FunctionViewDialog::SetUpTable() {
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setShowGrid(false);
+  // Tab leaves the table in one step; the arrows move within it.
+  table_->setTabKeyNavigation(false);
   const int cell = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("000"));
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->horizontalHeader()->setDefaultSectionSize(cell);
@@ -113,6 +125,13 @@ void FunctionViewDialog::SetUpTree() {
   tree_->setAccessibleName(QStringLiteral("Decoded registers"));
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->setUniformRowHeights(true);
+  tree_->setTabKeyNavigation(false);
+  set_field_ = new QAction(QStringLiteral("Set field..."), tree_);
+  set_field_->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+  set_field_->setShortcutContext(Qt::WidgetShortcut);
+  set_field_->setEnabled(false);
+  tree_->addAction(set_field_);
+  tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
   tree_->header()->setStretchLastSection(true);
   // Columns sized from their widest usual text, not measured over every line.
   const QFontMetrics metrics(tree_->font());
@@ -169,6 +188,13 @@ void FunctionViewDialog::Connect() {
   connect(refresh_, &QPushButton::clicked, this, &FunctionViewDialog::Read);
   connect(compare_, &QPushButton::clicked, this, &FunctionViewDialog::ToggleCompare);
   connect(save_, &QPushButton::clicked, this, &FunctionViewDialog::Save);
+  connect(save_json_, &QPushButton::clicked, this, &FunctionViewDialog::SaveJson);
+  connect(set_field_, &QAction::triggered, this, &FunctionViewDialog::SetField);
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            const config_space::DecodedLine* line = decoded_.LineAt(index);
+            set_field_->setEnabled(line != nullptr && line->depth == 2 && content_.set_field);
+          });
   connect(&timer_, &QTimer::timeout, this, &FunctionViewDialog::Read);
   connect(watch_, &QCheckBox::toggled, this, &FunctionViewDialog::Watch);
   connect(interval_, &QSpinBox::valueChanged, this, &FunctionViewDialog::ChangeInterval);
@@ -246,6 +272,22 @@ void FunctionViewDialog::Save() {
   if (!path) return;
   const std::string refusal = content_.save(*path, model_.snapshot());
   if (!refusal.empty()) ShowMessageOver(this, "Save function", refusal);
+}
+
+void FunctionViewDialog::SaveJson() {
+  std::string name = content_.file_name;
+  if (name.ends_with(".txt")) name.replace(name.size() - 4, 4, ".json");
+  const std::optional<std::string> path = AskSavePath(this, "Save as JSON", name);
+  if (!path) return;
+  const std::string refusal = content_.save_json(*path, model_.snapshot());
+  if (!refusal.empty()) ShowMessageOver(this, "Save as JSON", refusal);
+}
+
+void FunctionViewDialog::SetField() {
+  const config_space::DecodedLine* line = decoded_.LineAt(tree_->currentIndex());
+  if (line == nullptr || line->depth != 2 || !content_.set_field) return;
+  // The main window takes the keyboard: WRITE is what comes next.
+  if (content_.set_field(*line, model_.snapshot())) parentWidget()->window()->activateWindow();
 }
 
 void FunctionViewDialog::Watch(bool on) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include "ui/ui_types.h"
 
 QT_BEGIN_NAMESPACE
+class QAction;
 class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
@@ -27,12 +29,15 @@ namespace qbus::ui {
 // The function view: a function's configuration space, 16 bytes a row after their offset, beside
 // its decoded tree; each byte's register name on hover and as its accessible description. Refresh
 // and Watch read the function again, Compare with copy opens a saved copy, and the marks show
-// what changed since the last reading or differs from the copy. Save... writes the reading; a
-// register or field of the tree sets the main form to its register. Read-only: it only calls
-// `content`'s functions, which must outlive it.
+// what changed since the last reading or differs from the copy. Save... writes the reading, Save
+// as JSON... its decoded tree; a register or field of the tree sets the main form to its
+// register, and Set field... (Ctrl+E on a field line) hands the form a field's new value. It
+// stands beside the main window, which works while it is open; while watching it reads again at
+// once after each write the main window makes to its function. Read-only: it only calls
+// `content`'s functions.
 class FunctionViewDialog : public QDialog {
  public:
-  FunctionViewDialog(QWidget* parent, const FunctionViewContent& content);
+  FunctionViewDialog(QWidget* parent, FunctionViewContent content);
 
  private:
   void SetUpTable();
@@ -55,11 +60,16 @@ class FunctionViewDialog : public QDialog {
   // Opens a copy to compare with, or stops comparing.
   void ToggleCompare();
   void Save();
+  void SaveJson();
+  // Set field... on the tree's current line, when it is a field.
+  void SetField();
   // Watching reads again at the interval until it is unticked or the view closes.
   void Watch(bool on);
   void ChangeInterval(int ms);
 
-  const FunctionViewContent& content_;
+  const FunctionViewContent content_;
+  // Called after a write to this function: kept here, so that it ends with the view.
+  std::shared_ptr<std::function<void()>> written_;
   QLabel* note_ = nullptr;
   QLabel* marks_ = nullptr;
   QSplitter* split_ = nullptr;
@@ -73,6 +83,8 @@ class FunctionViewDialog : public QDialog {
   QPushButton* refresh_ = nullptr;
   QPushButton* compare_ = nullptr;
   QPushButton* save_ = nullptr;
+  QPushButton* save_json_ = nullptr;
+  QAction* set_field_ = nullptr;
   BytesModel model_;
   DecodedTreeModel decoded_;
   QTimer timer_;

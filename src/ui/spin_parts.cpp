@@ -2,7 +2,6 @@
 #include "ui/spin_parts.h"
 
 #include <QKeyEvent>
-#include <QToolButton>
 
 namespace qbus::ui {
 
@@ -31,22 +30,23 @@ void SpinField::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-namespace {
-
-QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow) {
-  auto* button = new QToolButton(parent);
-  button->setArrowType(arrow);
-  button->setAutoRepeat(true);
-  button->setFocusPolicy(Qt::NoFocus);
-  return button;
+SpinArrow::SpinArrow(QWidget* parent, Qt::ArrowType arrow, QString word, const QWidget* field)
+    : QToolButton(parent), word_(std::move(word)), field_(field) {
+  setArrowType(arrow);
+  setAutoRepeat(true);
+  setFocusPolicy(Qt::NoFocus);
 }
 
-}  // namespace
+QString SpinArrow::SpokenName() const {
+  const QString name = field_ ? field_->accessibleName() : QString();
+  return name.isEmpty() ? word_ : name + QStringLiteral(", ") + word_;
+}
 
-SpinArrows::SpinArrows(QWidget* parent, std::function<void(int)> on_step) : QWidget(parent) {
+SpinArrows::SpinArrows(QWidget* parent, const QWidget* field, std::function<void(int)> on_step)
+    : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
-  auto* up = MakeArrow(this, Qt::UpArrow);
-  auto* down = MakeArrow(this, Qt::DownArrow);
+  auto* up = new SpinArrow(this, Qt::UpArrow, QStringLiteral("next"), field);
+  auto* down = new SpinArrow(this, Qt::DownArrow, QStringLiteral("previous"), field);
   // A click while the arrow is still down is a repeat of a held arrow.
   for (auto [button, sign] : {std::pair{up, 1}, std::pair{down, -1}}) {
     connect(button, &QToolButton::clicked, this, [this, button, sign, on_step] {

@@ -4,6 +4,8 @@
 #include <functional>
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QToolButton>
 #include <QWidget>
 
 // The two widgets of a spin control: the number field and the pair of arrows. Both report a
@@ -32,12 +34,31 @@ class SpinField : public QLineEdit {
   int repeats_ = 0;  // auto-repeats of the key held now
 };
 
-// Up and down arrow buttons stacked in one box; holding one repeats its step.
+// One arrow of a spin. It takes no focus: the keyboard steps the spin in its field.
+class SpinArrow : public QToolButton {
+  Q_OBJECT
+
+ public:
+  // `word` says which way the arrow steps ("next", "previous"); `field` is the spin's field,
+  // which may be named after the arrow is made.
+  SpinArrow(QWidget* parent, Qt::ArrowType arrow, QString word, const QWidget* field);
+
+  // The name a screen reader reads for the arrow: the field's name and the word ("Bus, next"),
+  // or the word alone while the field has no name.
+  QString SpokenName() const;
+
+ private:
+  QString word_;
+  QPointer<const QWidget> field_;
+};
+
+// Up and down arrow buttons stacked in one box; holding one repeats its step. The arrows are
+// named after `field`, the spin's field.
 class SpinArrows : public QWidget {
   Q_OBJECT
 
  public:
-  SpinArrows(QWidget* parent, std::function<void(int)> on_step);
+  SpinArrows(QWidget* parent, const QWidget* field, std::function<void(int)> on_step);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,10 @@ struct FunctionSnapshot {
 // Refresh); `save` writes a reading to a file and says why it could not (empty: saved).
 // `open_copy` reads a saved copy to compare with (a snapshot whose `note` names it) or says why
 // it cannot (`refusal`); `go_to` sets the main form to a register and says whether it could.
+// `set_field` asks for a field's new value by meaning and hands the main form the plan that sets
+// it, saying whether the form took it; `save_json` writes a reading as JSON; `watch_writes`
+// keeps the callback it is given, called after each write the main window makes to this
+// function, while the callback lives.
 struct FunctionViewContent {
   std::string title;
   std::function<FunctionSnapshot()> read;
@@ -58,6 +63,10 @@ struct FunctionViewContent {
   std::string file_name;  // offered in the save dialog
   std::function<FunctionSnapshot(const std::string& path)> open_copy;
   std::function<bool(uint32_t offset, int size)> go_to;
+  std::function<bool(const config_space::DecodedLine& field, const FunctionSnapshot& shown)>
+      set_field;
+  std::function<std::string(const std::string& path, const FunctionSnapshot& snapshot)> save_json;
+  std::function<void(std::weak_ptr<std::function<void()>> written)> watch_writes;
 };
 
 // One line of the bus tree: a root bus or a function, `depth` levels in; `row` is the function's

@@ -207,8 +207,12 @@ class WindowLayer {
       const std::string& title, const std::string& prompt, const std::string& initial,
       const std::function<std::string(const std::string&)>& refusal);
 
-  // The function view (function_view.h), modal over the main window.
+  // The function view (function_view.h), beside the main window; it returns at once.
   void ShowFunctionView(const FunctionViewContent& content);
+  // Closes every function view.
+  void CloseFunctionViews();
+  // The journal of writes (journal_dialog.h), modal over the main window: the line to restore.
+  std::optional<int> ShowJournal(const std::vector<std::string>& lines);
   // The bus tree (bus_tree_view.h), modal over the main window.
   void ShowBusTree(const BusTreeContent& content);
   // Runs `step(0)` .. `step(count - 1)` with a progress dialog and Cancel over the main window

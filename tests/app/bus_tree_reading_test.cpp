@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bus tree never draws a failed read: over a library whose reads fail from one read on, it
-// names the function that failed and why, and draws nothing.
+// names the function that failed and why, and draws nothing; only links that need root are left
+// out, and the tree says so.
 #include "app/bus_tree_reading.h"
 
 #include <array>
@@ -95,12 +96,32 @@ INSTANTIATE_TEST_SUITE_P(
         // Without its bus numbers the bridge's bus 1 would be drawn as a root.
         FailingRow{"ABridgesBusNumbers", 0x00E0, 0x18, 1,
                    "00:1c.0 could not be read: the access helper has ended."},
-        // The header type is the last read of a function that is no bridge; 01:00.0 is read next.
+        // The header type is the last header read of a function that is no bridge.
         FailingRow{"ANonBridgesHeaderType", 0x00FB, 0x0E, 2,
                    "00:1f.3 could not be read: the access helper does not answer."},
+        // The status, read only to find the link.
+        FailingRow{"ALinkRead", 0x00E0, 0x04, 1,
+                   "00:1c.0 could not be read: the access helper has ended."},
         FailingRow{"AFunctionThatStoppedAnswering", 0x0100, 0x00, 0,
                    "01:00.0 could not be read: no function answers at this location."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A library that reads 64 bytes of each function: the bridge's capability list lies past them.
+TEST(BusTreeReading, WithoutRootTheTreeSaysLinksAreLeftOut) {
+  FakeLibrary fake;
+  fake.fail_location = 0xFFFF;  // no read fails but past 64 bytes
+  fake.machine[0x00E0][0x06] = 0x10;
+  fake.machine[0x00E0][0x34] = 0x40;
+  fake_library = &fake;
+  const BusTreeReading reading =
+      ReadBusTree(FakeAccess(false), {{0x0000, 0x12348086}, {0x00E0, 0x12348086}});
+  fake_library = nullptr;
+  EXPECT_EQ(reading.failure, "");
+  ASSERT_EQ(reading.lines.size(), 4u);  // the line, the root bus, 00:00.0, 00:1c.0
+  EXPECT_EQ(reading.lines[0].text,
+            "Link speeds and widths not shown: reading them needs root from offset 0x40 on.");
+  EXPECT_EQ(reading.lines[0].row, -1);
+}
 
 }  // namespace
 }  // namespace qbus::app

@@ -194,7 +194,8 @@ TEST_F(FunctionView, CommandsGoWithTheLibrary) {
   user_.Then("offered", [&] {
     EXPECT_EQ(texts(kDeviceList), (std::vector<std::string>{"View function...", "Save all...",
                                                             "Bus tree...", "Find device..."}));
-    EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand), std::vector<std::string>{"Ctrl+D"});
+    EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand),
+              (std::vector<std::string>{"Ctrl+D", "Ctrl+J"}));
     Click(layer(), kExitButton);
   });
   after_program_ = [&] {

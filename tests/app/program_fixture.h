@@ -166,6 +166,7 @@ class ProgramTest : public ::testing::Test {
     auto* timer = new QTimer(&answerer_);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, act, shot] {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) dialog = OpenViewBeside();
       if (dialog == nullptr) return;
       timer->stop();
       timer->deleteLater();

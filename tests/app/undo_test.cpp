@@ -21,7 +21,7 @@ class Undo : public ProgramTest {
   QAction* UndoAction() {
     if (!layer().ControlExists(kTestLine)) return nullptr;
     for (QAction* action : Widget(layer(), kTestLine)->actions()) {
-      if (action->text() == "Undo the write") return action;
+      if (action->text() == "Undo the write" && action->isEnabled()) return action;
     }
     return nullptr;
   }
@@ -36,8 +36,9 @@ TEST_F(Undo, WritesTheValueReadBackOnceWithItsRecords) {
   UseDump(kDump);
   std::vector<std::string> log;
   environment_.record_write = [&log](const std::string& line) { log.push_back(line); };
+  AnswerMessageBoxes();
   SelectAndRead(kDWordOption, 0x10);
-  user_.Then("Ctrl+Z while editing does nothing", [this] {
+  user_.Then("Ctrl+Z while editing writes nothing", [this] {
     PressCtrlZ();
     Click(layer(), kEditRowFirst + 31);
   });
@@ -71,6 +72,11 @@ TEST_F(Undo, WritesTheValueReadBackOnceWithItsRecords) {
                      place + "before=0x12345679 value=0x12345678",
                      place + "before=0x12345679 value=0x12345678 after=0x12345678 result=ok",
                  }));
+  EXPECT_EQ(messages_,
+            (std::vector<std::string>{
+                "Undo the write|There is nothing to undo: nothing has been written in this cycle.",
+                "Undo the write|There is nothing more to undo: the write has been undone. The "
+                "journal of writes (Ctrl+J) writes back any earlier value."}));
 }
 
 TEST_F(Undo, CtrlZUndoesAsTheMenuDoes) {
@@ -120,6 +126,7 @@ TEST_P(NoUndo, IsOfferedAndCtrlZWritesNothing) {
   const NoUndoRow& row = GetParam();
   UseDump(kDump);
   if (row.unprivileged) setenv("QUORILBUS_SIM_UNPRIVILEGED", "1", 1);
+  AnswerMessageBoxes();
   SelectAndRead(kDWordOption, row.position);
   user_.Then("WRITE if offered", [this] {
     if (layer().ControlExists(kWriteButton)) Click(layer(), kWriteButton);
@@ -136,6 +143,8 @@ TEST_P(NoUndo, IsOfferedAndCtrlZWritesNothing) {
                           [](const std::string& line) { return line.rfind("Write", 0) == 0; }),
             1)
       << "at most the refused write";
+  EXPECT_EQ(messages_, std::vector<std::string>{"Undo the write|There is nothing to undo: nothing "
+                                                "has been written in this cycle."});
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, NoUndo,

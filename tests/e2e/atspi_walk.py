@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Walks the accessibility tree of every application on the AT-SPI bus, as a screen reader does,
-# and prints one line per control that has a description, or is a check box, a label, a text
-# field, a list, a list item, a table or its cell, a tree or its item, a spin box or a dialog:
-# ROLE|NAME|DESCRIPTION.
+# and prints one line per window of an application, and per control that has a description, or
+# is a check box, a label, a text field, a list, a list item, a table or its cell, a tree or its
+# item, a spin box, a push button or a dialog: ROLE|NAME|DESCRIPTION.
 import dbus
 
 session = dbus.SessionBus()
@@ -23,11 +23,13 @@ def node(name, path):
 for application in node("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")[3]:
     name, _, role, children = node(*application)
     print(f"{role}|{name}|")
+    windows = {tuple(child) for child in children}
     pending = list(children)
     while pending:
-        name, description, role, children = node(*pending.pop(0))
-        if description or role in ("check box", "label", "text", "list", "list item", "cell",
-                                   "dialog", "table", "tree", "tree table", "tree item",
-                                   "spin button"):
+        at = pending.pop(0)
+        name, description, role, children = node(*at)
+        if tuple(at) in windows or description or role in (
+                "check box", "label", "text", "list", "list item", "cell", "dialog", "table",
+                "tree", "tree table", "tree item", "spin button", "push button"):
             print(f"{role}|{name}|{description}")
         pending.extend(children)

@@ -6,7 +6,8 @@
 # result line has its description, the names were read only when the walk asked, and nothing
 # was written. The selectors and the device list have names. Set value's refusal, Go to register,
 # the function view and the bus tree, opened from the keyboard, show their reason, fields, lines,
-# bytes and decoded registers on the bus too.
+# bytes and decoded registers on the bus too. The window is a frame, each spin arrow says its
+# spin and way, and no button goes unnamed.
 #   screen_reader_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source=$1 build=$2
@@ -92,7 +93,12 @@ grep -A1 '^label|Write-DWord .*|Command (0x04) and Status (0x06):$' "$walk" |
   grep -qx 'DEVSEL Timing = fast' || fail "the Write line: $(grep -A1 '^label|Write-' "$walk")"
 for name in Bus Device Function Address; do
   grep -q "^text|$name|" "$walk" || fail "the $name selector has no name: $(grep '^text|' "$walk" | head -5)"
+  for way in next previous; do
+    grep -qx "push button|$name, $way|" "$walk" ||
+      fail "the $name arrow, $way: $(grep '^push button|' "$walk" | head -8)"
+  done
 done
+grep -q '^frame|Quoril Bus - Read / Write ' "$walk" || fail "the window is no frame: $(sed -n 2p "$walk")"
 grep -q '^list|PCI functions (simulated machine)|' "$walk" || fail "the device list has no name: $(grep '^list|' "$walk")"
 grep -q '^label|Not a hex value: type hex digits' "$work/refusal.txt" ||
   fail "Set value's refusal is not read out: $(grep '^label|' "$work/refusal.txt")"
@@ -117,4 +123,11 @@ grep -q '|Watch interval|How often Watch reads' "$view" || fail "the interval: $
 bus=$work/bus.txt
 grep -q '^tree.*|Bus tree|' "$bus" || fail "no bus tree on the bus: $(grep -c . "$bus") lines"
 grep -q '|00:02.0 VGA compatible controller: ' "$bus" || fail "the bus tree's lines: $(grep -c '00:' "$bus")"
+# Wherever the walks went, every button has a name and no window reads as a bare filler.
+for walked in "$walk" "$work/refusal.txt" "$dialog" "$view" "$bus"; do
+  if grep -q '^push button||' "$walked"; then
+    fail "$(grep -c '^push button||' "$walked") unnamed buttons in $(basename "$walked")"
+  fi
+  if grep -q '^filler|' "$walked"; then fail "a filler in $(basename "$walked"): $(grep '^filler|' "$walked")"; fi
+done
 echo "4 passed, 0 failed"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bus tree beside lspci -t: for each of the tests' dumps and each domain in it, every
 // function lspci shows hangs under the same root bus or bridge in the tree, which shows every
-// function once; and loops of bridges end.
+// function once; loops of bridges end; and each link is judged by both its ends.
 #include "config_space/bus_tree.h"
 
 #include <filesystem>
@@ -70,11 +70,17 @@ Pairs ReadLspciTree(const std::string& text, uint32_t domain) {
   return pairs;
 }
 
+// Each function's header fields, and its link read from its bytes.
 std::vector<BusFunction> FunctionsOf(const ParsedDump& dump) {
   std::vector<BusFunction> functions;
   for (const auto& [location, image] : dump.functions) {
     const auto& b = image.bytes;
-    functions.push_back({location, b[0x0E] & 0x7F, b[0x19], b[0x1A]});
+    const ConfigReader read = [&b](uint32_t offset, uint32_t width) -> std::optional<uint32_t> {
+      uint32_t value = 0;
+      for (uint32_t i = 0; i < width; ++i) value |= uint32_t{b.at(offset + i)} << 8 * i;
+      return value;
+    };
+    functions.push_back({location, b[0x0E] & 0x7F, b[0x19], b[0x1A], ReadExpressLink(read)});
   }
   return functions;
 }
@@ -97,7 +103,7 @@ Pairs OurTree(const std::vector<BusFunction>& functions, uint32_t domain) {
 TEST(BusTree, HangsEveryFunctionWhereLspciDoes) {
   const std::pair<const char*, uint32_t> kDumps[] = {
       {"hierarchy.dump", 0}, {"names.dump", 0},   {"messy.dump", 0},   {"messy.dump", 1},
-      {"domains.dump", 0},   {"domains.dump", 1}, {"express.dump", 0},
+      {"domains.dump", 0},   {"domains.dump", 1}, {"express.dump", 0}, {"layouts/links.dump", 0},
   };
   for (const auto& [name, domain] : kDumps) {
     SCOPED_TRACE(std::string(name) + " domain " + std::to_string(domain));
@@ -136,6 +142,35 @@ TEST(BusTree, LoopsOfBridgesEnd) {
       {0, -1}, {1, 0}, {2, 1}, {2, 2}, {2, 3}, {3, 4}, {0, -4}, {1, 5},
   };
   EXPECT_EQ(shape, expected);
+}
+
+// Each function of tests/dumps/layouts/links.dump (its comment gives the links) beside its link
+// text: where the tree holds both ends, below the lower of their speeds or widths is marked.
+TEST(BusTree, LinksAreJudgedByBothEnds) {
+  std::ifstream in(QBUS_TEST_DUMPS "/layouts/links.dump");
+  const ParsedDump dump = ParseDump(std::string(std::istreambuf_iterator<char>(in), {}), "links");
+  ASSERT_EQ(dump.error, "");
+  const std::vector<BusFunction> functions = FunctionsOf(dump);
+  const std::pair<uint32_t, const char*> kRows[] = {
+      // Root port and endpoint, each capable of 8 GT/s x4.
+      {0x00E0, "link 8 GT/s x4, running 2.5 GT/s x1 - below what both ends can"},
+      {0x0100, "link 8 GT/s x4, running 2.5 GT/s x1 - below what both ends can"},
+      // 8 GT/s x4 is all that 8 GT/s x16 and 16 GT/s x4 can together.
+      {0x00E4, "link 8 GT/s x16, running 8 GT/s x4"},
+      {0x0200, "link 16 GT/s x4, running 8 GT/s x4"},
+      // At full speed but one lane of the two both ends have.
+      {0x00E8, "link 5 GT/s x2, running 5 GT/s x1 - below what both ends can"},
+      {0x00E5, "link 8 GT/s x1, down"},
+      // No port above it: x8 may be all its slot has.
+      {0x0018, "link 8 GT/s x16, running 8 GT/s x8"},
+      {0x0010, ""},  // a root complex integrated endpoint
+  };
+  for (const auto& [location, text] : kRows) {
+    size_t index = 0;
+    while (index < functions.size() && functions[index].location != location) ++index;
+    ASSERT_LT(index, functions.size()) << FunctionId(location);
+    EXPECT_EQ(LinkText(functions, index), text) << FunctionId(location);
+  }
 }
 
 }  // namespace

@@ -19,6 +19,15 @@
 
 namespace qbus::test {
 
+// A dialog open beside the main window rather than over it (the function view), if any.
+inline QDialog* OpenViewBeside() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(widget);
+    if (dialog != nullptr && dialog->isVisible() && !dialog->isModal()) return dialog;
+  }
+  return nullptr;
+}
+
 // Plays the user while the program waits: WindowLayer calls Next() each time its queue is empty,
 // and the next scripted step runs there. When the script has run out while a phase still
 // waits, or the deadline has passed, the test fails and a close event ends the wait. A
@@ -50,8 +59,15 @@ class ScriptedUser {
     watchdog_.start(50);
   }
   bool Finished() const { return steps_.empty(); }
+  // Whether the script goes on while a view stands open beside the main window; by default it
+  // waits for the view to close, as for a dialog over the window.
+  void StepBesideViews(bool on) { beside_views_ = on; }
 
   void Next() {
+    if (!beside_views_ && OpenViewBeside() != nullptr && !deadline_.hasExpired() &&
+        !::testing::Test::HasFailure()) {
+      return;
+    }
     if (steps_.empty() || deadline_.hasExpired()) {
       ADD_FAILURE() << (steps_.empty() ? "the script ran out while the program waits"
                                        : "the scripted run took too long");
@@ -69,6 +85,7 @@ class ScriptedUser {
   void CloseStrayDialogs() {
     const bool failed = ::testing::Test::HasFailure();
     if (!failed && !deadline_.hasExpired()) return;
+    if (QDialog* view = OpenViewBeside()) view->reject();
     while (QWidget* modal = QApplication::activeModalWidget()) {
       if (!failed)
         ADD_FAILURE() << "a dialog was left open: " << modal->windowTitle().toStdString();
@@ -85,6 +102,7 @@ class ScriptedUser {
   QDeadlineTimer deadline_;
   QTimer watchdog_;
   ui::WindowLayer* layer_ = nullptr;
+  bool beside_views_ = false;
 };
 
 // The widget behind control `id`.

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTimer>
+#include <QToolButton>
 
 #include "tests/ui/layer_fixture.h"
 
@@ -13,6 +18,30 @@ namespace qbus::test {
 namespace {
 
 using WindowTest = LayerTest;
+
+// Puts the style's icons on standard dialog buttons, as some desktop themes ask.
+class ButtonIconsStyle : public QProxyStyle {
+ public:
+  ButtonIconsStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+};
+
+// The application's style puts icons on dialog buttons for as long as this lives.
+class WithButtonIcons {
+ public:
+  WithButtonIcons() : before_(QApplication::style()->name()) {
+    QApplication::setStyle(new ButtonIconsStyle);
+  }
+  ~WithButtonIcons() { QApplication::setStyle(before_); }
+
+ private:
+  QString before_;
+};
 
 TEST_F(WindowTest, TheMainWindowHasAFixedClientAreaAndNoMaximiseBox) {
   QWidget* w = window();
@@ -94,9 +123,13 @@ TEST_F(WindowTest, FontsAt120DotsPerInch) {
 TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
   window()->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  const WithButtonIcons style;
+  ASSERT_FALSE(QDialogButtonBox(QDialogButtonBox::Ok).button(QDialogButtonBox::Ok)->icon().isNull())
+      << "the style puts its icon on an OK button";
   QString seen_title, seen_text;
   int buttons = -1;
   bool icon = true;
+  bool button_icon = true;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
@@ -104,6 +137,7 @@ TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
     seen_text = box->text();
     buttons = static_cast<int>(box->buttons().size());
     icon = box->icon() != QMessageBox::NoIcon;
+    button_icon = !box->button(QMessageBox::Ok)->icon().isNull();
     EXPECT_TRUE(box->isModal());
     EXPECT_EQ(box->parentWidget(), window()) << "owned by the main window, in front";
     box->button(QMessageBox::Ok)->click();
@@ -113,6 +147,27 @@ TEST_F(WindowTest, TheMessageBoxIsModalWithOneOkButtonAndBlocksUntilDismissed) {
   EXPECT_EQ(seen_text, QString::fromUtf8("Kann WinRing0 nicht öffnen !"));
   EXPECT_EQ(buttons, 1);
   EXPECT_FALSE(icon);
+  EXPECT_FALSE(button_icon) << "no tick on OK";
+}
+
+// A screen reader meets the window as a frame, and each spin arrow as a button named after its
+// spin, even when the spin is named after it is made, that steps the spin when pressed.
+TEST_F(WindowTest, TheWindowIsAFrameAndSpinArrowsSayTheirSpinAndWay) {
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(window())->role(), QAccessible::Window);
+  layer().CreateSpinControl(1, 50, 30, 150, 25, 0, 255, ui::kSpinReadOnly);
+  layer().SetControlName(1, "Bus");
+  std::vector<std::pair<std::string, QAccessible::Role>> arrows;
+  for (QToolButton* arrow : window()->findChildren<QToolButton*>()) {
+    const QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(arrow);
+    arrows.emplace_back(spoken->text(QAccessible::Name).toStdString(), spoken->role());
+  }
+  EXPECT_EQ(arrows, (std::vector<std::pair<std::string, QAccessible::Role>>{
+                        {"Bus, next", QAccessible::PushButton},
+                        {"Bus, previous", QAccessible::PushButton}}));
+  QAccessible::queryAccessibleInterface(window()->findChildren<QToolButton*>().first())
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(layer().GetControlState(1), 1);
 }
 
 TEST(WindowLayerWithoutWindow, CreatesNothingAndReadsZero) {

@@ -117,6 +117,7 @@ EditResult RunEditing(ui::WindowLayer& layer, const ReadResult& read, const Edit
     layer.CreateTextControl(kEditNote, box.x, box.y, box.width, box.height, composed.note,
                             ui::kTextLeft);
     layer.SetControlFont(kEditNote, layer.FontHandleOf(kSmallFont));
+    layer.FocusControl(kWriteButton);  // the user's next step
   }
 
   for (;;) {

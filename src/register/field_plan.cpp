@@ -85,6 +85,8 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
   const int shift = static_cast<int>(reg.offset - target.offset) * 8;
   const uint32_t mask = Bits(field.low, field.high) << shift;
   const std::string name = field.name;
+  const bool clears = cs::BitAccess(reg.fields, reg.access, field.low) ==
+                     cs::Access::kWriteOneToClear;
   const std::string after = MeaningOrValue(field, value, reg.offset, context);
   const uint32_t offset = target.offset;
   cs::ShownBytes shown = context;
@@ -95,8 +97,9 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
     shown.width = width;
     shown.value = reading;
     const uint32_t before = (reading & mask) >> (field.low + shift);
-    std::string note = name + ": " + MeaningOrValue(field, before, reg.offset, shown) + " -> " +
-                       after + ".";
+    std::string note = clears ? name + ": written 1 to clear it."
+                              : name + ": " + MeaningOrValue(field, before, reg.offset, shown) +
+                                    " -> " + after + ".";
     if (composed.kept_clear != 0) {
       note += " Written 0 so as not to clear them: " +
               BitNames(entries, offset, composed.kept_clear) + ".";
@@ -121,7 +124,11 @@ EditPlan AskFieldPlan(ui::WindowLayer& layer, const std::vector<cs::RegisterEntr
   const std::optional<uint32_t> now = current.Field(reg.offset, field.low, field.high);
   const std::string now_text =
       now ? " (now " + MeaningOrValue(field, *now, reg.offset, current) + ")" : "";
-  const std::vector<cs::FieldChoice> choices = cs::FieldChoices(field, reg.offset, current);
+  // A write-1-to-clear field is only ever cleared: writing 0s does nothing.
+  const std::vector<cs::FieldChoice> choices =
+      access == cs::Access::kWriteOneToClear
+          ? std::vector<cs::FieldChoice>{{cs::FieldMaximum(field), "clear it (write 1s)"}}
+          : cs::FieldChoices(field, reg.offset, current);
   std::optional<uint32_t> value;
   if (!choices.empty()) {
     const std::optional<int> key = layer.ChooseFromList(

@@ -65,7 +65,7 @@ class DescribedCheckBox : public QAccessibleWidget {
   CheckBox* Box() const { return static_cast<CheckBox*>(widget()); }
 };
 
-// Named at each ask, so it follows the spin's name however late that is set.
+// A spin arrow, named at each ask, so it follows its spin's name however late that is set.
 class NamedSpinArrow : public QAccessibleWidget {
  public:
   explicit NamedSpinArrow(SpinArrow* arrow) : QAccessibleWidget(arrow, QAccessible::PushButton) {}
@@ -98,7 +98,7 @@ class NamedSpinArrow : public QAccessibleWidget {
 };
 
 // Asked with each class name of an object's class chain, most derived first, before Qt's own
-// factory would answer for QLabel or QCheckBox.
+// factory would answer for QLabel, QCheckBox, QToolButton or QWidget.
 QAccessibleInterface* DescribedFactory(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String(TextLabel::staticMetaObject.className())) {
     return new DescribedLabel(static_cast<TextLabel*>(object));

@@ -49,6 +49,10 @@ int WindowLayer::OpenMainWindow(int window, int x, int y, int width, int height,
   return 1;
 }
 
+void WindowLayer::FocusControl(ControlId id) {
+  if (Control* control = impl_->controls.Find(id)) control->widget->setFocus();
+}
+
 bool WindowLayer::MoveFocus(bool forward) {
   const std::vector<QWidget*> order = impl_->controls.TabOrder();
   if (order.empty()) return false;

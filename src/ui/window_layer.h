@@ -211,6 +211,8 @@ class WindowLayer {
   void ShowFunctionView(const FunctionViewContent& content);
   // Closes every function view.
   void CloseFunctionViews();
+  // Gives control `id` the keyboard (nothing when it does not exist).
+  void FocusControl(ControlId id);
   // The journal of writes (journal_dialog.h), modal over the main window: the line to restore.
   std::optional<int> ShowJournal(const std::vector<std::string>& lines);
   // The bus tree (bus_tree_view.h), modal over the main window.
@@ -237,6 +239,7 @@ class WindowLayer {
   // Moves the keyboard focus to the next (or previous) tab-stop control in creation order,
   // wrapping around; false when there is none.
   bool MoveFocus(bool forward);
+
   // Moves a spin's position by `step` within its range and raises its event.
   void StepSpin(ControlId id, int step);
 

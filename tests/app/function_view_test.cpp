@@ -192,8 +192,9 @@ TEST_F(FunctionView, CommandsGoWithTheLibrary) {
     return found;
   };
   user_.Then("offered", [&] {
-    EXPECT_EQ(texts(kDeviceList), (std::vector<std::string>{"View function...", "Save all...",
-                                                            "Bus tree...", "Find device..."}));
+    EXPECT_EQ(texts(kDeviceList),
+              (std::vector<std::string>{"View function...", "Save all...", "Bus tree...",
+                                        "Journal of writes...", "Find device..."}));
     EXPECT_EQ(texts(ui::WindowLayer::kWindowCommand),
               (std::vector<std::string>{"Ctrl+D", "Ctrl+J"}));
     Click(layer(), kExitButton);

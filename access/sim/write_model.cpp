@@ -76,8 +76,8 @@ void ApplyRegister(const config_space::RegisterName& reg, uint32_t start, WriteM
 // its fields' kinds; a capability the tables do not know has only its header, read-only. A
 // register past the capability's end (MSI without masking, PCI Express version 1) is left as
 // the rest of the space. BARs and the expansion ROM are sized apart (AddBars, AddRom).
-void ApplyTables(const config_space::ConfigLayout& layout,
-                 const config_space::FunctionImage& image, WriteMasks& masks) {
+void ApplyTables(const config_space::ConfigLayout& layout, const config_space::FunctionImage& image,
+                 WriteMasks& masks) {
   namespace header = config_space::header;
   const int type = layout.header_type;
   const uint32_t rom = type == 0 ? header::kRomAddress : header::kBridgeRomAddress;
@@ -88,8 +88,9 @@ void ApplyTables(const config_space::ConfigLayout& layout,
       if (start + static_cast<uint32_t>(reg.size) > std::min<size_t>(end, image.bytes.size())) {
         continue;
       }
-      const bool sized = in_header && type != 2 &&
-                         ((start >= header::kBar0 && start < header::BarsEnd(type)) || start == rom);
+      const bool sized =
+          in_header && type != 2 &&
+          ((start >= header::kBar0 && start < header::BarsEnd(type)) || start == rom);
       if (!sized) ApplyRegister(reg, start, masks);
     }
   };

@@ -8,7 +8,8 @@ namespace qbus::app {
 namespace {
 
 void ShowBusTree(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                 const std::vector<scan::ListedFunction>& functions) {
+                 const std::vector<scan::ListedFunction>& functions,
+                 std::optional<regs::GoToRequest>& go_to) {
   BusTreeReading reading = ReadBusTree(access, functions);
   if (!reading.failure.empty()) {
     layer.ShowMessage("Bus tree", reading.failure);
@@ -17,16 +18,26 @@ void ShowBusTree(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   ui::BusTreeContent content;
   content.lines = std::move(reading.lines);
   content.select = [&layer](int row) { layer.SelectListLine(controls::kDeviceList, row); };
+  // The form takes the function at its next Go to register event; after READ that action is
+  // refused, and says so.
+  content.activate = [&layer, &functions, &go_to](int row) {
+    go_to = regs::GoToRequest{};  // no register: the selectors only
+    go_to->location = functions[static_cast<size_t>(row)].location;
+    if (layer.TriggerAction(controls::kOffsetSelector, ui::kGoToRequested)) return true;
+    go_to.reset();
+    return false;
+  };
   layer.ShowBusTree(content);
 }
 
 }  // namespace
 
 ui::CommandOffer OfferBusTree(ui::WindowLayer& layer, const hw::HardwareAccess& access,
-                              const std::vector<scan::ListedFunction>& functions) {
-  return layer.OfferCommand(controls::kDeviceList, "Bus tree...", [&layer, &access, &functions] {
-    ShowBusTree(layer, access, functions);
-  });
+                              const std::vector<scan::ListedFunction>& functions,
+                              std::optional<regs::GoToRequest>& go_to) {
+  return layer.OfferCommand(
+      controls::kDeviceList, "Bus tree...",
+      [&layer, &access, &functions, &go_to] { ShowBusTree(layer, access, functions, go_to); });
 }
 
 }  // namespace qbus::app

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "access/common/pci_location.h"
+#include "app/copy_restore.h"
 #include "app/save_file.h"
 #include "app/saved_copy.h"
 #include "config_space/function_dump.h"
@@ -16,8 +17,9 @@
 #include "names/device_names.h"
 #include "register/field_plan.h"
 #include "register/go_to_register.h"
-#include "register/write_journal.h"
 #include "register/register_access.h"
+#include "register/write_journal.h"
+#include "text/register_texts.h"
 
 namespace qbus::app {
 namespace {
@@ -42,6 +44,14 @@ std::string Description(names::DeviceNames& names, const std::vector<uint8_t>& b
   return heading;
 }
 
+uint32_t ValueIn(const std::vector<uint8_t>& bytes, const RestoreStep& step) {
+  uint32_t value = 0;
+  for (int i = 0; i < step.size; ++i) {
+    value |= uint32_t{bytes[step.offset + static_cast<uint32_t>(i)]} << (8 * i);
+  }
+  return value;
+}
+
 // How much of the function a reading holds and, for a part, why it stopped there.
 std::string SizeNote(const regs::FunctionSpace& space) {
   const size_t size = space.bytes.size();
@@ -63,13 +73,13 @@ class FunctionViews {
  public:
   FunctionViews(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                 const std::vector<scan::ListedFunction>& functions,
-                const config_space::ClassNamer& class_names, const config_space::IdNamer& id_names,
-                std::optional<regs::GoToRequest>& go_to)
+                const regs::AccessEnvironment& environment, std::optional<regs::GoToRequest>& go_to)
       : layer_(layer),
         access_(access),
         functions_(functions),
-        class_names_(class_names),
-        id_names_(id_names),
+        environment_(environment),
+        class_names_(environment.class_names),
+        id_names_(environment.id_names),
         go_to_(go_to),
         domain_(access.GetPciDomainEx != nullptr ? access.GetPciDomainEx() : 0) {}
 
@@ -115,9 +125,9 @@ class FunctionViews {
     content.save_json = [this, location](const std::string& path,
                                          const ui::FunctionSnapshot& shown) {
       if (!shown.refusal.empty()) return shown.refusal;
-      return WriteFileWhole(path, config_space::FormatFunctionJson(
-                                      location, Description(Names(), shown.bytes), shown.bytes,
-                                      shown.tree, domain_));
+      return WriteFileWhole(
+          path, config_space::FormatFunctionJson(location, Description(Names(), shown.bytes),
+                                                 shown.bytes, shown.tree, domain_));
     };
     // The form takes the register at its next Go to register event; after READ that action is
     // refused, and says so.
@@ -127,6 +137,23 @@ class FunctionViews {
     content.set_field = [this, location](const config_space::DecodedLine& line,
                                          const ui::FunctionSnapshot& shown) {
       return SetField(location, line, shown.bytes);
+    };
+    auto plan = std::make_shared<std::pair<std::vector<RestoreStep>, std::vector<uint8_t>>>();
+    content.plan_restore = [this, location, plan](const ui::FunctionSnapshot& copy) {
+      const regs::FunctionSpace now = regs::ReadFunctionSpace(access_, location);
+      *plan = {PlanRestore(now.bytes, copy.bytes, copy.held), now.bytes};
+      std::vector<std::string> lines;
+      for (const RestoreStep& step : plan->first) {
+        const int digits = 2 * step.size;
+        lines.push_back(step.register_name + ": " +
+                        text::HexLiteral(ValueIn(now.bytes, step), digits) + " -> " +
+                        text::HexLiteral(step.wanted, digits));
+      }
+      return lines;
+    };
+    content.restore = [this, location, plan](int line) {
+      return RestoreRegister(access_, environment_, location,
+                             plan->first[static_cast<size_t>(line)], plan->second);
     };
     content.watch_writes = [this, location](std::weak_ptr<std::function<void()>> written) {
       watchers_.emplace_back(location, std::move(written));
@@ -194,8 +221,8 @@ class FunctionViews {
         if (field.low != line.low || field.high != line.high) continue;
         const std::optional<uint32_t> value = read(reg.offset, static_cast<uint32_t>(reg.size));
         if (!value) return false;
-        const config_space::ShownBytes shown{reg.offset, reg.size, *value, read, class_names_,
-                                             id_names_};
+        const config_space::ShownBytes shown{reg.offset, reg.size,     *value,
+                                             read,       class_names_, id_names_};
         regs::EditPlan plan = regs::AskFieldPlan(layer_, entries, reg, field, shown);
         return plan && HandToForm({location, regs::FieldTarget(reg), std::move(plan)});
       }
@@ -229,6 +256,7 @@ class FunctionViews {
   ui::WindowLayer& layer_;
   const hw::HardwareAccess& access_;
   const std::vector<scan::ListedFunction>& functions_;
+  const regs::AccessEnvironment& environment_;  // how writes are recorded and kept
   const config_space::ClassNamer& class_names_;
   const config_space::IdNamer& id_names_;
   std::optional<regs::GoToRequest>& go_to_;
@@ -249,17 +277,18 @@ uint32_t SelectedLocation(const ui::WindowLayer& layer) {
 std::vector<ui::CommandOffer> OfferFunctionViews(ui::WindowLayer& layer,
                                                  const hw::HardwareAccess& access,
                                                  const std::vector<scan::ListedFunction>& functions,
-                                                 const config_space::ClassNamer& class_names,
-                                                 const config_space::IdNamer& id_names,
-                                                 std::optional<regs::GoToRequest>& go_to,
-                                                 regs::WriteJournal& journal) {
-  auto views =
-      std::make_shared<FunctionViews>(layer, access, functions, class_names, id_names, go_to);
-  journal.Watch([views](const regs::JournalEntry& entry) { views->Written(entry.target.location); });
+                                                 const regs::AccessEnvironment& environment,
+                                                 std::optional<regs::GoToRequest>& go_to) {
+  auto views = std::make_shared<FunctionViews>(layer, access, functions, environment, go_to);
+  regs::WriteJournal* journal = environment.journal;
+  if (journal != nullptr) {
+    journal->Watch(
+        [views](const regs::JournalEntry& entry) { views->Written(entry.target.location); });
+  }
   std::vector<ui::CommandOffer> offers;
   // Open views go with the commands: what they read through goes next.
-  offers.emplace_back([&layer, &journal] {
-    journal.Watch({});
+  offers.emplace_back([&layer, journal] {
+    if (journal != nullptr) journal->Watch({});
     layer.CloseFunctionViews();
   });
   offers.push_back(layer.OfferCommand(ui::WindowLayer::kWindowCommand, "Ctrl+D",

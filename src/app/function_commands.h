@@ -19,17 +19,17 @@ namespace qbus::app {
 //   and saves it;
 // - Save all... (the device list's menu) writes every function of `functions` to one file.
 // Files hold the text `lspci -xxx` and `-xxxx` print. Everything is read through the read
-// entries, only when asked for. The view decodes the function whole (class names from
-// `class_names`, vendor, device and subsystem names from `id_names`), compares it with a saved copy
-// or the reading before, and hands a register (or a field's new value) to the selection form
-// through `go_to`; a view that watches reads again after each write `journal` receives for its
+// entries, only when asked for. The view decodes the function whole (class, vendor, device and
+// subsystem names from `environment`), compares it with a saved copy or the reading before,
+// writes back registers the user picks from that copy (recorded and kept as every write is, by
+// `environment`), and hands a register (or a field's new value) to the selection form through
+// `go_to`; a view that watches reads again after each write the journal receives for its
 // function. Open views close when the offers go. The commands
 // are offered while the returned offers live: drop them before `access` (the library) or
 // `functions` goes.
 [[nodiscard]] std::vector<ui::CommandOffer> OfferFunctionViews(
     ui::WindowLayer& layer, const hw::HardwareAccess& access,
-    const std::vector<scan::ListedFunction>& functions, const config_space::ClassNamer& class_names,
-    const config_space::IdNamer& id_names, std::optional<regs::GoToRequest>& go_to,
-    regs::WriteJournal& journal);
+    const std::vector<scan::ListedFunction>& functions, const regs::AccessEnvironment& environment,
+    std::optional<regs::GoToRequest>& go_to);
 
 }  // namespace qbus::app

@@ -58,8 +58,7 @@ void ShowJournal(ui::WindowLayer& layer, const hw::HardwareAccess& access,
 
 }  // namespace
 
-std::vector<ui::CommandOffer> OfferJournal(ui::WindowLayer& layer,
-                                           const hw::HardwareAccess& access,
+std::vector<ui::CommandOffer> OfferJournal(ui::WindowLayer& layer, const hw::HardwareAccess& access,
                                            const regs::WriteJournal& journal,
                                            std::optional<regs::GoToRequest>& go_to) {
   const auto show = [&layer, &access, &journal, &go_to] {

@@ -103,11 +103,11 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
   if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
-  std::optional<regs::GoToRequest> go_to;  // a register the function view hands to the form
+  // A function or register the function view, the bus tree or the journal hands to the form.
+  std::optional<regs::GoToRequest> go_to;
   std::vector<ui::CommandOffer> offers =
-      OfferFunctionViews(layer, library.access, functions, environment.class_names,
-                         environment.id_names, go_to, *environment.journal);
-  offers.push_back(OfferBusTree(layer, library.access, functions));
+      OfferFunctionViews(layer, library.access, functions, environment, go_to);
+  offers.push_back(OfferBusTree(layer, library.access, functions, go_to));
   for (ui::CommandOffer& offer : OfferJournal(layer, library.access, *environment.journal, go_to)) {
     offers.push_back(std::move(offer));
   }

@@ -19,9 +19,9 @@ struct DecodedLine {
   // Negotiated Link Width x16, Data Link Layer Link Active" (set flags by name, reserved ones
   // left out); empty for other lines.
   std::string summary;
-  std::string key;      // names the line within its function, across readings
-  uint32_t offset = 0;  // of the register's (or block's) first byte
-  int size = 0;         // of the register in bytes; 0 for a block
+  std::string key;          // names the line within its function, across readings
+  uint32_t offset = 0;      // of the register's (or block's) first byte
+  int size = 0;             // of the register in bytes; 0 for a block
   int low = -1, high = -1;  // a field's bits within its register; -1 for other lines
 };
 

@@ -40,8 +40,7 @@ struct ComposedWrite {
   uint32_t value = 0;
   uint32_t kept_clear = 0;
 };
-ComposedWrite ComposeWrite(const BitKinds& kinds, uint32_t reading, uint32_t mask,
-                           uint32_t wanted);
+ComposedWrite ComposeWrite(const BitKinds& kinds, uint32_t reading, uint32_t mask, uint32_t wanted);
 
 // The bits a write back of an earlier value sets: every one but the read-only and
 // write-1-to-clear ones, within `width` bytes.

@@ -26,7 +26,8 @@ bool InEditRow(ControlId id, AccessWidth width) {
 }
 
 constexpr char kUndoText[] = "Undo the write";
-constexpr char kNothingWritten[] = "There is nothing to undo: nothing has been written in this cycle.";
+constexpr char kNothingWritten[] =
+    "There is nothing to undo: nothing has been written in this cycle.";
 constexpr char kUndoneAlready[] =
     "There is nothing more to undo: the write has been undone. The journal of writes (Ctrl+J) "
     "writes back any earlier value.";

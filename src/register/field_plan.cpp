@@ -85,8 +85,8 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
   const int shift = static_cast<int>(reg.offset - target.offset) * 8;
   const uint32_t mask = Bits(field.low, field.high) << shift;
   const std::string name = field.name;
-  const bool clears = cs::BitAccess(reg.fields, reg.access, field.low) ==
-                     cs::Access::kWriteOneToClear;
+  const bool clears =
+      cs::BitAccess(reg.fields, reg.access, field.low) == cs::Access::kWriteOneToClear;
   const std::string after = MeaningOrValue(field, value, reg.offset, context);
   const uint32_t offset = target.offset;
   cs::ShownBytes shown = context;
@@ -101,8 +101,9 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
                               : name + ": " + MeaningOrValue(field, before, reg.offset, shown) +
                                     " -> " + after + ".";
     if (composed.kept_clear != 0) {
-      note += " Written 0 so as not to clear them: " +
-              BitNames(entries, offset, composed.kept_clear) + ".";
+      note +=
+          " Written 0 so as not to clear them: " + BitNames(entries, offset, composed.kept_clear) +
+          ".";
     }
     return ComposedEdit{composed.value, note};
   };

@@ -131,8 +131,8 @@ std::string SelectorText(const ui::WindowLayer& layer, ControlId id, AccessWidth
   }
 }
 
-// A device line activated (double-click or Enter) moves the bus, device and function selectors
-// to its function, as if the user had stepped them there.
+// Moves the bus, device and function selectors to a function, as if the user had stepped them
+// there.
 void SelectFunction(ui::WindowLayer& layer, uint32_t packed, AccessWidth width) {
   const PciLocation location = PciLocation::Unpack(packed);
   const std::pair<ControlId, uint32_t> kPositions[] = {{kBusSelector, location.bus},
@@ -199,8 +199,9 @@ EditPlan GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
   }
   const auto& entries = found->second;
   const std::optional<int> key = layer.ChooseFromList(
-      "Go to register", "Register name or hex offset:",
-      [&entries](const std::string& typed) { return GoToChoices(entries, typed); });
+      "Go to register", "Register name or hex offset:", [&entries](const std::string& typed) {
+        return GoToChoices(entries, typed);
+      });
   if (!key) return {};
   const std::optional<FieldKey> field = FieldOfKey(*key);
   if (!field) {
@@ -215,8 +216,8 @@ EditPlan GoToRegister(ui::WindowLayer& layer, const hw::HardwareAccess& access,
     layer.ShowMessage("Set field", "The register cannot be read, so no field of it can be set.");
     return {};
   }
-  const config_space::ShownBytes shown{target.offset, WidthBytes(target.width), value,
-                                       FunctionReader(access, location), {}, {}};
+  const config_space::ShownBytes shown{
+      target.offset, WidthBytes(target.width), value, FunctionReader(access, location), {}, {}};
   EditPlan plan = AskFieldPlan(layer, entries, reg, reg.fields[field->field], shown);
   if (plan) TakeTarget(layer, target, width);
   return plan;
@@ -278,8 +279,6 @@ Selection RunSelectionForm(ui::WindowLayer& layer, const hw::HardwareAccess& acc
     } else if (id == kBusSelector || id == kDeviceSelector || id == kFunctionSelector ||
                id == kOffsetSelector) {
       layer.SetControlText(id, SelectorText(layer, id, width));
-    } else if (id == kDeviceList && layer.CurrentEvent().type == ui::kListLineActivated) {
-      SelectListedFunction(layer, width);
     } else if (id == kReadButton) {
       return Read(layer, find_device, width, {});
     } else if (id == kExitButton) {

@@ -28,7 +28,7 @@ struct Selection {
 // lists through `access` once per function (reads only); taking one sets the width option and
 // the address selector as the user's own clicks would. Find device (Ctrl+F, or the device
 // list's context menu) lists what `find_device` offers (when given); taking one selects its line
-// and sets bus, device and function as a double-click does.
+// and sets bus, device and function. A chosen line of the device list itself sets nothing.
 // A Go to register event that finds `request` set takes that register of that function, setting
 // the bus, device and function selectors too, and clears it; one with an edit plan then reads as
 // READ does and hands the plan on.

@@ -43,7 +43,10 @@ void RunBusTreeView(QWidget* parent, const BusTreeContent& content) {
     const int row = item != nullptr ? item->data(0, Qt::UserRole).toInt() : -1;
     if (row >= 0 && content.select) content.select(row);
   });
-  QObject::connect(tree, &QTreeWidget::itemActivated, &dialog, &QDialog::accept);
+  QObject::connect(tree, &QTreeWidget::itemActivated, &dialog, [&](QTreeWidgetItem* item) {
+    const int row = item->data(0, Qt::UserRole).toInt();
+    if (row >= 0 && (!content.activate || content.activate(row))) dialog.accept();
+  });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
   tree->setFocus();

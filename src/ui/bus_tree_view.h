@@ -12,7 +12,9 @@ QT_END_NAMESPACE
 namespace qbus::ui {
 
 // A modal dialog over `parent` with the bus tree, every line expanded. Moving to a function's
-// line calls `content.select` with its row; Enter, a double-click, Escape or Close ends it.
+// line calls `content.select` with its row; Enter or a double-click on one calls
+// `content.activate` with it and ends the dialog when that returns true (or is empty). Enter on
+// a bus line does nothing; Escape or Close ends it.
 void RunBusTreeView(QWidget* parent, const BusTreeContent& content);
 
 }  // namespace qbus::ui

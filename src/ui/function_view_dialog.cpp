@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "ui/choice_dialogs.h"
+#include "ui/restore_dialog.h"
 
 namespace qbus::ui {
 namespace {
@@ -76,10 +77,13 @@ FunctionViewDialog::FunctionViewDialog(QWidget* parent, FunctionViewContent cont
   compare_ =
       buttons_->addButton(QStringLiteral("Co&mpare with copy..."), QDialogButtonBox::ActionRole);
   save_ = buttons_->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
-  save_json_ = buttons_->addButton(QStringLiteral("Save as &JSON..."), QDialogButtonBox::ActionRole);
+  save_json_ =
+      buttons_->addButton(QStringLiteral("Save as &JSON..."), QDialogButtonBox::ActionRole);
+  restore_ =
+      buttons_->addButton(QStringLiteral("Res&tore from copy..."), QDialogButtonBox::ActionRole);
   // Enter belongs to the offset field, the table and the tree: no button takes it.
-  for (QPushButton* button :
-       {refresh_, compare_, save_, save_json_, buttons_->button(QDialogButtonBox::Close)}) {
+  for (QPushButton* button : {refresh_, compare_, save_, save_json_, restore_,
+                              buttons_->button(QDialogButtonBox::Close)}) {
     button->setAutoDefault(false);
   }
   buttons_->button(QDialogButtonBox::Close)->setIcon(QIcon());
@@ -90,6 +94,7 @@ FunctionViewDialog::FunctionViewDialog(QWidget* parent, FunctionViewContent cont
   Connect();
   compare_->setEnabled(static_cast<bool>(content_.open_copy));
   save_json_->setEnabled(static_cast<bool>(content_.save_json));
+  restore_->setEnabled(false);  // until a copy is compared with
   if (content_.watch_writes) {
     written_ = std::make_shared<std::function<void()>>([this] {
       if (watch_->isChecked()) Read();
@@ -189,6 +194,7 @@ void FunctionViewDialog::Connect() {
   connect(compare_, &QPushButton::clicked, this, &FunctionViewDialog::ToggleCompare);
   connect(save_, &QPushButton::clicked, this, &FunctionViewDialog::Save);
   connect(save_json_, &QPushButton::clicked, this, &FunctionViewDialog::SaveJson);
+  connect(restore_, &QPushButton::clicked, this, &FunctionViewDialog::RestoreFromCopy);
   connect(set_field_, &QAction::triggered, this, &FunctionViewDialog::SetField);
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& index) {
@@ -264,7 +270,20 @@ void FunctionViewDialog::ToggleCompare() {
     copy_ = std::move(opened);
     compare_->setText(QStringLiteral("Stop co&mparing"));
   }
+  restore_->setEnabled(copy_.has_value() && content_.plan_restore);
   Show(FunctionSnapshot(model_.snapshot()));
+}
+
+void FunctionViewDialog::RestoreFromCopy() {
+  if (!copy_ || !content_.plan_restore) return;
+  const std::vector<std::string> lines = content_.plan_restore(*copy_);
+  if (lines.empty()) {
+    ShowMessageOver(this, "Restore from copy",
+                    "No register differs from the copy in the bits a write sets.");
+    return;
+  }
+  RunRestoreDialog(this, lines, content_.restore);
+  Read();
 }
 
 void FunctionViewDialog::Save() {

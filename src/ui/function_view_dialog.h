@@ -61,6 +61,8 @@ class FunctionViewDialog : public QDialog {
   void ToggleCompare();
   void Save();
   void SaveJson();
+  // Writes back the registers the user picks of those that differ from the copy compared with.
+  void RestoreFromCopy();
   // Set field... on the tree's current line, when it is a field.
   void SetField();
   // Watching reads again at the interval until it is unticked or the view closes.
@@ -84,6 +86,7 @@ class FunctionViewDialog : public QDialog {
   QPushButton* compare_ = nullptr;
   QPushButton* save_ = nullptr;
   QPushButton* save_json_ = nullptr;
+  QPushButton* restore_ = nullptr;
   QAction* set_field_ = nullptr;
   BytesModel model_;
   DecodedTreeModel decoded_;

@@ -67,6 +67,10 @@ struct FunctionViewContent {
       set_field;
   std::function<std::string(const std::string& path, const FunctionSnapshot& snapshot)> save_json;
   std::function<void(std::weak_ptr<std::function<void()>> written)> watch_writes;
+  // Restore from copy: a line for each register whose writable bits differ from `copy`, read
+  // afresh; then `restore` writes the register of one of those lines and says what came of it.
+  std::function<std::vector<std::string>(const FunctionSnapshot& copy)> plan_restore;
+  std::function<std::string(int line)> restore;
 };
 
 // One line of the bus tree: a root bus or a function, `depth` levels in; `row` is the function's
@@ -77,11 +81,12 @@ struct BusTreeItem {
   int row = -1;
 };
 
-// The bus tree dialog: its lines in order, each after its parent, and what selecting a function
-// line does.
+// The bus tree dialog: its lines in order, each after its parent, what selecting a function
+// line does, and what Enter on one does: true when it is done and the dialog may close.
 struct BusTreeContent {
   std::vector<BusTreeItem> lines;
   std::function<void(int row)> select;
+  std::function<bool(int row)> activate;
 };
 
 // One event as the queue holds it. `type` tells kinds of action on one control apart (a spin

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bus tree never draws a failed read: over a library whose reads fail from one read on, it
 // names the function that failed and why, and draws nothing; only links that need root are left
-// out, and the tree says so.
+// out, and the tree says so. Enter on a function's line sets the selection form to it.
 #include "app/bus_tree_reading.h"
 
 #include <array>
 #include <gtest/gtest.h>
 #include <map>
+
+#include <QTest>
+#include <QTreeWidget>
+
+#include "tests/app/program_fixture.h"
 
 namespace qbus::app {
 namespace {
@@ -125,3 +130,56 @@ TEST(BusTreeReading, WithoutRootTheTreeSaysLinksAreLeftOut) {
 
 }  // namespace
 }  // namespace qbus::app
+
+namespace qbus::test {
+namespace {
+
+struct TreeEnterRow {
+  const char* name;
+  const char* line;  // the start of the line Enter is pressed on
+  bool closes;
+  const char* bus;  // the selectors afterwards
+  const char* device;
+  const char* function;
+};
+
+class BusTreeEnter : public ProgramTest, public ::testing::WithParamInterface<TreeEnterRow> {};
+
+// In the tree of the hierarchy dump, with the selectors at 00:00.0.
+TEST_P(BusTreeEnter, SetsTheSelectorsToAFunction) {
+  const TreeEnterRow& row = GetParam();
+  setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/hierarchy.dump", 1);
+  user_.Then("Bus tree...", [&] {
+    OnNextDialog([&](QDialog* dialog, QLineEdit*) {
+      auto* tree = dialog->findChild<QTreeWidget*>();
+      const QList<QTreeWidgetItem*> found =
+          tree->findItems(row.line, Qt::MatchStartsWith | Qt::MatchRecursive);
+      ASSERT_EQ(found.size(), 1);
+      tree->setCurrentItem(found.first());
+      QTest::keyClick(tree, Qt::Key_Return);
+      EXPECT_EQ(dialog->isVisible(), !row.closes);
+      dialog->reject();
+    });
+    ListCommand("Bus tree...")->trigger();
+  });
+  user_.Then("the form", [&] {
+    EXPECT_EQ(Text(controls::kBusSelector), row.bus);
+    EXPECT_EQ(Text(controls::kDeviceSelector), row.device);
+    EXPECT_EQ(Text(controls::kFunctionSelector), row.function);
+    Click(layer(), controls::kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BusTreeEnter,
+    ::testing::Values(
+        // Behind three bridges: its line in the device list is not its line in the tree.
+        TreeEnterRow{"AFunctionBehindBridges", "03:00.0", true, "0x03 (3) ", "0x00 (0) ",
+                     "0x0 (0) "},
+        TreeEnterRow{"ADeviceAndFunction", "00:1f.3", true, "0x00 (0) ", "0x1F (31) ", "0x3 (3) "},
+        TreeEnterRow{"ABusLine", "[0000:00]", false, "0x00 (0) ", "0x00 (0) ", "0x0 (0) "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qbus::test

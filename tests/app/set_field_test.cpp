@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Setting a field by its meaning, the journal of writes, and the view beside the main window: what
 // the user sees and what the simulated library is asked, line by line.
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -125,10 +124,10 @@ TEST_F(SetField, AWriteOneToClearFieldClearsOnlyItself) {
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(TraceFrom("WritePciConfigWordEx"),
-            (std::vector<std::string>{"WritePciConfigWordEx 0x400 0x82 0x11 -> 0x1",
-                                      "ReadPciConfigWordEx 0x400 0x82 -> 0x1 0x18",
-                                      "DeinitializeOls"}));
+  EXPECT_EQ(
+      TraceFrom("WritePciConfigWordEx"),
+      (std::vector<std::string>{"WritePciConfigWordEx 0x400 0x82 0x11 -> 0x1",
+                                "ReadPciConfigWordEx 0x400 0x82 -> 0x1 0x18", "DeinitializeOls"}));
 }
 
 // The journal lists the write and writes back its value before, by the same road: the form,
@@ -145,8 +144,9 @@ TEST_F(SetField, TheJournalRestoresAWrite) {
     OnNextDialog([](QDialog* journal, QLineEdit*) {
       auto* list = journal->findChild<QListWidget*>();
       ASSERT_EQ(list->count(), 1);
-      EXPECT_EQ(list->item(0)->text().toStdString().substr(8),
-                "  00:03.1 0x40 DWord: 0x12345678 -> 0x12345679, read back 0x12345679 (as written)");
+      EXPECT_EQ(
+          list->item(0)->text().toStdString().substr(8),
+          "  00:03.1 0x40 DWord: 0x12345678 -> 0x12345679, read back 0x12345679 (as written)");
       ButtonNamed(journal, "&Restore the value before")->click();
     });
     PressShortcut(Qt::Key_J);
@@ -158,25 +158,25 @@ TEST_F(SetField, TheJournalRestoresAWrite) {
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(TraceFrom("WritePciConfigDwordEx"),
-            (std::vector<std::string>{"WritePciConfigDwordEx 0x19 0x40 0x12345679 -> 0x1",
-                                      "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345679",
-                                      // the layout, for the journal's names
-                                      "ReadPciConfigByteEx 0x19 0xE -> 0x1 0x0",
-                                      "ReadPciConfigDwordEx 0x19 0x10 -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigDwordEx 0x19 0x14 -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigDwordEx 0x19 0x18 -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigDwordEx 0x19 0x1C -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigDwordEx 0x19 0x20 -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigDwordEx 0x19 0x24 -> 0x1 0xFFFFFFFF",
-                                      "ReadPciConfigWordEx 0x19 0x6 -> 0x1 0x10",
-                                      "ReadPciConfigByteEx 0x19 0x34 -> 0x1 0x0",
-                                      "ReadPciConfigDwordEx 0x19 0x100 -> 0x0 0xFFFFFFFF",
-                                      // READ, then WRITE of the value before
-                                      "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345679",
-                                      "WritePciConfigDwordEx 0x19 0x40 0x12345678 -> 0x1",
-                                      "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345678",
-                                      "DeinitializeOls"}));
+  EXPECT_EQ(
+      TraceFrom("WritePciConfigDwordEx"),
+      (std::vector<std::string>{
+          "WritePciConfigDwordEx 0x19 0x40 0x12345679 -> 0x1",
+          "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345679",
+          // the layout, for the journal's names
+          "ReadPciConfigByteEx 0x19 0xE -> 0x1 0x0",
+          "ReadPciConfigDwordEx 0x19 0x10 -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigDwordEx 0x19 0x14 -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigDwordEx 0x19 0x18 -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigDwordEx 0x19 0x1C -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigDwordEx 0x19 0x20 -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigDwordEx 0x19 0x24 -> 0x1 0xFFFFFFFF",
+          "ReadPciConfigWordEx 0x19 0x6 -> 0x1 0x10", "ReadPciConfigByteEx 0x19 0x34 -> 0x1 0x0",
+          "ReadPciConfigDwordEx 0x19 0x100 -> 0x0 0xFFFFFFFF",
+          // READ, then WRITE of the value before
+          "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345679",
+          "WritePciConfigDwordEx 0x19 0x40 0x12345678 -> 0x1",
+          "ReadPciConfigDwordEx 0x19 0x40 -> 0x1 0x12345678", "DeinitializeOls"}));
 }
 
 // The view stays open beside the main window: a WRITE there shows in a watching view at once,
@@ -194,9 +194,7 @@ TEST_F(SetField, AWatchingViewMarksTheMainWindowsWrite) {
     ASSERT_NE(view, nullptr);
     view->findChild<QCheckBox*>()->setChecked(true);
   });
-  user_.Then("the main window's READ", [&] {
-    PressInSelector(kOffsetSelector, Qt::Key_Up, 0x10);
-  });
+  user_.Then("the main window's READ", [&] { PressInSelector(kOffsetSelector, Qt::Key_Up, 0x10); });
   user_.Then("caption", [] {});
   user_.Then("READ", [this] { Click(layer(), kReadButton); });
   user_.Then("bit 8, WRITE", [this] {
@@ -216,6 +214,52 @@ TEST_F(SetField, AWatchingViewMarksTheMainWindowsWrite) {
   const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(FileText(json)));
   EXPECT_EQ(document["location"]["text"].toString().toStdString(), "0000:00:03.1");
   EXPECT_EQ(document["bytes"].toString().mid(0x80, 8).toStdString(), "78573412") << "bit 8 written";
+}
+
+// Restore from copy lists the registers whose writable bits differ, writes the one ticked through
+// the records, and shows what the register took.
+TEST_F(SetField, RestoreFromCopyWritesWhatTheUserTicks) {
+  UseDump(kScratchFunctionDump);
+  const std::filesystem::path copy = dir_.path() / "copy.txt";
+  std::ofstream(copy) << kScratchFunctionDump;
+  std::vector<std::string> records;
+  environment_.record_write = [&records](const std::string& line) { records.push_back(line); };
+  SelectAndRead(kWordOption, 2);
+  user_.Then("Memory Space and Bus Master Enable, WRITE", [this] {
+    Click(layer(), kEditRowFirst + 13);
+    Click(layer(), kEditRowFirst + 14);
+    Click(layer(), kWriteButton);
+  });
+  user_.Then("Ctrl+D, compare with the copy, restore Command", [&] {
+    OnNextDialog([&](QDialog* view, QLineEdit*) {
+      SaveTo(copy);
+      ButtonNamed(view, "Co&mpare with copy...")->click();
+      OnNextDialog([](QDialog* restore, QLineEdit*) {
+        auto* list = restore->findChild<QListWidget*>();
+        ASSERT_EQ(list->count(), 1);
+        EXPECT_EQ(list->item(0)->text().toStdString(), "Command (0x04): 0x0006 -> 0x0000");
+        EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked) << "the user picks";
+        list->item(0)->setCheckState(Qt::Checked);
+        ButtonNamed(restore, "&Write chosen")->click();
+        EXPECT_EQ(list->item(0)->text().toStdString(),
+                  "Command (0x04): 0x0006 -> 0x0000: 0x0006 -> 0x0000, read back 0x0000 (as the "
+                  "copy)");
+        restore->reject();
+      });
+      ButtonNamed(view, "Res&tore from copy...")->click();
+      view->reject();
+    });
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  const std::string place = "write 00:03.1 offset=0x0004 width=Word ";
+  EXPECT_EQ(records, (std::vector<std::string>{
+                         place + "before=0x0000 value=0x0006",
+                         place + "before=0x0000 value=0x0006 after=0x0006 result=ok",
+                         place + "before=0x0006 value=0x0000",
+                         place + "before=0x0006 value=0x0000 after=0x0000 result=ok",
+                     }));
 }
 
 }  // namespace

@@ -72,15 +72,14 @@ FunctionViewDialog::FunctionViewDialog(QWidget* parent, FunctionViewContent cont
   jump_ = new QLineEdit(this);
   watch_ = new QCheckBox(QStringLiteral("&Watch, every"), this);
   interval_ = new QSpinBox(this);
+  // Only Close is the button box's: the box orders its buttons itself, again on every show, and
+  // left Close out of Tab's round.
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Close, this);
-  refresh_ = buttons_->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
-  compare_ =
-      buttons_->addButton(QStringLiteral("Co&mpare with copy..."), QDialogButtonBox::ActionRole);
-  save_ = buttons_->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
-  save_json_ =
-      buttons_->addButton(QStringLiteral("Save as &JSON..."), QDialogButtonBox::ActionRole);
-  restore_ =
-      buttons_->addButton(QStringLiteral("Res&tore from copy..."), QDialogButtonBox::ActionRole);
+  refresh_ = new QPushButton(QStringLiteral("&Refresh"), this);
+  compare_ = new QPushButton(QStringLiteral("Co&mpare with copy..."), this);
+  save_ = new QPushButton(QStringLiteral("&Save..."), this);
+  save_json_ = new QPushButton(QStringLiteral("Save as &JSON..."), this);
+  restore_ = new QPushButton(QStringLiteral("Res&tore from copy..."), this);
   // Enter belongs to the offset field, the table and the tree: no button takes it.
   for (QPushButton* button : {refresh_, compare_, save_, save_json_, restore_,
                               buttons_->button(QDialogButtonBox::Close)}) {
@@ -183,7 +182,22 @@ void FunctionViewDialog::LayOut(QVBoxLayout* layout) {
   layout->addWidget(marks_);
   layout->addLayout(jump_row);
   layout->addWidget(split_, 1);
-  layout->addWidget(buttons_);
+  auto* button_row = new QHBoxLayout;
+  for (QPushButton* button : {refresh_, compare_, save_, save_json_, restore_}) {
+    button_row->addWidget(button);
+  }
+  button_row->addStretch();
+  button_row->addWidget(buttons_);
+  layout->addLayout(button_row);
+  // Tab goes as the eye does: the row of buttons left to right, Close last.
+  QWidget* previous = interval_;
+  for (QWidget* next : {static_cast<QWidget*>(refresh_), static_cast<QWidget*>(compare_),
+                        static_cast<QWidget*>(save_), static_cast<QWidget*>(save_json_),
+                        static_cast<QWidget*>(restore_),
+                        static_cast<QWidget*>(buttons_->button(QDialogButtonBox::Close))}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
 }
 
 void FunctionViewDialog::Connect() {

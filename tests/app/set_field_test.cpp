@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTreeView>
 
 #include "tests/app/program_fixture.h"
@@ -214,6 +215,48 @@ TEST_F(SetField, AWatchingViewMarksTheMainWindowsWrite) {
   const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(FileText(json)));
   EXPECT_EQ(document["location"]["text"].toString().toStdString(), "0000:00:03.1");
   EXPECT_EQ(document["bytes"].toString().mid(0x80, 8).toStdString(), "78573412") << "bit 8 written";
+}
+
+// Tab and Shift+Tab go round every control of the view, and leave the byte table and the tree in
+// one step (the arrows move within them).
+TEST_F(SetField, TabGoesRoundEveryControlOfTheView) {
+  UseDump(kScratchFunctionDump);
+  std::vector<std::string> forward, backward;
+  user_.Then("00:03.1, Ctrl+D, Tab round and back", [&] {
+    PressInSelector(kDeviceSelector, Qt::Key_Up, 3);
+    PressInSelector(kFunctionSelector, Qt::Key_Up, 1);
+    OnNextDialog([&](QDialog* view, QLineEdit*) {
+      const auto focused = [view] {
+        QWidget* widget = view->focusWidget();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+          return button->text().toStdString();
+        }
+        while (widget != nullptr && widget->accessibleName().isEmpty()) {
+          widget = widget->parentWidget();
+        }
+        return widget != nullptr ? widget->accessibleName().toStdString() : std::string("?");
+      };
+      view->findChild<QTableView*>()->setFocus();
+      for (int step = 0; step < 11; ++step) {
+        QTest::keyClick(view->focusWidget(), Qt::Key_Tab);
+        forward.push_back(focused());
+      }
+      for (int step = 0; step < 2; ++step) {
+        QTest::keyClick(view->focusWidget(), Qt::Key_Backtab);
+        backward.push_back(focused());
+      }
+      view->reject();
+    });
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(forward, (std::vector<std::string>{
+                         "Decoded registers", "Go to offset (hex)", "&Watch, every",
+                         "Watch interval", "&Refresh", "Co&mpare with copy...", "&Save...",
+                         "Save as &JSON...", "Close", "Configuration space", "Decoded registers"}))
+      << "Restore from copy waits for a copy";
+  EXPECT_EQ(backward, (std::vector<std::string>{"Configuration space", "Close"}));
 }
 
 // Restore from copy lists the registers whose writable bits differ, writes the one ticked through

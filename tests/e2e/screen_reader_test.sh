@@ -71,6 +71,12 @@ xdotool key Down Down Down Return
 for _ in \$(seq 50); do xdotool search --onlyvisible --name "^Bus tree" >/dev/null && break; sleep 0.1; done
 timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/bus.txt"
 xdotool key Escape
+sleep 0.3
+# The journal of writes, by its key: this session wrote nothing.
+xdotool key ctrl+j
+for _ in \$(seq 50); do xdotool search --onlyvisible --name "^Journal of writes" >/dev/null && break; sleep 0.1; done
+timeout 60 /usr/bin/python3 "$source/tests/e2e/atspi_walk.py" >"$work/journal.txt"
+xdotool key Escape
 kill \$program
 SESSION
 chmod +x "$work/session.sh"
@@ -123,11 +129,18 @@ grep -q '|Watch interval|How often Watch reads' "$view" || fail "the interval: $
 bus=$work/bus.txt
 grep -q '^tree.*|Bus tree|' "$bus" || fail "no bus tree on the bus: $(grep -c . "$bus") lines"
 grep -q '|00:02.0 VGA compatible controller: ' "$bus" || fail "the bus tree's lines: $(grep -c '00:' "$bus")"
+journal=$work/journal.txt
+grep -q '^dialog|Journal of writes|' "$journal" || fail "no journal on the bus: $(grep '^dialog' "$journal")"
+grep -q '^list|Writes of this session|' "$journal" || fail "the journal's list: $(grep '^list' "$journal")"
+grep -q '^label|Nothing has been written yet.|' "$journal" ||
+  fail "the journal's heading: $(grep '^label' "$journal")"
+grep -q '^push button|Restore the value before|' "$journal" ||
+  fail "the journal's buttons: $(grep '^push button' "$journal")"
 # Wherever the walks went, every button has a name and no window reads as a bare filler.
-for walked in "$walk" "$work/refusal.txt" "$dialog" "$view" "$bus"; do
+for walked in "$walk" "$work/refusal.txt" "$dialog" "$view" "$bus" "$journal"; do
   if grep -q '^push button||' "$walked"; then
     fail "$(grep -c '^push button||' "$walked") unnamed buttons in $(basename "$walked")"
   fi
   if grep -q '^filler|' "$walked"; then fail "a filler in $(basename "$walked"): $(grep '^filler|' "$walked")"; fi
 done
-echo "4 passed, 0 failed"
+echo "5 passed, 0 failed"

@@ -14,7 +14,7 @@
 #include "config_space/header_offsets.h"
 #include "config_space/register_names.h"
 #include "controls/control_table.h"
-#include "names/device_names.h"
+#include "names/shared_names.h"
 #include "register/field_plan.h"
 #include "register/go_to_register.h"
 #include "register/register_access.h"
@@ -230,10 +230,7 @@ class FunctionViews {
     return false;
   }
 
-  names::DeviceNames& Names() {
-    if (!names_) names_ = std::make_unique<names::DeviceNames>();
-    return *names_;
-  }
+  static names::DeviceNames& Names() { return names::SharedNames(); }
 
   ui::FunctionSnapshot Snapshot(regs::FunctionSpace space) const {
     ui::FunctionSnapshot snapshot;
@@ -261,7 +258,6 @@ class FunctionViews {
   const config_space::IdNamer& id_names_;
   std::optional<regs::GoToRequest>& go_to_;
   const uint32_t domain_;  // the library's: dumps name it, as lspci does, when it is not 0
-  std::unique_ptr<names::DeviceNames> names_;
   std::vector<std::pair<uint32_t, std::weak_ptr<std::function<void()>>>> watchers_;
 };
 

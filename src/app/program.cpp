@@ -8,7 +8,7 @@
 #include "app/journal_command.h"
 #include "controls/control_table.h"
 #include "hw/library_binding.h"
-#include "names/device_names.h"
+#include "names/shared_names.h"
 #include "register/bit_editor.h"
 #include "register/register_read.h"
 #include "register/selection_form.h"
@@ -29,33 +29,25 @@ int CompensatedFontSize(int nominal, int dots_per_inch) {
 
 namespace {
 
-// Names come from the PCI ID database, loaded once, the first time a description asks.
-using SharedNames = std::shared_ptr<std::unique_ptr<names::DeviceNames>>;
-
-names::DeviceNames& Loaded(const SharedNames& names) {
-  if (!*names) *names = std::make_unique<names::DeviceNames>();
-  return **names;
-}
-
-config_space::ClassNamer DatabaseClassNames(const SharedNames& names) {
-  return [names](config_space::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
-    Loaded(names);
+config_space::ClassNamer DatabaseClassNames() {
+  return [](config_space::ClassPart part, uint8_t base, uint8_t sub, uint8_t interface) {
+    names::DeviceNames& database = names::SharedNames();
     switch (part) {
       case config_space::ClassPart::kClass:
-        return (*names)->ClassName(base);
+        return database.ClassName(base);
       case config_space::ClassPart::kSubclass:
-        return (*names)->SubclassName(base, sub);
+        return database.SubclassName(base, sub);
       case config_space::ClassPart::kProgrammingInterface:
         break;
     }
-    return (*names)->InterfaceName(base, sub, interface);
+    return database.InterfaceName(base, sub, interface);
   };
 }
 
-config_space::IdNamer DatabaseIdNames(const SharedNames& names) {
-  return [names](config_space::IdPart part, uint16_t vendor, uint16_t device,
-                 uint16_t subsystem_vendor, uint16_t subsystem) {
-    names::DeviceNames& loaded = Loaded(names);
+config_space::IdNamer DatabaseIdNames() {
+  return [](config_space::IdPart part, uint16_t vendor, uint16_t device, uint16_t subsystem_vendor,
+            uint16_t subsystem) {
+    names::DeviceNames& loaded = names::SharedNames();
     switch (part) {
       case config_space::IdPart::kVendor:
         return loaded.VendorName(vendor);
@@ -77,9 +69,8 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   regs::AccessEnvironment environment = given_environment;
   regs::WriteJournal journal;  // this session's writes, unless the caller keeps them
   if (environment.journal == nullptr) environment.journal = &journal;
-  const auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
-  if (!environment.class_names) environment.class_names = DatabaseClassNames(names);
-  if (!environment.id_names) environment.id_names = DatabaseIdNames(names);
+  if (!environment.class_names) environment.class_names = DatabaseClassNames();
+  if (!environment.id_names) environment.id_names = DatabaseIdNames();
   if (layer.OpenMainWindow(0, 0, 0, 1000, 430, kWindowTitle, ui::kMainWindowFlags) == 0) return 0;
   layer.MakeFont(controls::kSmallFont, "Arial", CompensatedFontSize(7, layer.DisplayResolution()));
   layer.MakeFont(controls::kLargeFont, "Arial", CompensatedFontSize(9, layer.DisplayResolution()));
@@ -101,6 +92,9 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   }
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
+  // Names are for descriptions, the finder and the views: parsed beside the first paint, not in
+  // its way.
+  names::StartLoadingNames();
   if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
   // A function or register the function view, the bus tree or the journal hands to the form.

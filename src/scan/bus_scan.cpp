@@ -7,7 +7,7 @@
 
 #include "access/common/pci_location.h"
 #include "controls/control_table.h"
-#include "names/device_names.h"
+#include "names/shared_names.h"
 #include "scan/device_line.h"
 
 namespace qbus::scan {
@@ -83,12 +83,11 @@ std::vector<ListedFunction> RunBusScan(ui::WindowLayer& layer, const hw::Hardwar
       }
     }
   }
-  auto names = std::make_shared<std::unique_ptr<names::DeviceNames>>();
-  layer.SetListDescriptionSource(kDeviceList, [identifiers, names](int row) -> std::string {
+  layer.SetListDescriptionSource(kDeviceList, [identifiers](int row) -> std::string {
     if (row < 0 || static_cast<size_t>(row) >= identifiers->size()) return {};
-    if (!*names) *names = std::make_unique<names::DeviceNames>();
     const uint32_t ids = (*identifiers)[static_cast<size_t>(row)];
-    return (*names)->Describe(static_cast<uint16_t>(ids), static_cast<uint16_t>(ids >> 16));
+    return names::SharedNames().Describe(static_cast<uint16_t>(ids),
+                                         static_cast<uint16_t>(ids >> 16));
   });
   return listed;
 }

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "access/common/pci_location.h"
-#include "names/device_names.h"
+#include "names/shared_names.h"
 
 namespace qbus::scan {
 namespace {
@@ -26,7 +26,7 @@ DeviceFinder::~DeviceFinder() = default;
 
 std::vector<ui::ListChoice> DeviceFinder::Find(const std::string& typed) {
   if (lines_.empty() && !functions_.empty()) {
-    names_ = std::make_unique<names::DeviceNames>();
+    names::DeviceNames& database = names::SharedNames();
     for (const ListedFunction& function : functions_) {
       const PciLocation at = PciLocation::Unpack(function.location);
       const auto vendor = static_cast<uint16_t>(function.identifiers);
@@ -34,7 +34,7 @@ std::vector<ui::ListChoice> DeviceFinder::Find(const std::string& typed) {
       char head[40];
       std::snprintf(head, sizeof head, "%02x:%02x.%x  %04x:%04x  ", at.bus, at.device, at.function,
                     vendor, device);
-      lines_.push_back(head + names_->Describe(vendor, device));
+      lines_.push_back(head + database.Describe(vendor, device));
     }
   }
   std::vector<std::string> words;

@@ -2,15 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "ui/ui_types.h"
-
-namespace qbus::names {
-class DeviceNames;
-}
 
 // Finding a listed function by what a user knows of it: its vendor's or device's name, its
 // identifiers or its location.
@@ -36,7 +31,6 @@ class DeviceFinder {
  private:
   std::vector<ListedFunction> functions_;
   std::vector<std::string> lines_;  // made at the first Find
-  std::unique_ptr<names::DeviceNames> names_;
 };
 
 }  // namespace qbus::scan

@@ -35,6 +35,7 @@ std::vector<ui::ListChoice> DeviceFinder::Find(const std::string& typed) {
       std::snprintf(head, sizeof head, "%02x:%02x.%x  %04x:%04x  ", at.bus, at.device, at.function,
                     vendor, device);
       lines_.push_back(head + database.Describe(vendor, device));
+      lowered_.push_back(Lower(lines_.back()));
     }
   }
   std::vector<std::string> words;
@@ -42,7 +43,7 @@ std::vector<ui::ListChoice> DeviceFinder::Find(const std::string& typed) {
   for (std::string word; split >> word;) words.push_back(word);
   std::vector<ui::ListChoice> choices;
   for (size_t row = 0; row < lines_.size(); ++row) {
-    const std::string lower = Lower(lines_[row]);
+    const std::string& lower = lowered_[row];
     if (std::all_of(words.begin(), words.end(), [&](const std::string& word) {
           return lower.find(word) != std::string::npos;
         })) {

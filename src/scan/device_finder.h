@@ -30,7 +30,8 @@ class DeviceFinder {
 
  private:
   std::vector<ListedFunction> functions_;
-  std::vector<std::string> lines_;  // made at the first Find
+  std::vector<std::string> lines_;    // made at the first Find
+  std::vector<std::string> lowered_;  // the same in lower case, to match against
 };
 
 }  // namespace qbus::scan

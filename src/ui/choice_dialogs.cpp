@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/choice_dialogs.h"
 
+#include <QAbstractListModel>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -8,7 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,10 +21,32 @@ namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
+// The lines a chooser shows, made into text only when the view draws them or a screen reader
+// asks: a filter that keeps tens of thousands of lines costs no item for each.
+class ChoiceModel : public QAbstractListModel {
+ public:
+  void Show(std::vector<ListChoice> choices) {
+    beginResetModel();
+    choices_ = std::move(choices);
+    endResetModel();
+  }
+  const std::vector<ListChoice>& Choices() const { return choices_; }
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(choices_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
+    return ToQt(choices_[static_cast<size_t>(index.row())].text);
+  }
+
+ private:
+  std::vector<ListChoice> choices_;
+};
+
 // The filter field passes the keys that move in the list on to it.
 class FilterField : public QLineEdit {
  public:
-  FilterField(QListWidget* list, QWidget* parent) : QLineEdit(parent), list_(list) {}
+  FilterField(QListView* list, QWidget* parent) : QLineEdit(parent), list_(list) {}
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -40,7 +63,7 @@ class FilterField : public QLineEdit {
   }
 
  private:
-  QListWidget* list_;
+  QListView* list_;
 };
 
 }  // namespace
@@ -52,7 +75,10 @@ std::optional<int> RunChooserDialog(QWidget* parent, const std::string& title,
   dialog.setWindowTitle(ToQt(title));
   auto* layout = new QVBoxLayout(&dialog);
   auto* label = new QLabel(ToQt(prompt), &dialog);
-  auto* list = new QListWidget(&dialog);
+  auto* list = new QListView(&dialog);
+  ChoiceModel model;
+  list->setModel(&model);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* field = new FilterField(list, &dialog);
   label->setBuddy(field);
   field->setAccessibleName(ToQt(prompt));
@@ -63,22 +89,19 @@ std::optional<int> RunChooserDialog(QWidget* parent, const std::string& title,
   layout->addWidget(list);
   dialog.resize(480, 360);
 
-  std::vector<ListChoice> shown;
   const auto refill = [&](const QString& text) {
-    shown = filter(text.toStdString());
-    list->clear();
-    for (const ListChoice& choice : shown) list->addItem(ToQt(choice.text));
-    if (!shown.empty()) list->setCurrentRow(0);
+    model.Show(filter(text.toStdString()));
+    if (model.rowCount() > 0) list->setCurrentIndex(model.index(0));
   };
   QObject::connect(field, &QLineEdit::textChanged, &dialog, refill);
   QObject::connect(field, &QLineEdit::returnPressed, &dialog, [&] {
-    if (list->currentRow() >= 0) dialog.accept();
+    if (list->currentIndex().isValid()) dialog.accept();
   });
-  QObject::connect(list, &QListWidget::itemActivated, &dialog, [&] { dialog.accept(); });
+  QObject::connect(list, &QListView::activated, &dialog, [&] { dialog.accept(); });
   refill(QString());
   field->setFocus();
-  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return std::nullopt;
-  return shown[static_cast<size_t>(list->currentRow())].key;
+  if (dialog.exec() != QDialog::Accepted || !list->currentIndex().isValid()) return std::nullopt;
+  return model.Choices()[static_cast<size_t>(list->currentIndex().row())].key;
 }
 
 std::optional<std::string> RunTextDialog(

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 
 #include "tests/app/program_fixture.h"
@@ -150,7 +150,7 @@ TEST_F(Dialogs, FindDeviceSelectsTheLineAndTheFunction) {
     OnNextDialog(
         [](QDialog* dialog, QLineEdit* field) {
           QTest::keyClicks(field, "104c:ac56");
-          EXPECT_EQ(dialog->findChild<QListWidget*>()->count(), 1);
+          EXPECT_EQ(dialog->findChild<QListView*>()->model()->rowCount(), 1);
           QTest::keyClick(field, Qt::Key_Return);
         },
         "find-device");
@@ -164,7 +164,7 @@ TEST_F(Dialogs, FindDeviceSelectsTheLineAndTheFunction) {
     EXPECT_EQ(list->currentRow(), 2);
     OnNextDialog([](QDialog* dialog, QLineEdit* field) {
       QTest::keyClicks(field, "00:1c.0");
-      EXPECT_EQ(dialog->findChild<QListWidget*>()->count(), 1);
+      EXPECT_EQ(dialog->findChild<QListView*>()->model()->rowCount(), 1);
       QTest::keyClick(field, Qt::Key_Escape);
     });
     PressShortcut(Qt::Key_F);

@@ -175,7 +175,13 @@ class FunctionViews {
     const std::optional<std::string> path =
         layer_.AskSavePath("Save all functions", "functions.txt");
     if (!path) return;
-    std::string text;
+    // Each function's text goes to the file as it is read; the file appears only when the last
+    // one is written, and a failed or cancelled save leaves any file there as it was.
+    WholeFileWriter file(*path);
+    if (!file.refusal().empty()) {
+      layer_.ShowMessage("Save all functions", file.refusal());
+      return;
+    }
     std::string failure;
     const bool done = layer_.RunWithProgress(
         "Save all functions", "Reading every function...", static_cast<int>(functions_.size()),
@@ -189,15 +195,18 @@ class FunctionViews {
                       " bytes, then " + space.why + ").";
             return false;
           }
-          text += config_space::FormatFunctionDump(location, Description(Names(), space.bytes),
-                                                   space.bytes, domain_);
-          return true;
+          if (file.Append(config_space::FormatFunctionDump(
+                  location, Description(Names(), space.bytes), space.bytes, domain_))) {
+            return true;
+          }
+          failure = file.refusal();
+          return false;
         });
     if (!done) {
       if (!failure.empty()) layer_.ShowMessage("Save all functions", failure);
       return;
     }
-    const std::string refusal = WriteFileWhole(*path, text);
+    const std::string refusal = file.Commit();
     if (!refusal.empty()) layer_.ShowMessage("Save all functions", refusal);
   }
 

@@ -1,16 +1,80 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/bus_tree_view.h"
 
+#include <QAbstractItemModel>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ui/dialog_focus.h"
 
 namespace qbus::ui {
+namespace {
+
+// The tree's lines as a model: a line becomes text only when drawn or asked for, so that a
+// machine of 65,536 functions costs no item for each. The lines come in order, each after its
+// parent (`depth` levels in).
+class BusTreeModel : public QAbstractItemModel {
+ public:
+  explicit BusTreeModel(const std::vector<BusTreeItem>& lines) : lines_(lines) {
+    parents_.resize(lines.size(), -1);
+    rows_.resize(lines.size(), 0);
+    children_.resize(lines.size() + 1);
+    std::vector<int> open;  // the line at each depth above the current one
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const size_t depth = static_cast<size_t>(std::max(lines[i].depth, 0));
+      open.resize(std::min(depth, open.size()));
+      parents_[i] = open.empty() ? -1 : open.back();
+      std::vector<int>& siblings = children_[static_cast<size_t>(parents_[i] + 1)];
+      rows_[i] = static_cast<int>(siblings.size());
+      siblings.push_back(static_cast<int>(i));
+      open.push_back(static_cast<int>(i));
+    }
+  }
+
+  int Row(const QModelIndex& index) const {
+    return index.isValid() ? lines_[index.internalId()].row : -1;
+  }
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override {
+    const std::vector<int>& kids = Children(parent);
+    if (column != 0 || row < 0 || static_cast<size_t>(row) >= kids.size()) return {};
+    return createIndex(row, 0, static_cast<quintptr>(kids[static_cast<size_t>(row)]));
+  }
+  QModelIndex parent(const QModelIndex& child) const override {
+    if (!child.isValid()) return {};
+    const int up = parents_[child.internalId()];
+    return up < 0 ? QModelIndex()
+                  : createIndex(rows_[static_cast<size_t>(up)], 0, static_cast<quintptr>(up));
+  }
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return static_cast<int>(Children(parent).size());
+  }
+  int columnCount(const QModelIndex& = {}) const override { return 1; }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
+    return QString::fromStdString(lines_[index.internalId()].text);
+  }
+
+ private:
+  const std::vector<int>& Children(const QModelIndex& parent) const {
+    return children_[parent.isValid() ? parent.internalId() + 1 : 0];
+  }
+
+  const std::vector<BusTreeItem>& lines_;
+  std::vector<int> parents_;                // each line's parent line, -1 for a root
+  std::vector<int> rows_;                   // each line's row under its parent
+  std::vector<std::vector<int>> children_;  // [0]: the roots; [i + 1]: line i's children
+};
+
+// A tree of this many lines or fewer opens whole; a bigger one opens its root buses only, and
+// the user opens the rest.
+constexpr size_t kLinesOpenedWhole = 4096;
+
+}  // namespace
 
 void RunBusTreeView(QWidget* parent, const BusTreeContent& content) {
   const ReturnFocusOnClose focus_back(parent);
@@ -19,32 +83,30 @@ void RunBusTreeView(QWidget* parent, const BusTreeContent& content) {
   auto* layout = new QVBoxLayout(&dialog);
   auto* label =
       new QLabel(QStringLiteral("&Buses, and the functions behind each bridge:"), &dialog);
-  auto* tree = new QTreeWidget(&dialog);
+  auto* tree = new QTreeView(&dialog);
+  BusTreeModel model(content.lines);
+  tree->setModel(&model);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
   label->setBuddy(tree);
   tree->setHeaderHidden(true);
   tree->setAccessibleName(QStringLiteral("Bus tree"));
   tree->setUniformRowHeights(true);
+  tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   layout->addWidget(label);
   layout->addWidget(tree);
   layout->addWidget(buttons);
-
-  std::vector<QTreeWidgetItem*> parents;
-  for (const BusTreeItem& line : content.lines) {
-    const size_t depth = static_cast<size_t>(std::max(line.depth, 0));
-    parents.resize(std::min(depth, parents.size()));
-    auto* item = parents.empty() ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
-    item->setText(0, QString::fromStdString(line.text));
-    item->setData(0, Qt::UserRole, line.row);
-    parents.push_back(item);
+  if (content.lines.size() <= kLinesOpenedWhole) {
+    tree->expandAll();
+  } else {
+    tree->expandToDepth(0);
   }
-  tree->expandAll();
-  QObject::connect(tree, &QTreeWidget::currentItemChanged, &dialog, [&](QTreeWidgetItem* item) {
-    const int row = item != nullptr ? item->data(0, Qt::UserRole).toInt() : -1;
-    if (row >= 0 && content.select) content.select(row);
-  });
-  QObject::connect(tree, &QTreeWidget::itemActivated, &dialog, [&](QTreeWidgetItem* item) {
-    const int row = item->data(0, Qt::UserRole).toInt();
+  QObject::connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, &dialog,
+                   [&](const QModelIndex& index) {
+                     const int row = model.Row(index);
+                     if (row >= 0 && content.select) content.select(row);
+                   });
+  QObject::connect(tree, &QTreeView::activated, &dialog, [&](const QModelIndex& index) {
+    const int row = model.Row(index);
     if (row >= 0 && (!content.activate || content.activate(row))) dialog.accept();
   });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -9,7 +9,7 @@
 #include <map>
 
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "tests/app/program_fixture.h"
 
@@ -151,11 +151,12 @@ TEST_P(BusTreeEnter, SetsTheSelectorsToAFunction) {
   setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/hierarchy.dump", 1);
   user_.Then("Bus tree...", [&] {
     OnNextDialog([&](QDialog* dialog, QLineEdit*) {
-      auto* tree = dialog->findChild<QTreeWidget*>();
-      const QList<QTreeWidgetItem*> found =
-          tree->findItems(row.line, Qt::MatchStartsWith | Qt::MatchRecursive);
+      auto* tree = dialog->findChild<QTreeView*>();
+      const QModelIndexList found =
+          tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, row.line, -1,
+                               Qt::MatchStartsWith | Qt::MatchRecursive);
       ASSERT_EQ(found.size(), 1);
-      tree->setCurrentItem(found.first());
+      tree->setCurrentIndex(found.first());
       QTest::keyClick(tree, Qt::Key_Return);
       EXPECT_EQ(dialog->isVisible(), !row.closes);
       dialog->reject();

@@ -13,7 +13,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTreeView>
-#include <QTreeWidget>
 
 #include "tests/app/program_fixture.h"
 
@@ -371,11 +370,12 @@ TEST_F(DecodedView, TheBusTreeShowsWhatSitsBehindEachBridge) {
   user_.Then("Bus tree...", [&] {
     OnNextDialog(
         [&](QDialog* dialog, QLineEdit*) {
-          auto* tree = dialog->findChild<QTreeWidget*>();
-          for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+          auto* tree = dialog->findChild<QTreeView*>();
+          for (QModelIndex at = tree->model()->index(0, 0); at.isValid();
+               at = tree->indexBelow(at)) {
             int depth = 0;
-            for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent()) ++depth;
-            shown.push_back(std::string(depth, ' ') + Head((*it)->text(0).toStdString()));
+            for (QModelIndex up = at.parent(); up.isValid(); up = up.parent()) ++depth;
+            shown.push_back(std::string(depth, ' ') + Head(at.data().toString().toStdString()));
           }
           EXPECT_EQ(tree->accessibleName(), "Bus tree");
           QTest::keyClick(tree, Qt::Key_End);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "ui/dialog_focus.h"
+#include "ui/tree_shape.h"
 
 namespace qbus::ui {
 namespace {
@@ -19,21 +20,8 @@ namespace {
 // parent (`depth` levels in).
 class BusTreeModel : public QAbstractItemModel {
  public:
-  explicit BusTreeModel(const std::vector<BusTreeItem>& lines) : lines_(lines) {
-    parents_.resize(lines.size(), -1);
-    rows_.resize(lines.size(), 0);
-    children_.resize(lines.size() + 1);
-    std::vector<int> open;  // the line at each depth above the current one
-    for (size_t i = 0; i < lines.size(); ++i) {
-      const size_t depth = static_cast<size_t>(std::max(lines[i].depth, 0));
-      open.resize(std::min(depth, open.size()));
-      parents_[i] = open.empty() ? -1 : open.back();
-      std::vector<int>& siblings = children_[static_cast<size_t>(parents_[i] + 1)];
-      rows_[i] = static_cast<int>(siblings.size());
-      siblings.push_back(static_cast<int>(i));
-      open.push_back(static_cast<int>(i));
-    }
-  }
+  explicit BusTreeModel(const std::vector<BusTreeItem>& lines)
+      : lines_(lines), shape_(TreeShape::Of(lines)) {}
 
   int Row(const QModelIndex& index) const {
     return index.isValid() ? lines_[index.internalId()].row : -1;
@@ -46,9 +34,9 @@ class BusTreeModel : public QAbstractItemModel {
   }
   QModelIndex parent(const QModelIndex& child) const override {
     if (!child.isValid()) return {};
-    const int up = parents_[child.internalId()];
+    const int up = shape_.parents[child.internalId()];
     return up < 0 ? QModelIndex()
-                  : createIndex(rows_[static_cast<size_t>(up)], 0, static_cast<quintptr>(up));
+                  : createIndex(shape_.rows[static_cast<size_t>(up)], 0, static_cast<quintptr>(up));
   }
   int rowCount(const QModelIndex& parent = {}) const override {
     return static_cast<int>(Children(parent).size());
@@ -61,13 +49,11 @@ class BusTreeModel : public QAbstractItemModel {
 
  private:
   const std::vector<int>& Children(const QModelIndex& parent) const {
-    return children_[parent.isValid() ? parent.internalId() + 1 : 0];
+    return shape_.children[parent.isValid() ? parent.internalId() + 1 : 0];
   }
 
   const std::vector<BusTreeItem>& lines_;
-  std::vector<int> parents_;                // each line's parent line, -1 for a root
-  std::vector<int> rows_;                   // each line's row under its parent
-  std::vector<std::vector<int>> children_;  // [0]: the roots; [i + 1]: line i's children
+  TreeShape shape_;
 };
 
 // A tree of this many lines or fewer opens whole; a bigger one opens its root buses only, and

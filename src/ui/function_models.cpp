@@ -20,7 +20,6 @@ QString Hex(int value, int digits) {
 
 // A mark is seen without colour too: bold, on a pale amber.
 const QColor kMarkColour(255, 224, 130);
-constexpr int kLineRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -114,12 +113,6 @@ QVariant BytesModel::headerData(int section, Qt::Orientation orientation, int ro
   return Hex(section * 16, OffsetDigits());
 }
 
-DecodedTreeModel::DecodedTreeModel() {
-  setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Place"),
-                             QStringLiteral("Value"), QStringLiteral("Access"),
-                             QStringLiteral("Meaning")});
-}
-
 bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
                             const FunctionSnapshot* reference, Reference kind) {
   std::unordered_map<std::string, const config_space::DecodedLine*> before;
@@ -128,72 +121,110 @@ bool DecodedTreeModel::Show(const std::vector<config_space::DecodedLine>& lines,
   }
   bool same = lines.size() == lines_.size();
   for (size_t i = 0; same && i < lines.size(); ++i) same = lines[i].key == lines_[i].key;
-  if (!same) {
-    removeRows(0, rowCount());
-    items_.clear();
-    std::vector<QStandardItem*> parents;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      QList<QStandardItem*> row;
-      for (int column = 0; column < 5; ++column) {
-        auto* item = new QStandardItem;
-        item->setEditable(false);
-        row.append(item);
-      }
-      row[0]->setData(static_cast<int>(i), kLineRole);
-      const size_t depth = static_cast<size_t>(std::max(lines[i].depth, 0));
-      parents.resize(depth);
-      QStandardItem* parent = depth == 0 ? invisibleRootItem() : parents.back();
-      parent->appendRow(row);
-      parents.push_back(row[0]);
-      items_.push_back(row[0]);
-    }
-  }
+  if (!same) beginResetModel();
   lines_ = lines;
+  marks_.assign(lines_.size(), {});
+  if (!same) shape_ = TreeShape::Of(lines_);
   changed_ = 0;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const config_space::DecodedLine& line = lines_[i];
-    QStandardItem* first = items_[i];
-    QStandardItem* parent = first->parent() != nullptr ? first->parent() : invisibleRootItem();
-    const int row = first->row();
     const std::string& meaning = line.meaning.empty() ? line.summary : line.meaning;
-    const std::string texts[5] = {line.name, line.place, line.value, line.access, meaning};
     const auto found = before.find(line.key);
     const bool leaf =
         line.depth > 0 && (i + 1 == lines_.size() || lines_[i + 1].depth <= line.depth);
     // Only a line whose bytes the reference holds is compared: a copy's holes differ in nothing.
     const bool held =
         reference != nullptr && Holds(*reference, line.offset, static_cast<size_t>(line.size));
-    const bool marked = !before.empty() && line.depth > 0 && held &&
-                        (found == before.end() || found->second->value != line.value);
-    if (marked && leaf) ++changed_;
-    std::string description = line.place;
+    Marks& marks = marks_[i];
+    marks.marked = !before.empty() && line.depth > 0 && held &&
+                   (found == before.end() || found->second->value != line.value);
+    if (marks.marked && leaf) ++changed_;
+    marks.description = line.place;
     for (const std::string& part : {line.value, line.access, meaning}) {
-      if (!part.empty()) description += ", " + part;
+      if (!part.empty()) marks.description += ", " + part;
     }
-    if (marked) {
-      description = MarkText(kind, found == before.end() ? "absent" : found->second->value) + ". " +
-                    description;
+    if (marks.marked) {
+      marks.description = MarkText(kind, found == before.end() ? "absent" : found->second->value) +
+                          ". " + marks.description;
     }
-    QFont font;
-    font.setBold(marked || line.depth == 0);
-    for (int column = 0; column < 5; ++column) {
-      QStandardItem* item = parent->child(row, column);
-      item->setText(ToQt(texts[column]));
-      item->setFont(font);
-      item->setBackground(marked ? QBrush(kMarkColour) : QBrush());
-      item->setData(ToQt(description), Qt::AccessibleDescriptionRole);
-      item->setToolTip(ToQt(description));
+  }
+  if (!same) {
+    endResetModel();
+  } else {
+    for (const std::vector<int>& siblings : shape_.children) {
+      if (siblings.empty()) continue;
+      const QModelIndex first = createIndex(0, 0, static_cast<quintptr>(siblings.front()));
+      const QModelIndex last = createIndex(static_cast<int>(siblings.size()) - 1, 4,
+                                           static_cast<quintptr>(siblings.back()));
+      emit dataChanged(first, last);
     }
   }
   return !same;
 }
 
 const config_space::DecodedLine* DecodedTreeModel::LineAt(const QModelIndex& index) const {
-  if (!index.isValid()) return nullptr;
-  const QVariant line = index.siblingAtColumn(0).data(kLineRole);
-  if (!line.isValid()) return nullptr;
-  const size_t at = static_cast<size_t>(line.toInt());
-  return at < lines_.size() ? &lines_[at] : nullptr;
+  if (!index.isValid() || index.model() != this) return nullptr;
+  return &lines_[index.internalId()];
+}
+
+const std::vector<int>& DecodedTreeModel::Children(const QModelIndex& parent) const {
+  return shape_.children[parent.isValid() ? parent.internalId() + 1 : 0];
+}
+
+QModelIndex DecodedTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (parent.isValid() && parent.column() != 0) return {};
+  const std::vector<int>& kids = Children(parent);
+  if (column < 0 || column >= 5 || row < 0 || static_cast<size_t>(row) >= kids.size()) return {};
+  return createIndex(row, column, static_cast<quintptr>(kids[static_cast<size_t>(row)]));
+}
+
+QModelIndex DecodedTreeModel::parent(const QModelIndex& child) const {
+  if (!child.isValid()) return {};
+  const int up = shape_.parents[child.internalId()];
+  return up < 0 ? QModelIndex()
+                : createIndex(shape_.rows[static_cast<size_t>(up)], 0, static_cast<quintptr>(up));
+}
+
+int DecodedTreeModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() && parent.column() != 0) return 0;
+  return static_cast<int>(Children(parent).size());
+}
+
+int DecodedTreeModel::columnCount(const QModelIndex&) const { return 5; }
+
+QVariant DecodedTreeModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const config_space::DecodedLine& line = lines_[index.internalId()];
+  const Marks& marks = marks_[index.internalId()];
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+      const std::string* texts[5] = {&line.name, &line.place, &line.value, &line.access,
+                                     line.meaning.empty() ? &line.summary : &line.meaning};
+      return ToQt(*texts[index.column()]);
+    }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+      return ToQt(marks.description);
+    case Qt::BackgroundRole:
+      return marks.marked ? QVariant(QBrush(kMarkColour)) : QVariant();
+    case Qt::FontRole: {
+      if (!marks.marked && line.depth != 0) return {};
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
+    default:
+      return {};
+  }
+}
+
+QVariant DecodedTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  static const char* const kHeadings[5] = {"Name", "Place", "Value", "Access", "Meaning"};
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 5) {
+    return {};
+  }
+  return QString::fromLatin1(kHeadings[section]);
 }
 
 }  // namespace qbus::ui

@@ -5,8 +5,8 @@
 #include <string>
 
 #include <QAbstractTableModel>
-#include <QStandardItemModel>
 
+#include "ui/tree_shape.h"
 #include "ui/ui_types.h"
 
 // The function view's two models: the bytes, 16 a row, and the decoded tree. Each marks what
@@ -49,20 +49,35 @@ class BytesModel : public QAbstractTableModel {
   int changed_ = 0;
 };
 
-// The decoded tree in five columns: name, place, value, access, meaning. A new reading of the
-// same lines rewrites their texts in place, so expansion and the current line stay.
-class DecodedTreeModel : public QStandardItemModel {
+// The decoded tree in five columns: name, place, value, access, meaning. Lines become text only
+// when drawn or asked for. A new reading of the same lines rewrites them in place, so expansion
+// and the current line stay.
+class DecodedTreeModel : public QAbstractItemModel {
  public:
-  DecodedTreeModel();
   // True when the lines were rebuilt (not rewritten in place).
   bool Show(const std::vector<config_space::DecodedLine>& lines, const FunctionSnapshot* reference,
             Reference kind);
   int changed() const { return changed_; }  // fields (and registers without fields) marked
   const config_space::DecodedLine* LineAt(const QModelIndex& index) const;
 
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
  private:
+  // Each line's marks: whether it differs from the reference, and what a reader hears of it.
+  struct Marks {
+    bool marked = false;
+    std::string description;
+  };
+  const std::vector<int>& Children(const QModelIndex& parent) const;
+
   std::vector<config_space::DecodedLine> lines_;
-  std::vector<QStandardItem*> items_;  // the first column's item of each line
+  std::vector<Marks> marks_;
+  TreeShape shape_;
   int changed_ = 0;
 };
 

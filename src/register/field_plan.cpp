@@ -48,7 +48,8 @@ std::string MeaningOrValue(const cs::FieldName& field, uint32_t value, uint32_t 
   return meaning.empty() ? std::to_string(value) : meaning;
 }
 
-// A count typed in decimal, or in hex with "0x".
+}  // namespace
+
 std::optional<uint32_t> TypedNumber(std::string typed, uint32_t maximum) {
   while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.back()))) typed.pop_back();
   size_t start = typed.find_first_not_of(' ');
@@ -73,8 +74,6 @@ std::optional<uint32_t> TypedNumber(std::string typed, uint32_t maximum) {
   return static_cast<uint32_t>(value);
 }
 
-}  // namespace
-
 GoToTarget FieldTarget(const cs::RegisterEntry& reg) { return TargetOf(reg.offset, reg.size); }
 
 EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::RegisterEntry& reg,
@@ -82,8 +81,7 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
   const GoToTarget target = FieldTarget(reg);
   const int width = WidthBytes(target.width);
   const cs::BitKinds kinds = cs::BitKindsOf(entries, target.offset, width);
-  const int shift = static_cast<int>(reg.offset - target.offset) * 8;
-  const uint32_t mask = Bits(field.low, field.high) << shift;
+  const uint32_t mask = Bits(field.low, field.high);
   const std::string name = field.name;
   const bool clears =
       cs::BitAccess(reg.fields, reg.access, field.low) == cs::Access::kWriteOneToClear;
@@ -91,12 +89,11 @@ EditPlan FieldPlan(const std::vector<cs::RegisterEntry>& entries, const cs::Regi
   const uint32_t offset = target.offset;
   cs::ShownBytes shown = context;
   return [=](uint32_t reading) mutable {
-    const cs::ComposedWrite composed =
-        cs::ComposeWrite(kinds, reading, mask, value << (field.low + shift));
+    const cs::ComposedWrite composed = cs::ComposeWrite(kinds, reading, mask, value << field.low);
     shown.offset = offset;
     shown.width = width;
     shown.value = reading;
-    const uint32_t before = (reading & mask) >> (field.low + shift);
+    const uint32_t before = (reading & mask) >> field.low;
     std::string note = clears ? name + ": written 1 to clear it."
                               : name + ": " + MeaningOrValue(field, before, reg.offset, shown) +
                                     " -> " + after + ".";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "config_space/field_setting.h"
@@ -12,7 +14,11 @@
 // after READ for the user to WRITE.
 namespace qbus::regs {
 
-// The target a field of `reg` is written through: the register's own width.
+// A count typed for a field: decimal, or hex after "0x", blanks around ignored; nothing when it
+// is no number or exceeds `maximum`.
+std::optional<uint32_t> TypedNumber(std::string typed, uint32_t maximum);
+
+// The target a field of `reg` is written through: the register's own width, from its first byte.
 GoToTarget FieldTarget(const config_space::RegisterEntry& reg);
 
 // The plan that sets `field` of `reg` (a register of `entries`, the function's) to `value` and

@@ -104,32 +104,78 @@ TEST_F(SetField, FromTheViewOnlyTheFieldChangesAndWriteTakesIt) {
 }
 
 // A write-1-to-clear field, from Go to register by its name: exactly its own 1 is written; the
-// other error bit set stays set, and the read-only bits are as read.
+// other error bit set (bit 0) is written 0, and the read-only bits are as read.
 TEST_F(SetField, AWriteOneToClearFieldClearsOnlyItself) {
   setenv("QUORILBUS_SIM_DUMP", kHierarchy, 1);
   user_.Then("bus 4", [this] { PressInSelector(kBusSelector, Qt::Key_Up, 4); });
-  user_.Then("Ctrl+G, Correctable Error Detected of Device Status, clear it", [&] {
+  user_.Then("Ctrl+G, Unsupported Request Detected of Device Status, clear it", [&] {
     OnNextDialog([&](QDialog*, QLineEdit* field) {
-      QTest::keyClicks(field, "device status: correctable error detected");
+      QTest::keyClicks(field, "device status: unsupported request detected");
       ChooseNext("");
       QTest::keyClick(field, Qt::Key_Return);
     });
     PressShortcut(Qt::Key_G);
   });
   user_.Then("composed", [&] {
-    EXPECT_EQ(Row(kEditRowFirst, 16), "0000000000010001");
+    EXPECT_EQ(Row(kEditRowFirst, 16), "0000000000011000");
     EXPECT_EQ(Text(kEditNote),
-              "Correctable Error Detected: written 1 to clear it. Written 0 so as not to clear "
-              "them: bit 3 Unsupported Request Detected.");
+              "Unsupported Request Detected: written 1 to clear it. Written 0 so as not to clear "
+              "them: bit 0 Correctable Error Detected.");
     Click(layer(), kWriteButton);
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(
       TraceFrom("WritePciConfigWordEx"),
-      (std::vector<std::string>{"WritePciConfigWordEx 0x400 0x82 0x11 -> 0x1",
-                                "ReadPciConfigWordEx 0x400 0x82 -> 0x1 0x18", "DeinitializeOls"}));
+      (std::vector<std::string>{"WritePciConfigWordEx 0x400 0x82 0x18 -> 0x1",
+                                "ReadPciConfigWordEx 0x400 0x82 -> 0x1 0x11", "DeinitializeOls"}));
 }
+
+// What sets nothing: a read-only field says why, and a chooser left with Escape leaves the form
+// as it was. Neither reads the register.
+struct NothingSetRow {
+  const char* name;
+  std::vector<const char*> path;
+  std::vector<std::string> messages;
+};
+
+class NothingSet : public SetField, public ::testing::WithParamInterface<NothingSetRow> {};
+
+TEST_P(NothingSet, ReadsNothingAndLeavesTheForm) {
+  const NothingSetRow& row = GetParam();
+  setenv("QUORILBUS_SIM_DUMP", kHierarchy, 1);
+  AnswerMessageBoxes();
+  user_.Then("bus 4, Ctrl+D, Set field...", [&] {
+    PressInSelector(kBusSelector, Qt::Key_Up, 4);
+    OnNextDialog([&](QDialog* view, QLineEdit*) {
+      auto* tree = view->findChild<QTreeView*>();
+      const QModelIndex field = TreeLine(tree->model(), row.path);
+      ASSERT_TRUE(field.isValid());
+      tree->setCurrentIndex(field);
+      OnNextDialog([](QDialog* chooser, QLineEdit*) { chooser->reject(); });
+      tree->actions()[0]->trigger();
+      view->reject();
+    });
+    PressShortcut(Qt::Key_D);
+  });
+  user_.Then("the form as it was", [&] {
+    EXPECT_TRUE(layer().ControlExists(kReadButton)) << "no READ was taken";
+    Click(layer(), kExitButton);
+  });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(TraceFrom("ReadPciConfigWordEx 0x400 0x"), std::vector<std::string>{});
+  EXPECT_EQ(messages_, row.messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NothingSet,
+    ::testing::Values(
+        NothingSetRow{"AReadOnlyField",
+                      {"PCI Express", "Link Capabilities", "Max Link Speed"},
+                      {"Set field|Max Link Speed is read-only: a write does not change it."}},
+        NothingSetRow{
+            "ACancelledChoice", {"PCI Express", "Device Control", "Max Read Request Size"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The journal lists the write and writes back its value before, by the same road: the form,
 // READ, the Edit row, WRITE.
@@ -293,6 +339,18 @@ TEST_F(SetField, RestoreFromCopyWritesWhatTheUserTicks) {
       view->reject();
     });
     PressShortcut(Qt::Key_D);
+  });
+  user_.Then("Ctrl+J: both writes, by their register", [&] {
+    OnNextDialog([](QDialog* journal, QLineEdit*) {
+      auto* list = journal->findChild<QListWidget*>();
+      ASSERT_EQ(list->count(), 2);
+      EXPECT_EQ(list->item(0)->text().toStdString().substr(8),
+                "  00:03.1 0x04 Word Command: 0x0000 -> 0x0006, read back 0x0006 (as written)");
+      EXPECT_EQ(list->item(1)->text().toStdString().substr(8),
+                "  00:03.1 0x04 Word Command: 0x0006 -> 0x0000, read back 0x0000 (as written)");
+      journal->reject();
+    });
+    PressShortcut(Qt::Key_J);
   });
   user_.Then("EXIT", [this] { Click(layer(), kExitButton); });
   EXPECT_EQ(Run(), 0);

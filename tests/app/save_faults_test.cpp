@@ -3,15 +3,18 @@
 // new, never a mixture; a refusal names the step's error; no temporary file outlives a refusal.
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "app/file_system.h"
 #include "app/save_file.h"
+#include "tests/app/program_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace qbus::app {
@@ -194,6 +197,41 @@ TEST(SaveFaults, AFailedOrCutStepLeavesTheOldFileWhole) {
   }
 }
 
+// A save written piece by piece and stopped part of the way, by a failed write or by Cancel
+// (the writer goes without a Commit): no later piece is taken, the old file is whole, and
+// neither the temporary file nor a descriptor is left.
+TEST(SaveFaults, AStreamStoppedPartWayLeavesTheOldFileWhole) {
+  const struct {
+    const char* name;
+    Step step;
+    int nth;
+    bool commit;
+    const char* refusal;  // after "Cannot write PATH"; empty: none
+  } kRows[] = {
+      // Writes take 3 bytes at most: "new " is the first two, "text" fails at once.
+      {"write fails in the second piece", Step::kWrite, 3, true, ": No space left on device"},
+      {"cancelled after the pieces", Step::kNone, 0, false, ""},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.name);
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path() / "t.txt";
+    std::ofstream(path) << "old";
+    FaultyFileSystem fs(row.step, row.nth, ENOSPC, false);
+    const std::string refusal = *row.refusal ? "Cannot write " + path.string() + row.refusal : "";
+    {
+      WholeFileWriter file(path.string(), fs);
+      EXPECT_TRUE(file.Append("new "));
+      EXPECT_EQ(file.Append("text"), refusal.empty());
+      EXPECT_EQ(file.Append("more"), refusal.empty());
+      EXPECT_EQ(row.commit ? file.Commit() : file.refusal(), refusal);
+    }
+    EXPECT_EQ(Contents(path), "old");
+    EXPECT_EQ(Left(dir.path()), std::vector<std::string>{"t.txt"});
+    EXPECT_EQ(fs.open, 0) << "a descriptor left open";
+  }
+}
+
 TEST(SaveFaults, TheFolderModesAndOwnerComeFromTheRightPlace) {
   {
     SCOPED_TRACE("the folder each path names");
@@ -249,6 +287,52 @@ TEST(SaveFaults, TheFolderModesAndOwnerComeFromTheRightPlace) {
     }
     EXPECT_EQ(Contents(dir.path() / "t.txt"), "new");
   }
+}
+
+// The process's file-size limit for one scope: a write past it fails with "File too large" (the
+// signal it would raise is ignored meanwhile).
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  }
+  ~ScopedFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+using SaveAllFaults = test::ProgramTest;
+
+// Save all of names.dump (three functions, about 900 bytes of text each) where files may not pass
+// 1,500 bytes: the second function's write fails, the save stops and says why, and the folder is
+// left empty.
+TEST_F(SaveAllFaults, AWriteFailingPartOfTheWayStopsTheSave) {
+  setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/names.dump", 1);
+  const std::filesystem::path folder = dir_.path() / "saves";
+  std::filesystem::create_directory(folder);
+  AnswerMessageBoxes();
+  user_.Then("Save all", [&] {
+    SaveTo(folder / "all.txt");
+    const ScopedFileSizeLimit limit(1500);
+    ListCommand("Save all...")->trigger();
+  });
+  user_.Then("EXIT", [this] { test::Click(layer(), controls::kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(messages_,
+            std::vector<std::string>{"Save all functions|Cannot write " +
+                                     (folder / "all.txt").string() + ": File too large"});
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 }  // namespace

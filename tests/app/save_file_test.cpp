@@ -49,6 +49,44 @@ TEST(SaveFile, WritesWholeOrLeavesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder"));
 }
 
+// The pieces reach the file only at Commit, which replaces it: until then, and for good when
+// the writer goes without one (a cancelled save), the old file is as it was and nothing is left.
+TEST(SaveFile, PiecesReplaceTheFileOnlyAtCommit) {
+  const struct {
+    const char* name;
+    bool commit;
+    const char* contents;
+  } kRows[] = {
+      {"committed", true, "00:00.0\n00: 86 80\n\n01:00.0\n00: de 10\n\n"},
+      {"cancelled", false, "an older text, longer than both pieces"},
+  };
+  for (const auto& [name, commit, contents] : kRows) {
+    SCOPED_TRACE(name);
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path() / "all.txt";
+    std::ofstream(path) << "an older text, longer than both pieces";
+    {
+      WholeFileWriter file(path.string());
+      EXPECT_TRUE(file.Append("00:00.0\n00: 86 80\n\n"));
+      EXPECT_TRUE(file.Append("01:00.0\n00: de 10\n\n"));
+      std::ifstream before(path);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(before), {}),
+                "an older text, longer than both pieces")
+          << "written in place";
+      if (commit) {
+        EXPECT_EQ(file.Commit(), "");
+      }
+    }
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"all.txt"});
+  }
+}
+
 // The process's umask for one scope.
 class ScopedUmask {
  public:

@@ -47,13 +47,13 @@ sim: program
 demo: program
 	@scripts/demo $(BUILD)
 
-# CMake looks for the benchmark library again, which the bootstrap may just have installed.
+# Each row says whether it times work in one process or whole processes (their CPU counted),
+# and each figure with a baseline is printed beside it with the ratio. CMake looks for the
+# benchmark library again, which the bootstrap may just have installed.
 bench: bootstrap-bench configure
 	@cmake $(BUILD) >/dev/null
-	@cmake --build $(BUILD) --target all benchmarks
-	@echo "In-process benchmarks (offscreen platform, no painting):"
-	@$(BUILD)/bin/quoril-bus-bench
-	@echo
+	@cmake --build $(BUILD) --target benchmarks
+	@bench/run_bench.sh $(BUILD)
 	@bench/whole_process.sh $(BUILD)
 	@bench/dialog_open.sh $(BUILD)
 	@bench/function_view_open.sh . $(BUILD)

@@ -1,59 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The elevated library's core with its root helper (started directly, so no password dialog
-// stands in the way; as whoever runs the benchmark), next to the in-process real library: the
-// helper's start-up, the full port scan, one present read and a whole function's space. The
-// reads and the scan run on an idle machine (/0) and beside two busy processes per processor
-// (/1), which is where a spinning exchange lost to the work it waits for. The bus tree of many
+// The elevated library and its root helper (as whoever runs the benchmark), whole process: the
+// CPU column counts the helper's. The helper's start goes through the library and pkexec, as the
+// program's does, with a stand-in for pkexec that asks for no password (run_bench.sh puts it at
+// /usr/bin/pkexec in a private mount namespace); a real pkexec adds its authentication. The
+// reads start the helper directly, since pkexec leaves nothing behind once it has started it,
+// and run back to back on an idle machine; helper_waits.cpp times them one at a time as a user
+// waits, idle and under load, against the in-process real library. The bus tree of many
 // functions is read both ways over one fake /sys/bus/pci.
-#include <algorithm>
 #include <benchmark/benchmark.h>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <sched.h>
+#include <string>
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "access/elevated/core.h"
 #include "app/bus_tree_reading.h"
+#include "bench/baseline_reporter.h"
+#include "bench/children_cpu.h"
 #include "hw/library_binding.h"
 
 namespace {
 
 using qbus::access::elevated::Core;
-
-// Two processes per processor that only compute, for as long as the object lives (none when
-// `loaded` is 0).
-class BusyLoad {
- public:
-  explicit BusyLoad(int64_t loaded) {
-    const unsigned count = loaded ? 2 * std::max(1u, std::thread::hardware_concurrency()) : 0;
-    for (unsigned i = 0; i < count; ++i) {
-      const pid_t pid = fork();
-      if (pid == 0) {
-        for (unsigned long spin = 0;; ++spin) benchmark::DoNotOptimize(spin);
-      }
-      if (pid > 0) children_.push_back(pid);
-    }
-  }
-  ~BusyLoad() {
-    for (pid_t pid : children_) kill(pid, SIGKILL);
-    for (pid_t pid : children_) waitpid(pid, nullptr, 0);
-  }
-  BusyLoad(const BusyLoad&) = delete;
-  BusyLoad& operator=(const BusyLoad&) = delete;
-
- private:
-  std::vector<pid_t> children_;
-};
 using qbus::access::elevated::SpawnHelper;
+using qbus::bench::kChildrenCpu;
+using qbus::bench::WaitedChildrenCpuSeconds;
 
 // A core connected to a freshly started helper, or nothing (with the benchmark skipped).
 std::unique_ptr<Core> StartCore(benchmark::State& state) {
@@ -66,17 +45,37 @@ std::unique_ptr<Core> StartCore(benchmark::State& state) {
   return core;
 }
 
-// Spawn, libpci's set-up and enumeration in the helper, the announcement, and the helper's end.
-void BM_WholeProcessElevatedHelperStart(benchmark::State& state) {
-  for (auto _ : state) {
-    if (StartCore(state) == nullptr) return;
+void Report(const std::string&, const std::string&) {}
+
+// The elevated library's load and InitializeOls: pkexec's stand-in, the helper's libpci set-up
+// and enumeration, its announcement; then DeinitializeOls, the helper's end, the unload.
+void BM_WholeProcessElevatedHelperStartThroughPkexecStandIn(benchmark::State& state) {
+  if (std::getenv("QBUS_BENCH_PKEXEC_STAND_IN") == nullptr) {
+    state.SkipWithError("needs the stand-in for pkexec: run bench/run_bench.sh");
+    return;
   }
+  const double children_before = WaitedChildrenCpuSeconds();
+  for (auto _ : state) {
+    qbus::hw::LoadedLibrary library;
+    if (!qbus::hw::BindFile(QBUS_ELEVATED_LIBRARY, Report, &library)) {
+      state.SkipWithError("the elevated library cannot start its helper here");
+      return;
+    }
+  }
+  state.counters[kChildrenCpu] = WaitedChildrenCpuSeconds() - children_before;
 }
 
-void BM_ElevatedFullScan(benchmark::State& state) {
-  const auto core = StartCore(state);
+// The helper's CPU counts from its start (a few milliseconds, spread over the iterations) to its
+// end, which comes when `core` goes.
+void CountHelperCpu(benchmark::State& state, std::unique_ptr<Core> core, double children_before) {
+  core.reset();
+  state.counters[kChildrenCpu] = WaitedChildrenCpuSeconds() - children_before;
+}
+
+void BM_WholeProcessElevatedFullScan(benchmark::State& state) {
+  const double children_before = WaitedChildrenCpuSeconds();
+  auto core = StartCore(state);
   if (core == nullptr) return;
-  const BusyLoad load(state.range(0));
   uint32_t found = 0;
   for (auto _ : state) {
     found = 0;
@@ -88,48 +87,63 @@ void BM_ElevatedFullScan(benchmark::State& state) {
     benchmark::DoNotOptimize(found);
   }
   state.counters["functions"] = found;
+  CountHelperCpu(state, std::move(core), children_before);
 }
 
 // Reads 00:00.0's identifier dword, a round trip to the helper and a read of the device.
-void BM_ElevatedPresentRead(benchmark::State& state) {
-  const auto core = StartCore(state);
+void BM_WholeProcessElevatedPresentRead(benchmark::State& state) {
+  const double children_before = WaitedChildrenCpuSeconds();
+  auto core = StartCore(state);
   if (core == nullptr) return;
-  const BusyLoad load(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(core->ReadConfig(0, 0, 4));
+  CountHelperCpu(state, std::move(core), children_before);
 }
 
 // What the function view reads when it opens: 00:00.0's whole space (4096 bytes where the kernel
 // gives it extended space), in one round trip.
-void BM_ElevatedFunctionSpaceRead(benchmark::State& state) {
-  const auto core = StartCore(state);
+void BM_WholeProcessElevatedFunctionSpaceRead(benchmark::State& state) {
+  const double children_before = WaitedChildrenCpuSeconds();
+  auto core = StartCore(state);
   if (core == nullptr) return;
-  const BusyLoad load(state.range(0));
   std::vector<uint8_t> space(4096);
   uint32_t bytes = 0;
   for (auto _ : state) bytes = core->ReadSpace(0, space.data(), 4096);
   state.counters["bytes"] = bytes;
+  CountHelperCpu(state, std::move(core), children_before);
 }
 
-void Report(const std::string&, const std::string&) {}
+// The in-process baselines of the two reads: the real library in this process.
+bool LoadRealLibrary(benchmark::State& state, qbus::hw::LoadedLibrary* library) {
+  if (qbus::hw::BindFile(QBUS_REAL_LIBRARY, Report, library)) return true;
+  state.SkipWithError("the access library cannot be initialised here");
+  return false;
+}
 
 void BM_InProcessPresentReadRealLibrary(benchmark::State& state) {
   qbus::hw::LoadedLibrary library;
-  if (!qbus::hw::BindFile(QBUS_REAL_LIBRARY, Report, &library)) {
-    state.SkipWithError("the access library cannot be initialised here");
-    return;
-  }
+  if (!LoadRealLibrary(state, &library)) return;
   uint32_t value = 0;
-  const BusyLoad load(state.range(0));
   for (auto _ : state) {
     library.access.ReadPciConfigDwordEx(0, 0, &value);
     benchmark::DoNotOptimize(value);
   }
-  qbus::hw::Unbind(&library);
 }
 
-// 16 buses of 256 functions of 4 KiB, each with power management at 0x40 and PCI Express at
-// 0x60: bus 0's devices 1 to 15 are root ports, each to the bus of its number, and every other
-// function is an endpoint.
+void BM_InProcessFunctionSpaceReadRealLibrary(benchmark::State& state) {
+  qbus::hw::LoadedLibrary library;
+  if (!LoadRealLibrary(state, &library)) return;
+  std::vector<uint8_t> space(4096);
+  uint32_t bytes = 0;
+  for (auto _ : state) bytes = library.access.ReadPciConfigSpaceEx(0, space.data(), 4096);
+  state.counters["bytes"] = bytes;
+}
+
+// The bus tree, read through the helper and, as its baseline, by the real library in this
+// process: of many functions, over one fake /sys/bus/pci (/this_machine:0), and of this
+// machine's (/this_machine:1), where a read of the device may cost far more than a round trip.
+// The fake tree holds 16 buses of 256 functions of 4 KiB,
+// each with power management at 0x40 and PCI Express at 0x60: bus 0's devices 1 to 15 are root
+// ports, each to the bus of its number, and every other function is an endpoint.
 constexpr uint32_t kTreeBuses = 16;
 
 std::vector<uint8_t> FakeFunction(uint32_t location) {
@@ -163,7 +177,6 @@ class FakePciTree {
       const std::vector<uint8_t> bytes = FakeFunction(location);
       std::ofstream(root_ / name / "config", std::ios::binary)
           .write(reinterpret_cast<const char*>(bytes.data()), 4096);
-      listed_.push_back({location, 0x153B8086});
     }
     own_namespace_ = open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
     folder_ = open(".", O_RDONLY | O_CLOEXEC);
@@ -184,11 +197,9 @@ class FakePciTree {
   FakePciTree& operator=(const FakePciTree&) = delete;
 
   bool mounted() const { return mounted_; }
-  const std::vector<qbus::scan::ListedFunction>& listed() const { return listed_; }
 
  private:
   std::filesystem::path root_;
-  std::vector<qbus::scan::ListedFunction> listed_;
   int own_namespace_ = -1;
   int folder_ = -1;
   bool mounted_ = false;
@@ -207,8 +218,22 @@ uint32_t CoreReadSpace(uint32_t location, uint8_t* bytes, uint32_t size) {
 }
 uint32_t CoreState() { return static_cast<uint32_t>(tree_core->state()); }
 
-void ReadTrees(benchmark::State& state, const qbus::hw::HardwareAccess& access,
-               const std::vector<qbus::scan::ListedFunction>& listed) {
+// The fake tree for /this_machine:0, or nothing (with the benchmark skipped where it cannot be
+// made).
+std::unique_ptr<FakePciTree> TreeFor(benchmark::State& state) {
+  if (state.range(0) != 0) return nullptr;
+  auto tree = std::make_unique<FakePciTree>();
+  if (!tree->mounted()) state.SkipWithError("a fake /sys/bus/pci needs root");
+  return tree;
+}
+
+// Reads the tree of every function `access` reaches, as the device list lists them.
+void ReadTrees(benchmark::State& state, const qbus::hw::HardwareAccess& access) {
+  std::vector<qbus::scan::ListedFunction> listed;
+  for (uint32_t location = 0; location < 0x10000; ++location) {
+    uint32_t ids = 0;
+    if (access.ReadPciConfigDwordEx(location, 0, &ids) != 0) listed.push_back({location, ids});
+  }
   size_t lines = 0;
   for (auto _ : state) {
     const qbus::app::BusTreeReading reading = qbus::app::ReadBusTree(access, listed);
@@ -219,10 +244,11 @@ void ReadTrees(benchmark::State& state, const qbus::hw::HardwareAccess& access,
   state.counters["lines"] = static_cast<double>(lines);
 }
 
-void BM_ElevatedBusTree(benchmark::State& state) {
-  const FakePciTree tree;
-  if (!tree.mounted()) return state.SkipWithError("a fake /sys/bus/pci needs root");
-  const auto core = StartCore(state);
+void BM_WholeProcessElevatedBusTree(benchmark::State& state) {
+  const auto tree = TreeFor(state);
+  if (tree && !tree->mounted()) return;
+  const double children_before = WaitedChildrenCpuSeconds();
+  auto core = StartCore(state);
   if (core == nullptr) return;
   qbus::hw::HardwareAccess access{};
   access.ReadPciConfigDwordEx = CoreRead<uint32_t>;
@@ -231,34 +257,38 @@ void BM_ElevatedBusTree(benchmark::State& state) {
   access.ReadPciConfigSpaceEx = CoreReadSpace;
   access.GetAccessStateEx = CoreState;
   tree_core = core.get();
-  ReadTrees(state, access, tree.listed());
+  ReadTrees(state, access);
   tree_core = nullptr;
+  CountHelperCpu(state, std::move(core), children_before);
 }
 
 void BM_InProcessBusTreeRealLibrary(benchmark::State& state) {
-  const FakePciTree tree;
-  if (!tree.mounted()) return state.SkipWithError("a fake /sys/bus/pci needs root");
+  const auto tree = TreeFor(state);
+  if (tree && !tree->mounted()) return;
   qbus::hw::LoadedLibrary library;
-  if (!qbus::hw::BindFile(QBUS_REAL_LIBRARY, Report, &library)) {
-    return state.SkipWithError("the access library cannot be initialised here");
-  }
-  ReadTrees(state, library.access, tree.listed());
+  if (!LoadRealLibrary(state, &library)) return;
+  ReadTrees(state, library.access);
 }
 
-BENCHMARK(BM_WholeProcessElevatedHelperStart)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ElevatedFullScan)->Unit(benchmark::kMillisecond)->ArgName("loaded")->Arg(0)->Arg(1);
-BENCHMARK(BM_ElevatedPresentRead)->Unit(benchmark::kMicrosecond)->ArgName("loaded")->Arg(0)->Arg(1);
-BENCHMARK(BM_ElevatedFunctionSpaceRead)
+// The whole-process rows run for a wall time, not for their own process's little CPU.
+BENCHMARK(BM_WholeProcessElevatedHelperStartThroughPkexecStandIn)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeProcessElevatedFullScan)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeProcessElevatedPresentRead)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeProcessElevatedFunctionSpaceRead)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InProcessPresentReadRealLibrary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InProcessFunctionSpaceReadRealLibrary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeProcessElevatedBusTree)
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
-    ->ArgName("loaded")
+    ->ArgName("this_machine")
     ->Arg(0)
     ->Arg(1);
-BENCHMARK(BM_InProcessPresentReadRealLibrary)
-    ->Unit(benchmark::kMicrosecond)
-    ->ArgName("loaded")
+BENCHMARK(BM_InProcessBusTreeRealLibrary)
+    ->Unit(benchmark::kMillisecond)
+    ->ArgName("this_machine")
     ->Arg(0)
     ->Arg(1);
-BENCHMARK(BM_ElevatedBusTree)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InProcessBusTreeRealLibrary)->Unit(benchmark::kMillisecond);
 
 }  // namespace

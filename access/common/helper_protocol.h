@@ -17,8 +17,8 @@
 //
 //   helper -> library, once at start:  Announcement, then `count` FunctionEntry frames
 //   library -> helper, per access:     Request
-//   helper -> library, per request:    Reply; after the Reply of a whole-function read that
-//                                      succeeded, `value` bytes of the function's space
+//   helper -> library, per request:    Reply; after the Reply of a read of a function's space
+//                                      that succeeded, `value` bytes of it from offset 0
 //
 // The helper trusts nothing in a request: RequestValid decides, against the functions it found
 // itself, whether a request may reach the hardware at all.
@@ -30,11 +30,14 @@ constexpr uint32_t kMagic = 0x73754251;  // "QBus" in memory on a little-endian 
 // slowest honest reply, 4 KiB through libpci on a loaded machine, takes milliseconds.
 constexpr int kReplyDeadlineMs = 3000;
 
-// The largest configuration space; a whole-function read sends at most this many bytes.
+// The largest configuration space; a read of a function's space sends at most this many bytes.
 constexpr uint32_t kMaxSpaceSize = 4096;
 
-// kReadSpace reads a whole function from offset 0: its space, or as far as the kernel lets the
-// helper read (the first 64 bytes without root). Its Request carries no offset, width or value.
+// kReadSpace reads a function's space from offset 0 in one round trip: the first `value` bytes
+// of it (a multiple of 4, at most its space), or all of it for `value` 0; in either case only
+// as far as the kernel lets the helper read (the first 64 bytes without root). Its Request
+// carries no offset or width. A caller that needs only the header and the standard list asks
+// for 256 bytes and spares the pipe the rest of a 4 KiB space.
 enum class Op : uint32_t { kRead = 1, kWrite = 2, kReadSpace = 3 };
 
 struct Announcement {
@@ -55,7 +58,8 @@ struct Request {
   uint32_t location;
   uint32_t offset;  // byte offset, aligned to `width`
   uint32_t width;   // 1, 2 or 4 bytes
-  uint32_t value;   // the value to write (only the low `width` bytes may be set); 0 for a read
+  uint32_t value;   // the value to write (only the low `width` bytes may be set); 0 for a read;
+                    // for kReadSpace the bytes wanted, 0 for the whole space
   uint32_t reserved;
   // The time on the monotonic clock (MonotonicNs) from which the helper must no longer start
   // the request: the window has reported it failed by then, so doing it later would contradict
@@ -82,7 +86,8 @@ static_assert(sizeof(Announcement) == 12 && sizeof(FunctionEntry) == 8);
 
 // True when `request` is well formed and names an access inside a function that `functions`
 // lists: `functions.SpaceSize(location)` gives the function's configuration space size in bytes,
-// 0 for a location it does not list (any uint32_t, checked here before it is asked).
+// 0 for a location it does not list (any uint32_t, checked here before it is asked). A read of
+// a space may ask for no byte past it nor past kMaxSpaceSize, and only for whole dwords.
 template <typename Functions>
 bool RequestValid(const Request& request, const Functions& functions) {
   if (request.magic != kMagic) return false;
@@ -92,8 +97,9 @@ bool RequestValid(const Request& request, const Functions& functions) {
   if (!read && !write && !read_space) return false;
   if (request.location >= kLocationCount) return false;
   if (read_space) {
-    return request.offset == 0 && request.width == 0 && request.value == 0 &&
-           functions.SpaceSize(request.location) != 0;
+    const uint32_t space_size = functions.SpaceSize(request.location);
+    return request.offset == 0 && request.width == 0 && space_size != 0 && request.value % 4 == 0 &&
+           request.value <= space_size && request.value <= kMaxSpaceSize;
   }
   if (!ConfigAccessValid(request.offset, request.width, functions.SpaceSize(request.location))) {
     return false;
@@ -168,14 +174,15 @@ concept WriteRecorder = requires(Record& record, const WriteIntent& intent,
 
 // Carries out one request through `backend` (ReadConfig(location, offset, width) ->
 // std::optional<uint32_t>, WriteConfig(location, offset, width, value) -> bool,
-// ReadSpace(location, bytes, capacity) -> bytes read, and SpaceSize as above), touching it only
-// when the request is valid. A whole-function read leaves its bytes in `space` (at least
-// kMaxSpaceSize long) and their number in `reply.value`. Each write is recorded through `record`:
-// its intent, with the register read before, and then, whatever its outcome, what it did and
-// the register read after. A write whose intent the record does not take is refused untouched,
-// with kWriteUnrecorded. Signals are held from the intent to the outcome, so that none (^C at
-// the window's terminal) ends the helper between a write and its record; a write for which they
-// cannot be held is refused untouched. A request whose time is up (TooLate by `now_ns()`) is
+// ReadSpace(location, bytes, capacity) -> bytes read, at most `capacity`, and SpaceSize as
+// above), touching it only when the request is valid. A read of a space asks `backend` for as
+// many bytes as the request wants (kMaxSpaceSize for the whole space), and leaves them in
+// `space` (at least kMaxSpaceSize long) and their number in `reply.value`. Each write is recorded
+// through `record`: its intent, with the register read before, and then, whatever its outcome, what
+// it did and the register read after. A write whose intent the record does not take is refused
+// untouched, with kWriteUnrecorded. Signals are held from the intent to the outcome, so that none
+// (^C at the window's terminal) ends the helper between a write and its record; a write for which
+// they cannot be held is refused untouched. A request whose time is up (TooLate by `now_ns()`) is
 // refused untouched; a write is checked again just before its intent is recorded.
 template <typename Backend, WriteRecorder Record>
 Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Record&& record,
@@ -190,7 +197,8 @@ Reply HandleRequest(const Request& request, Backend& backend, uint8_t* space, Re
       }
       return reply;
     case Op::kReadSpace:
-      reply.value = backend.ReadSpace(request.location, space, kMaxSpaceSize);
+      reply.value = backend.ReadSpace(request.location, space,
+                                      request.value != 0 ? request.value : kMaxSpaceSize);
       reply.ok = reply.value != 0;
       return reply;
     case Op::kWrite:

@@ -152,21 +152,20 @@ bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint3
 }
 
 uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
-  const uint32_t space_size = SpaceSize(location);
-  if (space_size == 0) return 0;
-  const auto reply = Exchange(kReadSpace, location, 0, 0, 0);
+  const uint32_t wanted = std::min(capacity & ~3u, SpaceSize(location));
+  if (wanted == 0) return 0;
+  const auto reply = Exchange(kReadSpace, location, 0, 0, wanted);
   if (!reply || reply->ok != 1) return 0;
-  // Only the sizes the helper can honestly read: the whole space, or a user's first 64 bytes.
-  if (reply->value != space_size && reply->value != 64) {
+  // Only the sizes the helper can honestly read: all that was asked, or a user's first 64 bytes.
+  if (reply->value != wanted && (reply->value != 64 || wanted < 64)) {
     state_ = HelperState::kEnded;
     Close();
     return 0;
   }
   std::array<uint8_t, helper::kMaxSpaceSize> space;
   if (!TakeFrame(space.data(), reply->value)) return 0;
-  const uint32_t kept = std::min(reply->value, capacity & ~3u);
-  std::copy_n(space.begin(), kept, bytes);
-  return kept;
+  std::copy_n(space.begin(), reply->value, bytes);
+  return reply->value;
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {

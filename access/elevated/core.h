@@ -59,9 +59,11 @@ class Core {
   std::optional<uint32_t> ReadConfig(uint32_t location, uint32_t offset, uint32_t width);
   bool WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
 
-  // The function's whole space from offset 0 in one round trip, as far as the helper could read
-  // it (the whole space, or 64 bytes when the helper lacks root); at most `capacity` bytes. The
-  // number of bytes stored in `bytes`; 0 (and nothing stored) when it failed.
+  // The function's space from offset 0 in one round trip: its first `capacity` bytes, rounded
+  // down to whole dwords, or all of it when it is shorter; only that many cross the stream. As
+  // far as the helper could read it: that many, or 64 bytes when the helper lacks root. The
+  // number of bytes stored in `bytes`; 0 (and nothing stored) when it failed. A reply of any
+  // other size is a helper not to be trusted: the channel is closed as though it had ended.
   uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity);
 
   HelperState state() const { return state_; }

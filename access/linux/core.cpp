@@ -196,9 +196,10 @@ std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uin
 uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
   if (!Present(location)) return 0;
   const Function& function = functions_.at(location);
-  if (capacity >= function.space_size && ReadBlock(function.fd, 0, bytes, function.space_size)) {
-    return function.space_size;
-  }
+  // As much as asked in one read; dword by dword only where the kernel cuts the read short (the
+  // first 64 bytes without root).
+  const uint32_t wanted = std::min(capacity & ~3u, function.space_size);
+  if (wanted > 0 && ReadBlock(function.fd, 0, bytes, wanted)) return wanted;
   return ReadSpaceByDwords(function.space_size, bytes, capacity,
                            [&](uint32_t offset) { return ReadConfig(location, offset, 4); });
 }

@@ -15,6 +15,10 @@ namespace {
 
 namespace header = config_space::header;
 
+// What the tree reads of each function: the header and the standard capability list, where the
+// PCI Express capability lies.
+constexpr uint32_t kTreeBytes = 0x100;
+
 // What the tree shows of one function.
 struct TreeFunction {
   config_space::BusFunction node;
@@ -22,47 +26,33 @@ struct TreeFunction {
   uint32_t classes = 0;  // revision, interface, subclass, class
 };
 
-// Reads `location`'s fields; on a failed read, nothing, and its offset in `*failed_at`.
+// Reads `location` in one call and takes its fields from the bytes. On a failed read, nothing,
+// and the offset where the reading stopped in `*failed_at`. `*link_needs_root` tells a link
+// that lies past the 64 bytes a library reads without root.
 std::optional<TreeFunction> ReadFunction(const hw::HardwareAccess& access, uint32_t location,
-                                         uint32_t* failed_at) {
-  const config_space::ConfigReader read = regs::FunctionReader(access, location);
-  const auto take = [&](uint32_t offset, uint32_t width, uint32_t* value) {
-    const std::optional<uint32_t> got = read(offset, width);
-    if (!got) {
-      *failed_at = offset;
-      return false;
-    }
-    *value = *got;
-    return true;
-  };
-  TreeFunction function{{location, -1}};
-  uint32_t type = 0, buses = 0;
-  if (!take(header::kVendorId, 4, &function.ids) ||
-      !take(header::kRevisionId, 4, &function.classes) || !take(header::kHeaderType, 1, &type)) {
+                                         uint32_t* failed_at, bool* link_needs_root) {
+  regs::FunctionSpace space = regs::ReadFunctionStart(access, location, kTreeBytes);
+  if (!space.whole) {
+    *failed_at = static_cast<uint32_t>(space.bytes.size());
     return std::nullopt;
   }
-  function.node.header_type = static_cast<int>(type & 0x7F);
+  // A whole reading holds at least the 64 bytes of the header.
+  const config_space::ConfigReader read = config_space::ReaderOver(std::move(space.bytes));
+  const auto field = [&](uint32_t offset, uint32_t width) {
+    return read(offset, width).value_or(0);
+  };
+  const config_space::ConfigLayout layout = config_space::ReadConfigLayout(read);
+  TreeFunction function{
+      {location, layout.header_type}, field(header::kVendorId, 4), field(header::kRevisionId, 4)};
   if (function.node.header_type == 1 || function.node.header_type == 2) {
     // The primary, secondary and subordinate bus numbers in one dword.
-    if (!take(header::kPrimaryBus, 4, &buses)) return std::nullopt;
+    const uint32_t buses = field(header::kPrimaryBus, 4);
     function.node.secondary = static_cast<int>(buses >> 8 & 0xFF);
     function.node.subordinate = static_cast<int>(buses >> 16 & 0xFF);
   }
+  function.node.link = config_space::ReadExpressLink(layout, read);
+  *link_needs_root = layout.names_need_root;
   return function;
-}
-
-// Reads `node`'s PCI Express link; false on a failed read, with its offset in `*failed_at`.
-bool ReadLink(const hw::HardwareAccess& access, config_space::BusFunction* node,
-              uint32_t* failed_at) {
-  const config_space::ConfigReader read = regs::FunctionReader(access, node->location);
-  bool failed = false;
-  node->link = config_space::ReadExpressLink([&](uint32_t offset, uint32_t width) {
-    const std::optional<uint32_t> got = read(offset, width);
-    if (!got && !failed) *failed_at = offset;
-    failed = failed || !got;
-    return got;
-  });
-  return !failed;
 }
 
 std::string Hex2(int value) {
@@ -107,22 +97,20 @@ BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
   bool links_need_root = false;
   for (const scan::ListedFunction& listed : functions) {
     uint32_t failed_at = 0;
-    std::optional<TreeFunction> function = ReadFunction(access, listed.location, &failed_at);
-    bool whole = function.has_value();
-    if (whole && !links_need_root) whole = ReadLink(access, &function->node, &failed_at);
-    if (!whole) {
+    bool link_needs_root = false;
+    const std::optional<TreeFunction> function =
+        ReadFunction(access, listed.location, &failed_at, &link_needs_root);
+    if (!function) {
       uint32_t space_size = 0;
       const regs::FailureCause cause = WhyUnread(access, listed.location, failed_at, &space_size);
-      // Without root the library reads the first 64 bytes only, of every function alike: the
-      // tree is drawn, without links.
-      if (!function || cause != regs::FailureCause::kNeedsRoot) {
-        reading.failure =
-            config_space::LocationText(listed.location, domain) +
-            " could not be read: " + regs::ReadFailureReason(cause, failed_at, space_size) + ".";
-        return reading;
-      }
-      links_need_root = true;
+      reading.failure =
+          config_space::LocationText(listed.location, domain) +
+          " could not be read: " + regs::ReadFailureReason(cause, failed_at, space_size) + ".";
+      return reading;
     }
+    // Without root the library reads the first 64 bytes only, of every function alike: the tree
+    // is drawn, without links.
+    links_need_root = links_need_root || link_needs_root;
     read.push_back(*function);
     nodes.push_back(function->node);
   }

@@ -18,14 +18,16 @@ struct BusTreeReading {
   std::string failure;
 };
 
-// Reads each function's identifiers, class, header type, (for a bridge) bus numbers and PCI
-// Express link through `access` (reads only, of the link the few dwords that find it), then lays
-// them out as a tree: "00:1c.0 [01-03] PCI bridge: ... (link 8 GT/s x4, running 2.5 GT/s x1 -
-// below what both ends can)", the bus numbers only for a bridge, the link only for a function
-// with one (config_space::LinkText). A failed read ends the reading and nothing is drawn: a tree
-// made without a bridge's bus numbers would show its buses as roots. Only where the library
-// reads no further than 64 bytes without root is the tree drawn without links, its first line
-// saying so: "Link speeds and widths not shown: reading them needs root from offset 0x40 on."
+// Reads each function's first 256 bytes through `access` in one call (regs::ReadFunctionStart;
+// reads only), takes its identifiers, class, header type, (for a bridge) bus numbers and PCI
+// Express link from them, then lays them out as a tree:
+//   "00:1c.0 [01-03] PCI bridge: ... (link 8 GT/s x4, running 2.5 GT/s x1 - below what both ends
+//   can)",
+// the bus numbers only for a bridge, the link only for a function with one
+// (config_space::LinkText). A failed read ends the reading and nothing is drawn: a tree made
+// without a bridge's bus numbers would show its buses as roots. Only where the library reads no
+// further than 64 bytes without root is the tree drawn without links, its first line saying so:
+// "Link speeds and widths not shown: reading them needs root from offset 0x40 on."
 BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
                            const std::vector<scan::ListedFunction>& functions);
 

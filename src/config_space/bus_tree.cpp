@@ -5,8 +5,6 @@
 #include <map>
 #include <set>
 
-#include "config_space/capability_walk.h"
-#include "config_space/header_offsets.h"
 #include "config_space/value_meanings.h"
 
 namespace qbus::config_space {
@@ -121,32 +119,14 @@ std::vector<BusTreeLine> BuildBusTree(std::span<const BusFunction> functions) {
   return TreeWalk(functions).Build();
 }
 
-std::optional<ExpressLink> ReadExpressLink(const ConfigReader& read) {
-  // The walk sees the header's first dwords and the list at 0x34, no more: the BARs read as
-  // failed (it skips them) and so does 0x100, which ends the extended list.
-  std::map<uint32_t, std::optional<uint32_t>> dwords;
-  const ConfigReader standard_list = [&](uint32_t offset,
-                                         uint32_t width) -> std::optional<uint32_t> {
-    if ((offset >= header::kBar0 && offset < header::kCapabilityList) ||
-        offset >= header::kExtendedCapabilities) {
-      return std::nullopt;
-    }
-    const uint32_t at = offset & ~3u;
-    const auto found = dwords.find(at);
-    const std::optional<uint32_t> dword =
-        found != dwords.end() ? found->second : (dwords[at] = read(at, 4));
-    if (!dword) return std::nullopt;
-    const uint32_t value = *dword >> 8 * (offset - at);
-    return width == 4 ? value : value & ((1u << 8 * width) - 1);
-  };
-  const ConfigLayout layout = ReadConfigLayout(standard_list);
+std::optional<ExpressLink> ReadExpressLink(const ConfigLayout& layout, const ConfigReader& read) {
   for (const CapabilityAt& capability : layout.capabilities) {
     if (capability.extended || capability.id != kExpressId) continue;
-    const auto express = standard_list(capability.offset + kExpressCapabilities, 2);
+    const auto express = read(capability.offset + kExpressCapabilities, 2);
     const int type = express ? static_cast<int>(*express >> 4 & 0xF) : -1;
     if (type < 0 || type == kIntegratedEndpoint || type == kEventCollector) return std::nullopt;
-    const auto capable = standard_list(capability.offset + kLinkCapabilities, 4);
-    const auto status = standard_list(capability.offset + kLinkStatus, 2);
+    const auto capable = read(capability.offset + kLinkCapabilities, 4);
+    const auto status = read(capability.offset + kLinkStatus, 2);
     if (!capable || !status) return std::nullopt;
     return ExpressLink{type, static_cast<int>(*capable & 0xF),
                        static_cast<int>(*capable >> 4 & 0x3F), static_cast<int>(*status & 0xF),

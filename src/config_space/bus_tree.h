@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config_space/capability_walk.h"
 #include "config_space/register_tables.h"
 
 // Which function sits behind which bridge: the functions of one domain as a tree of buses, each
@@ -45,11 +46,10 @@ std::vector<BusTreeLine> BuildBusTree(std::span<const BusFunction> functions);
 // `function`'s own header: is it a bridge with a secondary bus?
 bool IsBridge(const BusFunction& function);
 
-// The link of the function `read` reads, from the PCI Express capability of the list at 0x34:
-// nothing for a function without one, for a root complex integrated endpoint or event collector
-// (which have no link), or when a read fails (`read` sees which). Reads each dword it needs once,
-// and nothing of the BARs or past 0xFF.
-std::optional<ExpressLink> ReadExpressLink(const ConfigReader& read);
+// The link of the function whose `layout` (ReadConfigLayout) came through `read`, from its PCI
+// Express capability: nothing for a function without one, for a root complex integrated
+// endpoint or event collector (which have no link), or when its registers cannot be read.
+std::optional<ExpressLink> ReadExpressLink(const ConfigLayout& layout, const ConfigReader& read);
 
 // The link of `functions[index]`: "link 8 GT/s x4, running 2.5 GT/s x1", what it can and what
 // it runs at, or "link 8 GT/s x1, down"; empty without a link. A downstream port (a root port,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/register_access.h"
 
+#include <cassert>
+
 #include "config_space/header_offsets.h"
 
 namespace qbus::regs {
@@ -89,6 +91,34 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
   }
   const size_t size = space.bytes.size();
   space.whole = space.why.empty() && (size == 0x40 || size == 0x100 || size == 0x1000);
+  if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
+  return space;
+}
+
+FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t location,
+                                uint32_t size) {
+  assert(size % 4 == 0 && size <= 0x1000);
+  FunctionSpace space;
+  if (access.ReadPciConfigSpaceEx != nullptr) {
+    space.bytes.resize(size);
+    const uint32_t got = access.ReadPciConfigSpaceEx(location, space.bytes.data(), size);
+    space.bytes.resize(got <= size ? got : 0);
+  } else {
+    for (uint32_t offset = 0; offset < size; offset += 4) {
+      uint32_t dword = 0;
+      if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
+      for (int shift = 0; shift < 32; shift += 8) {
+        space.bytes.push_back(static_cast<uint8_t>(dword >> shift));
+      }
+    }
+  }
+  if (const auto fault = HelperFault(access)) {
+    space.why = HelperFailure(*fault);
+  } else if (space.bytes.empty()) {
+    space.why = kNoFunctionAnswers;
+  }
+  const size_t got = space.bytes.size();
+  space.whole = space.why.empty() && (got == size || ((got == 0x40 || got == 0x100) && got < size));
   if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
   return space;
 }

@@ -68,6 +68,12 @@ struct FunctionSpace {
 // a dword at a time through the read entry where the library lacks it. Only reads.
 FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location);
 
+// As ReadFunctionSpace, of the function's first `size` bytes only (a multiple of 4, at most
+// 4096), for a caller that needs no more: still one call, and no byte past them read or sent.
+// `whole` holds when `bytes` has all `size` bytes, or all of a shorter space (256 bytes), or the
+// first 64 bytes where only root reads further.
+FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t location, uint32_t size);
+
 // Whether the library's access helper has ended or does not answer (kHelperEnded,
 // kHelperSilent); nothing while it works, or for a library without a helper.
 std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access);

@@ -116,12 +116,41 @@ TEST_F(HelperSession, TheElevatedCoreReadsScansAndWritesThroughIt) {
   EXPECT_EQ(ConfigFile("0000:02:1f.7")[0x45], 0xBE);
 }
 
+// A read of part of a space brings no byte more than asked, rounded down to dwords and capped
+// at the space: a helper that sent more would put the stream out of step for the next read.
+TEST_F(HelperSession, ReadsOnlyTheBytesAsked) {
+  elevated::Core core({client_, -1});
+  client_ = -1;
+  ASSERT_TRUE(core.Init());
+  const std::vector<uint8_t> far = ConfigFile("0000:02:1f.7");
+  const struct {
+    const char* name;
+    uint32_t location, capacity, got;
+  } kRows[] = {
+      {"256 bytes of 4 KiB", kFar, 256, 256},
+      {"an unaligned capacity", kFar, 70, 68},
+      {"more than a 256-byte space", kHost, 4096, 256},
+      {"less than a dword", kFar, 3, 0},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.name);
+    std::vector<uint8_t> bytes(4096, 0xEE);
+    EXPECT_EQ(core.ReadSpace(row.location, bytes.data(), row.capacity), row.got);
+    EXPECT_EQ(bytes[row.got], 0xEE) << "a byte past those asked was stored";
+    if (row.location == kFar) {
+      EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + row.got, far.begin()));
+    }
+    EXPECT_EQ(core.ReadConfig(kFar, 0x40, 4), 0x43424140u) << "the stream is out of step";
+  }
+}
+
 // A back end that would carry out anything and counts what reached it, so that only the
-// helper's own checks stand between a hostile frame and the hardware. Two functions: 00:00.0
-// with 256 bytes and 02:1f.7 with 4096.
+// helper's own checks stand between a hostile frame and the hardware. Three functions: 00:00.0
+// with 256 bytes, 02:1f.7 with 4096 and 03:00.0 with a space larger than any real one.
+constexpr uint32_t kHuge = 0x0300;
 struct PermissiveBackend {
   uint32_t SpaceSize(uint32_t location) const {
-    return location == kHost ? 256 : location == kFar ? 4096 : 0;
+    return location == kHost ? 256 : location == kFar ? 4096 : location == kHuge ? 8192 : 0;
   }
   std::optional<uint32_t> ReadConfig(uint32_t, uint32_t offset, uint32_t) {
     ++accesses;
@@ -131,10 +160,11 @@ struct PermissiveBackend {
     ++accesses;
     return true;
   }
-  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t) {
+  uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
     ++accesses;
-    std::fill_n(bytes, SpaceSize(location), 0x5A);
-    return SpaceSize(location);
+    const uint32_t size = std::min(SpaceSize(location), capacity);
+    std::fill_n(bytes, size, 0x5A);
+    return size;
   }
   int accesses = 0;
 };
@@ -233,6 +263,9 @@ const std::vector<HostileRow>& HostileRows() {
       {"whole read at an offset", Bytes(Frame(3, kFar, 4, 0, 0)), {0}, false},
       {"whole read with a width", Bytes(Frame(3, kFar, 0, 4, 0)), {0}, false},
       {"whole read of an unlisted function", Bytes(Frame(3, 0x0008, 0, 0, 0)), {0}, false},
+      {"space read past a 256-byte space", Bytes(Frame(3, kHost, 0, 0, 260)), {0}, false},
+      {"space read of an unaligned length", Bytes(Frame(3, kFar, 0, 0, 254)), {0}, false},
+      {"space read larger than 4 KiB", Bytes(Frame(3, kHuge, 0, 0, 4100)), {0}, false},
       {"wrong magic", WrongMagic(Frame(2, kHost, 0x40, 4, 0)), {0}, true},
       {"long: a frame and a stray tail",
        Join(Bytes(Frame(1, kHost, 0, 2, 0)), std::vector<uint8_t>(28, 0xAB)),
@@ -435,24 +468,33 @@ TEST(ElevatedCore, TellsAnEndedASilentAndAnOutOfStepHelperApart) {
   }
 }
 
-// The whole function comes in one round trip, and only in a size the helper can honestly read.
+// A function's space comes in one round trip, asked for by its size in whole dwords, and only in
+// a size the helper can honestly read: all that was asked, or 64 bytes of more.
 TEST(ElevatedCore, TakesAWholeFunctionOnlyInAnHonestSize) {
   struct Row {
     const char* name;
+    uint32_t capacity;
+    uint32_t asked;  // the request's value
     uint32_t sent;
     uint32_t kept;
   };
   const Row rows[] = {
-      {"the whole 4 KiB", 4096, 4096},
-      {"a user's 64 bytes", 64, 64},
-      {"256 bytes of a 4 KiB function", 256, 0},
-      {"100 bytes", 100, 0},
+      {"the whole 4 KiB", 4096, 4096, 4096, 4096},
+      {"a user's 64 bytes", 4096, 4096, 64, 64},
+      {"256 bytes of a 4 KiB function", 4096, 4096, 256, 0},
+      {"100 bytes", 4096, 4096, 100, 0},
+      {"256 bytes asked of a capacity of 258", 258, 256, 256, 256},
+      {"a user's 64 bytes of 256 asked", 256, 256, 64, 64},
+      {"64 bytes when 16 were asked", 16, 16, 64, 0},
+      {"4 KiB when 256 were asked", 256, 256, 4096, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     int requests = 0;
+    uint32_t asked = 0;
     FakeHelper fake(1, {{kFar, 4096}}, [&](int fd, const Request& request) {
       ++requests;
+      asked = request.value;
       Answer(fd, request, 1, row.sent);
       const std::vector<uint8_t> space(row.sent, 0xA5);
       WriteFrame(fd, space.data(), space.size());
@@ -460,9 +502,10 @@ TEST(ElevatedCore, TakesAWholeFunctionOnlyInAnHonestSize) {
     elevated::Core core(fake.channel(), 1000);
     ASSERT_TRUE(core.Init());
     std::vector<uint8_t> bytes(4096, 0);
-    EXPECT_EQ(core.ReadSpace(kFar, bytes.data(), 4096), row.kept);
+    EXPECT_EQ(core.ReadSpace(kFar, bytes.data(), row.capacity), row.kept);
     EXPECT_EQ(bytes[0], row.kept ? 0xA5 : 0);
     EXPECT_EQ(requests, 1);
+    EXPECT_EQ(asked, row.asked);
     EXPECT_EQ(core.state(),
               row.kept ? elevated::HelperState::kServing : elevated::HelperState::kEnded);
   }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bus tree never draws a failed read: over a library whose reads fail from one read on, it
 // names the function that failed and why, and draws nothing; only links that need root are left
-// out, and the tree says so. Enter on a function's line sets the selection form to it.
+// out, and the tree says so. Each function costs one call of the library. Enter on a function's
+// line sets the selection form to it.
 #include "app/bus_tree_reading.h"
 
 #include <array>
@@ -61,12 +62,23 @@ uint32_t FakeRead(uint32_t location, uint32_t offset, T* value) {
   return done ? 1 : 0;
 }
 uint32_t FakeState() { return fake_library->failing ? fake_library->helper_state : 0; }
+// As the simulated and the real library read a space: a dword at a time, to the first failure.
+uint32_t FakeReadSpace(uint32_t location, uint8_t* bytes, uint32_t size) {
+  uint32_t done = 0;
+  for (uint32_t dword = 0; done + 4 <= size && fake_library->Read(location, done, 4, &dword);
+       done += 4) {
+    for (uint32_t i = 0; i < 4; ++i) bytes[done + i] = static_cast<uint8_t>(dword >> 8 * i);
+  }
+  return done;
+}
 
-hw::HardwareAccess FakeAccess(bool with_helper) {
+// The fake's entries; `space_entry`: with the whole-function entry, else reads by dwords.
+hw::HardwareAccess FakeAccess(bool with_helper, bool space_entry) {
   hw::HardwareAccess access{};
   access.ReadPciConfigDwordEx = FakeRead<uint32_t>;
   access.ReadPciConfigWordEx = FakeRead<uint16_t>;
   access.ReadPciConfigByteEx = FakeRead<uint8_t>;
+  if (space_entry) access.ReadPciConfigSpaceEx = FakeReadSpace;
   if (with_helper) access.GetAccessStateEx = FakeState;
   return access;
 }
@@ -82,17 +94,21 @@ class BusTreeReadFails : public ::testing::TestWithParam<FailingRow> {};
 
 TEST_P(BusTreeReadFails, NamesTheFunctionAndDrawsNothing) {
   const FailingRow& row = GetParam();
-  FakeLibrary fake;
-  fake.fail_location = row.location;
-  fake.fail_offset = row.offset;
-  fake.helper_state = row.helper_state;
-  fake_library = &fake;
-  const std::vector<scan::ListedFunction> listed = {
-      {0x0000, 0x12348086}, {0x00E0, 0x12348086}, {0x00FB, 0x12348086}, {0x0100, 0x12348086}};
-  const BusTreeReading reading = ReadBusTree(FakeAccess(row.helper_state != 0), listed);
-  fake_library = nullptr;
-  EXPECT_EQ(reading.failure, row.failure);
-  EXPECT_TRUE(reading.lines.empty()) << reading.lines.size() << " lines drawn";
+  for (const bool space_entry : {true, false}) {
+    SCOPED_TRACE(space_entry ? "whole-function entry" : "dword reads");
+    FakeLibrary fake;
+    fake.fail_location = row.location;
+    fake.fail_offset = row.offset;
+    fake.helper_state = row.helper_state;
+    fake_library = &fake;
+    const std::vector<scan::ListedFunction> listed = {
+        {0x0000, 0x12348086}, {0x00E0, 0x12348086}, {0x00FB, 0x12348086}, {0x0100, 0x12348086}};
+    const BusTreeReading reading =
+        ReadBusTree(FakeAccess(row.helper_state != 0, space_entry), listed);
+    fake_library = nullptr;
+    EXPECT_EQ(reading.failure, row.failure);
+    EXPECT_TRUE(reading.lines.empty()) << reading.lines.size() << " lines drawn";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,11 +117,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Without its bus numbers the bridge's bus 1 would be drawn as a root.
         FailingRow{"ABridgesBusNumbers", 0x00E0, 0x18, 1,
                    "00:1c.0 could not be read: the access helper has ended."},
-        // The header type is the last header read of a function that is no bridge.
-        FailingRow{"ANonBridgesHeaderType", 0x00FB, 0x0E, 2,
+        // The dword of the header type, of a function that is no bridge.
+        FailingRow{"ANonBridgesHeaderType", 0x00FB, 0x0C, 2,
                    "00:1f.3 could not be read: the access helper does not answer."},
-        // The status, read only to find the link.
-        FailingRow{"ALinkRead", 0x00E0, 0x04, 1,
+        // 64 bytes read, as without root, but because the helper ended there.
+        FailingRow{"TheFirstDwordPastTheHeader", 0x00E0, 0x40, 1,
                    "00:1c.0 could not be read: the access helper has ended."},
         FailingRow{"AFunctionThatStoppedAnswering", 0x0100, 0x00, 0,
                    "01:00.0 could not be read: no function answers at this location."}),
@@ -113,19 +129,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A library that reads 64 bytes of each function: the bridge's capability list lies past them.
 TEST(BusTreeReading, WithoutRootTheTreeSaysLinksAreLeftOut) {
-  FakeLibrary fake;
-  fake.fail_location = 0xFFFF;  // no read fails but past 64 bytes
-  fake.machine[0x00E0][0x06] = 0x10;
-  fake.machine[0x00E0][0x34] = 0x40;
-  fake_library = &fake;
-  const BusTreeReading reading =
-      ReadBusTree(FakeAccess(false), {{0x0000, 0x12348086}, {0x00E0, 0x12348086}});
-  fake_library = nullptr;
-  EXPECT_EQ(reading.failure, "");
-  ASSERT_EQ(reading.lines.size(), 4u);  // the line, the root bus, 00:00.0, 00:1c.0
-  EXPECT_EQ(reading.lines[0].text,
-            "Link speeds and widths not shown: reading them needs root from offset 0x40 on.");
-  EXPECT_EQ(reading.lines[0].row, -1);
+  for (const bool space_entry : {true, false}) {
+    SCOPED_TRACE(space_entry ? "whole-function entry" : "dword reads");
+    FakeLibrary fake;
+    fake.fail_location = 0xFFFF;  // no read fails but past 64 bytes
+    fake.machine[0x00E0][0x06] = 0x10;
+    fake.machine[0x00E0][0x34] = 0x40;
+    fake_library = &fake;
+    const BusTreeReading reading =
+        ReadBusTree(FakeAccess(false, space_entry), {{0x0000, 0x12348086}, {0x00E0, 0x12348086}});
+    fake_library = nullptr;
+    EXPECT_EQ(reading.failure, "");
+    ASSERT_EQ(reading.lines.size(), 4u);  // the line, the root bus, 00:00.0, 00:1c.0
+    EXPECT_EQ(reading.lines[0].text,
+              "Link speeds and widths not shown: reading them needs root from offset 0x40 on.");
+    EXPECT_EQ(reading.lines[0].row, -1);
+  }
 }
 
 }  // namespace
@@ -144,6 +163,38 @@ struct TreeEnterRow {
 };
 
 class BusTreeEnter : public ProgramTest, public ::testing::WithParamInterface<TreeEnterRow> {};
+
+using BusTreeAccess = ProgramTest;
+
+// Each function of the hierarchy dump costs one call of the library, of its first 256 bytes
+// (4 KiB spaces too), in the device list's order, and nothing else is read.
+TEST_F(BusTreeAccess, ReadsEachFunctionInOneCall) {
+  setenv("QUORILBUS_SIM_DUMP", QBUS_TEST_DUMPS "/hierarchy.dump", 1);
+  std::vector<std::string> tree_lines;
+  user_.Then("Bus tree...", [&] {
+    const size_t before = AccessLines().size();
+    OnNextDialog([&](QDialog* dialog, QLineEdit*) {
+      const std::vector<std::string> lines = AccessLines();
+      tree_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
+      dialog->reject();
+    });
+    ListCommand("Bus tree...")->trigger();
+  });
+  user_.Then("EXIT", [this] { Click(layer(), controls::kExitButton); });
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(tree_lines, (std::vector<std::string>{
+                            "ReadPciConfigSpaceEx 0x0 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0xE0 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0xE8 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0xF8 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0xFB 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0x100 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0x200 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0x300 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0x400 0x100 -> 0x100",
+                            "ReadPciConfigSpaceEx 0x401 0x100 -> 0x100",
+                        }));
+}
 
 // In the tree of the hierarchy dump, with the selectors at 00:00.0.
 TEST_P(BusTreeEnter, SetsTheSelectorsToAFunction) {

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "config_space/dump_parser.h"
+#include "config_space/function_dump.h"
 #include "tests/support/run_command.h"
 
 namespace qbus::config_space {
@@ -75,12 +76,9 @@ std::vector<BusFunction> FunctionsOf(const ParsedDump& dump) {
   std::vector<BusFunction> functions;
   for (const auto& [location, image] : dump.functions) {
     const auto& b = image.bytes;
-    const ConfigReader read = [&b](uint32_t offset, uint32_t width) -> std::optional<uint32_t> {
-      uint32_t value = 0;
-      for (uint32_t i = 0; i < width; ++i) value |= uint32_t{b.at(offset + i)} << 8 * i;
-      return value;
-    };
-    functions.push_back({location, b[0x0E] & 0x7F, b[0x19], b[0x1A], ReadExpressLink(read)});
+    const ConfigReader read = ReaderOver(b);
+    functions.push_back({location, b[0x0E] & 0x7F, b[0x19], b[0x1A],
+                         ReadExpressLink(ReadConfigLayout(read), read)});
   }
   return functions;
 }

@@ -2,19 +2,20 @@
 #include "names/shared_names.h"
 
 #include <future>
+#include <memory>
 
 namespace qbus::names {
 namespace {
 
-// Kept for the process's life: what the names point into lives as long.
-DeviceNames* Parse() {
-  auto* names = new DeviceNames();
+std::shared_ptr<DeviceNames> Parse() {
+  auto names = std::make_shared<DeviceNames>();
   names->VendorName(0);  // libpci reads the file at the first lookup
   return names;
 }
 
-std::shared_future<DeviceNames*>& Loading() {
-  static std::shared_future<DeviceNames*> loading;
+// Ends with the process, after waiting for a parse still under way.
+std::shared_future<std::shared_ptr<DeviceNames>>& Loading() {
+  static std::shared_future<std::shared_ptr<DeviceNames>> loading;
   return loading;
 }
 

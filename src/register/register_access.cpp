@@ -67,32 +67,7 @@ std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access) {
 }
 
 FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t location) {
-  FunctionSpace space;
-  if (access.ReadPciConfigSpaceEx != nullptr) {
-    space.bytes.resize(0x1000);
-    const uint32_t size = access.ReadPciConfigSpaceEx(location, space.bytes.data(), 0x1000);
-    space.bytes.resize(size <= 0x1000 ? size : 0);
-  } else {
-    space.bytes.reserve(0x1000);
-    // The first failed read ends the reading: a function without extended space fails at 0x100.
-    for (uint32_t offset = 0; offset < 0x1000; offset += 4) {
-      uint32_t dword = 0;
-      if (access.ReadPciConfigDwordEx(location, offset, &dword) == 0) break;
-      for (int shift = 0; shift < 32; shift += 8) {
-        space.bytes.push_back(static_cast<uint8_t>(dword >> shift));
-      }
-    }
-  }
-  // A helper that ended part of the way leaves a short reading that only looks whole.
-  if (const auto fault = HelperFault(access)) {
-    space.why = HelperFailure(*fault);
-  } else if (space.bytes.empty()) {
-    space.why = kNoFunctionAnswers;
-  }
-  const size_t size = space.bytes.size();
-  space.whole = space.why.empty() && (size == 0x40 || size == 0x100 || size == 0x1000);
-  if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
-  return space;
+  return ReadFunctionStart(access, location, 0x1000);
 }
 
 FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t location,

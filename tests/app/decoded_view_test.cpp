@@ -27,17 +27,6 @@ using DecodedView = ProgramTest;
 constexpr char kExpress[] = QBUS_TEST_DUMPS "/express.dump";
 
 // The line of the tree reached by names from the top: {"PCI Express", "Link Status"}.
-QModelIndex Line(const QAbstractItemModel* model, const std::vector<const char*>& path) {
-  QModelIndex at;
-  for (const char* name : path) {
-    const QModelIndexList found =
-        model->match(model->index(0, 0, at), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-    if (found.isEmpty()) return {};
-    at = found.first();
-  }
-  return at;
-}
-
 std::string Description(const QModelIndex& index) {
   return index.data(Qt::AccessibleDescriptionRole).toString().toStdString();
 }
@@ -96,7 +85,7 @@ TEST_P(GoToFromTheTree, SetsTheFormToTheRegister) {
     layer().SelectListLine(kDeviceList, 0);
     OnNextDialog([&](QDialog* dialog, QLineEdit*) {
       auto* tree = dialog->findChild<QTreeView*>();
-      const QModelIndex line = Line(tree->model(), row.path);
+      const QModelIndex line = TreeLine(tree->model(), row.path);
       ASSERT_TRUE(line.isValid());
       tree->setCurrentIndex(line);
       tree->setFocus();
@@ -140,7 +129,7 @@ TEST_F(DecodedView, AfterReadTheFormRefusesTheRegister) {
     OnNextDialog([&](QDialog* dialog, QLineEdit*) {
       auto* tree = dialog->findChild<QTreeView*>();
       ASSERT_NE(tree, nullptr) << dialog->windowTitle().toStdString();
-      tree->setCurrentIndex(Line(tree->model(), {"Header", "Command"}));
+      tree->setCurrentIndex(TreeLine(tree->model(), {"Header", "Command"}));
       QTest::keyClick(tree, Qt::Key_Return);
       EXPECT_TRUE(dialog->isVisible());
       dialog->reject();
@@ -178,23 +167,23 @@ TEST_F(DecodedView, AWatchMarksWhatChangedSinceTheLastReading) {
       watch->click();
       ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > watch_start; }, 5000));
       EXPECT_EQ(Marks(dialog), "Since the last reading: 1 byte and 1 field changed.");
-      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})),
+      EXPECT_EQ(Description(TreeLine(lines, {"PCI Express", "Link Control"})),
                 "Changed since the last reading (was 0x0140). 0x88, 0x0142, ASPM Control L1, "
                 "Common Clock "
                 "Configuration, Enable Clock Power Management");
-      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control", "ASPM Control"})),
+      EXPECT_EQ(Description(TreeLine(lines, {"PCI Express", "Link Control", "ASPM Control"})),
                 "Changed since the last reading (was 0x0). bits 1-0, 0x2, read-write, L1");
-      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Status", "Current Link Speed"})),
+      EXPECT_EQ(Description(TreeLine(lines, {"PCI Express", "Link Status", "Current Link Speed"})),
                 "bits 3-0, 0x1, read-only, 2.5 GT/s");
       EXPECT_EQ(Description(bytes->index(8, 8)),
                 "Changed since the last reading (was 0x40). PCI Express Link Control (0x88)");
-      Picture(dialog, Line(lines, {"PCI Express", "Link Control", "ASPM Control"}),
+      Picture(dialog, TreeLine(lines, {"PCI Express", "Link Control", "ASPM Control"}),
               bytes->index(8, 8), "function-view-watch");
 
       const size_t first = AccessLines().size();
       ASSERT_TRUE(QTest::qWaitFor([&] { return AccessLines().size() > first; }, 5000));
       EXPECT_EQ(Marks(dialog), "Since the last reading: 0 bytes and 0 fields changed.");
-      EXPECT_EQ(Description(Line(lines, {"PCI Express", "Link Control"})),
+      EXPECT_EQ(Description(TreeLine(lines, {"PCI Express", "Link Control"})),
                 "0x88, 0x0142, ASPM Control L1, Common Clock Configuration, Enable Clock Power "
                 "Management");
       interval->setValue(60000);
@@ -281,13 +270,13 @@ TEST_P(CompareWithCopy, MarksWhatDiffers) {
       EXPECT_LT(PeakMiB() - peak, 64) << "the copy was held in memory";
       EXPECT_EQ(as_path(Marks(dialog)), row.marks);
       if (row.name == std::string("TwoBytesOfTheSameFunction")) {
-        EXPECT_EQ(Description(Line(lines, {"Header", "Command", "Bus Master Enable"})),
+        EXPECT_EQ(Description(TreeLine(lines, {"Header", "Command", "Bus Master Enable"})),
                   "Differs from the copy (0 there). bit 2, 1, read-write");
         EXPECT_EQ(Description(bytes->index(0, 4)),
                   "Differs from the copy (0x03 there). Command (0x04)");
         EXPECT_EQ(Description(bytes->index(0, 5)), "Command (0x04)");
-        Picture(dialog, Line(lines, {"Header", "Command", "Bus Master Enable"}), bytes->index(0, 4),
-                "function-view-compare");
+        Picture(dialog, TreeLine(lines, {"Header", "Command", "Bus Master Enable"}),
+                bytes->index(0, 4), "function-view-compare");
         Button(dialog, "Stop co&mparing")->click();
         EXPECT_EQ(Marks(dialog), "(hidden)");
       }

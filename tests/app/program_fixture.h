@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -37,6 +38,19 @@ constexpr char kScratchFunctionDump[] =
     "00: 86 80 34 12 00 00 10 00 01 00 00 ff 00 00 00 00\n"
     "30: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
     "40: 78 56 34 12\n";
+
+// The line of a tree model reached by `path`, one name a level ("PCI Express", "Device
+// Control", "Max Read Request Size"); invalid when a name is not there.
+inline QModelIndex TreeLine(const QAbstractItemModel* model, const std::vector<const char*>& path) {
+  QModelIndex at;
+  for (const char* name : path) {
+    const QModelIndexList found =
+        model->match(model->index(0, 0, at), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    if (found.isEmpty()) return {};
+    at = found.first();
+  }
+  return at;
+}
 
 // Runs the whole program in-process against the simulated machine (loaded by its absolute
 // path), played by a scripted user, with the library's trace in a temporary file.

@@ -23,17 +23,6 @@ using namespace controls;
 
 constexpr char kHierarchy[] = QBUS_TEST_DUMPS "/hierarchy.dump";
 
-QModelIndex TreeLine(const QAbstractItemModel* model, const std::vector<const char*>& path) {
-  QModelIndex at;
-  for (const char* name : path) {
-    const QModelIndexList found =
-        model->match(model->index(0, 0, at), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-    if (found.isEmpty()) return {};
-    at = found.first();
-  }
-  return at;
-}
-
 std::string FileText(const std::filesystem::path& path) {
   std::ifstream in(path);
   return {std::istreambuf_iterator<char>(in), {}};

@@ -216,6 +216,10 @@ uint32_t CoreRead(uint32_t location, uint32_t offset, T* value) {
 uint32_t CoreReadSpace(uint32_t location, uint8_t* bytes, uint32_t size) {
   return tree_core->ReadSpace(location, bytes, size);
 }
+uint32_t CoreReadSpaces(const uint32_t* locations, uint32_t count, uint32_t size, uint8_t* bytes,
+                        uint32_t* stored) {
+  return tree_core->ReadSpaces(locations, count, size, bytes, stored);
+}
 uint32_t CoreState() { return static_cast<uint32_t>(tree_core->state()); }
 
 // The fake tree for /this_machine:0, or nothing (with the benchmark skipped where it cannot be
@@ -255,6 +259,7 @@ void BM_WholeProcessElevatedBusTree(benchmark::State& state) {
   access.ReadPciConfigWordEx = CoreRead<uint16_t>;
   access.ReadPciConfigByteEx = CoreRead<uint8_t>;
   access.ReadPciConfigSpaceEx = CoreReadSpace;
+  access.ReadPciConfigSpaceBatchEx = CoreReadSpaces;
   access.GetAccessStateEx = CoreState;
   tree_core = core.get();
   ReadTrees(state, access);

@@ -11,7 +11,7 @@
 #include "access/common/entry_shim.h"
 
 // The entry points of every access library, written once: QBUS_DEFINE_ENTRY_POINTS(Library)
-// defines the ten and the whole-function read over `Library`, which gives
+// defines the ten and the whole-function reads over `Library`, which gives
 //   Library::Core                     the core (ReadConfig, WriteConfig, ReadPort, WritePort,
 //                                     ReadSpace; see entry_shim.h);
 //   static bool Start(std::unique_ptr<Core>& core)
@@ -94,6 +94,13 @@ struct Entries {
     Note("ReadPciConfigSpaceEx", {location, size}, result);
     return result;
   }
+
+  static uint32_t ReadSpaceBatch(const uint32_t* locations, uint32_t count, uint32_t size,
+                                 uint8_t* bytes, uint32_t* stored) noexcept {
+    const uint32_t result = ReadSpaceBatchEntry(core.get(), locations, count, size, bytes, stored);
+    Note("ReadPciConfigSpaceBatchEx", {count, size}, result);
+    return result;
+  }
 };
 
 }  // namespace qbus::access
@@ -135,5 +142,10 @@ struct Entries {
   }                                                                                                \
   uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes, uint32_t size) noexcept {       \
     return ::qbus::access::Entries<Library>::ReadSpace(location, bytes, size);                     \
+  }                                                                                                \
+  uint32_t ReadPciConfigSpaceBatchEx(const uint32_t* locations, uint32_t count, uint32_t size,     \
+                                     uint8_t* bytes, uint32_t* stored) noexcept {                  \
+    return ::qbus::access::Entries<Library>::ReadSpaceBatch(locations, count, size, bytes,         \
+                                                            stored);                               \
   }                                                                                                \
   }

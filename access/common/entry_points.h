@@ -48,6 +48,15 @@ QBUS_EXPORT uint32_t WritePciConfigByteEx(uint32_t location, uint32_t offset,
 QBUS_EXPORT uint32_t ReadPciConfigSpaceEx(uint32_t location, uint8_t* bytes,
                                           uint32_t size) noexcept;
 
+// ReadPciConfigSpaceEx for each of `count` functions in one call: that of `locations[i]` into the
+// `size` bytes at `bytes + i * size`, the number of bytes stored into `stored[i]` (0 where
+// nothing could be read). Through a helper the reads cross in runs, not one round trip each.
+// The number of functions read; 0, with nothing stored, for a null pointer or a count above
+// 65,536. Every library exports it.
+QBUS_EXPORT uint32_t ReadPciConfigSpaceBatchEx(const uint32_t* locations, uint32_t count,
+                                               uint32_t size, uint8_t* bytes,
+                                               uint32_t* stored) noexcept;
+
 // Whether the library can still reach the hardware: kAccessWorking, or why not; or that it
 // refused the last write for want of its record. Exported by libraries whose accesses pass
 // through another process (the elevated one).

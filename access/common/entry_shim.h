@@ -50,4 +50,30 @@ uint32_t ReadSpaceEntry(Core* core, uint32_t location, uint8_t* bytes, uint32_t 
   }
 }
 
+// A core with ReadSpaces (the elevated one) reads the batch its own way; any other one function
+// at a time.
+template <typename Core>
+uint32_t ReadSpaceBatchEntry(Core* core, const uint32_t* locations, uint32_t count, uint32_t size,
+                             uint8_t* bytes, uint32_t* stored) noexcept {
+  if (core == nullptr || locations == nullptr || bytes == nullptr || stored == nullptr ||
+      count > kLocationCount) {
+    return 0;
+  }
+  try {
+    if constexpr (requires { core->ReadSpaces(locations, count, size, bytes, stored); }) {
+      return core->ReadSpaces(locations, count, size, bytes, stored);
+    } else {
+      uint32_t read = 0;
+      for (uint32_t i = 0; i < count; ++i) {
+        stored[i] = core->ReadSpace(locations[i], bytes + size_t{i} * size, size);
+        read += stored[i] != 0;
+      }
+      return read;
+    }
+  } catch (...) {
+    for (uint32_t i = 0; i < count; ++i) stored[i] = 0;
+    return 0;
+  }
+}
+
 }  // namespace qbus::access

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/common/frame_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -40,6 +42,25 @@ FrameRead ReadFrame(int fd, void* frame, size_t size, int timeout_ms) {
     done += static_cast<size_t>(got);
   }
   return FrameRead::kComplete;
+}
+
+FrameRead FrameReader::Read(void* frame, size_t size, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  auto* bytes = static_cast<uint8_t*>(frame);
+  size_t done = 0;
+  for (;;) {
+    const size_t taken = std::min(size - done, end_ - start_);
+    if (taken > 0) std::memcpy(bytes + done, buffer_.data() + start_, taken);
+    start_ += taken;
+    done += taken;
+    if (done == size) return FrameRead::kComplete;
+    start_ = end_ = 0;
+    if (timeout_ms != kNoDeadline && !WaitReadable(fd_, deadline)) return FrameRead::kTimedOut;
+    const ssize_t got = read(fd_, buffer_.data(), buffer_.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return done == 0 && got == 0 ? FrameRead::kEnd : FrameRead::kTruncated;
+    end_ = static_cast<size_t>(got);
+  }
 }
 
 bool WriteFrame(int fd, const void* frame, size_t size) {

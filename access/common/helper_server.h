@@ -11,9 +11,14 @@
 // The root helper's side of the frames (see helper_protocol.h).
 namespace qbus::access::helper {
 
+// How many requests one read takes at most, and how many bytes of replies wait at most before
+// they are sent.
+constexpr size_t kRequestsTakenAtOnce = 256;
+constexpr size_t kRepliesSentAtMost = 128 * 1024;
+
 // Announces the functions `backend` lists (or that it is not ready), then answers one Reply per
-// Request read from `in` until `in` ends. A frame cut short, or one whose magic is wrong (the
-// stream can no longer be followed), ends the session after its error reply; any other invalid
+// Request read from `in`, in order, until `in` ends. A frame cut short, or one whose magic is wrong
+// (the stream can no longer be followed), ends the session after its error reply; any other invalid
 // request gets an error reply and the session goes on. `backend` and `record` are as for
 // HandleRequest. Waits for each request without a deadline: the window may rest for hours.
 template <typename Backend, WriteRecorder Record>
@@ -27,18 +32,36 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
       !WriteFrame(out, functions.data(), functions.size() * sizeof(FunctionEntry)) || !ready) {
     return;
   }
+  // Requests are taken as many at a time as have arrived and their replies sent together, the
+  // last of them before the helper waits again: a window that sends a run of reads at once wakes
+  // the helper once and is woken once.
+  FrameReader requests(in, kRequestsTakenAtOnce * sizeof(Request));
+  std::vector<uint8_t> replies;
+  const auto send = [&] {
+    const bool sent = WriteFrame(out, replies.data(), replies.size());
+    replies.clear();
+    return sent;
+  };
+  const auto put = [&](const void* frame, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(frame);
+    replies.insert(replies.end(), bytes, bytes + size);
+  };
   std::array<uint8_t, kMaxSpaceSize> space;
   for (;;) {
+    if (!requests.Holds(sizeof(Request)) && !replies.empty() && !send()) return;
     Request request{};
-    const FrameRead got = ReadFrame(in, &request, sizeof request);
+    const FrameRead got = requests.Read(&request, sizeof request);
     if (got == FrameRead::kEnd) return;
     if (got != FrameRead::kComplete) request = Request{};  // nothing of a cut frame is used
     const Reply reply = HandleRequest(request, backend, space.data(), record);
-    const bool space_follows = request.op == static_cast<uint32_t>(Op::kReadSpace) && reply.ok;
-    if (!WriteFrame(out, &reply, sizeof reply) ||
-        (space_follows && !WriteFrame(out, space.data(), reply.value)) || request.magic != kMagic) {
+    put(&reply, sizeof reply);
+    if (request.op == static_cast<uint32_t>(Op::kReadSpace) && reply.ok)
+      put(space.data(), reply.value);
+    if (request.magic != kMagic) {
+      send();
       return;
     }
+    if (replies.size() >= kRepliesSentAtMost && !send()) return;
   }
 }
 

@@ -102,28 +102,32 @@ bool Core::Init() {
 }
 
 bool Core::TakeFrame(void* frame, size_t size) {
-  const FrameRead got = ReadFrame(channel_.fd, frame, size, deadline_ms_);
+  const FrameRead got = replies_.Read(frame, size, deadline_ms_);
   if (got == FrameRead::kComplete) return true;
   state_ = got == FrameRead::kTimedOut ? HelperState::kSilent : HelperState::kEnded;
   Close();
   return false;
 }
 
-std::optional<helper::Reply> Core::Exchange(uint32_t op, uint32_t location, uint32_t offset,
-                                            uint32_t width, uint32_t value) {
-  if (channel_.fd < 0) return std::nullopt;
+helper::Request Core::NextRequest(uint32_t op, uint32_t location, uint32_t offset, uint32_t width,
+                                  uint32_t value) {
   // The helper must start the request within half the time this end waits for its reply: a
   // helper stopped past that point (and resumed after the failure was reported) leaves it
   // undone.
   const uint64_t act_by =
       deadline_ms_ < 0 ? 0 : helper::MonotonicNs() + static_cast<uint64_t>(deadline_ms_) * 500000u;
-  const helper::Request request{helper::kMagic, ++sequence_, op, location, offset,
-                                width,          value,       0,  act_by};
-  if (!WriteFrame(channel_.fd, &request, sizeof request)) {
-    state_ = HelperState::kEnded;
-    Close();
-    return std::nullopt;
-  }
+  return {helper::kMagic, ++sequence_, op, location, offset, width, value, 0, act_by};
+}
+
+bool Core::Send(const helper::Request* requests, size_t count) {
+  if (channel_.fd < 0) return false;
+  if (WriteFrame(channel_.fd, requests, count * sizeof *requests)) return true;
+  state_ = HelperState::kEnded;
+  Close();
+  return false;
+}
+
+std::optional<helper::Reply> Core::TakeReply(const helper::Request& request) {
   helper::Reply reply;
   if (!TakeFrame(&reply, sizeof reply)) return std::nullopt;
   if (reply.magic != helper::kMagic || reply.sequence != request.sequence || reply.ok > 1) {
@@ -132,6 +136,13 @@ std::optional<helper::Reply> Core::Exchange(uint32_t op, uint32_t location, uint
     return std::nullopt;
   }
   return reply;
+}
+
+std::optional<helper::Reply> Core::Exchange(uint32_t op, uint32_t location, uint32_t offset,
+                                            uint32_t width, uint32_t value) {
+  const helper::Request request = NextRequest(op, location, offset, width, value);
+  if (!Send(&request, 1)) return std::nullopt;
+  return TakeReply(request);
 }
 
 std::optional<uint32_t> Core::ReadConfig(uint32_t location, uint32_t offset, uint32_t width) {
@@ -152,20 +163,50 @@ bool Core::WriteConfig(uint32_t location, uint32_t offset, uint32_t width, uint3
 }
 
 uint32_t Core::ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity) {
-  const uint32_t wanted = std::min(capacity & ~3u, SpaceSize(location));
-  if (wanted == 0) return 0;
-  const auto reply = Exchange(kReadSpace, location, 0, 0, wanted);
-  if (!reply || reply->ok != 1) return 0;
-  // Only the sizes the helper can honestly read: all that was asked, or a user's first 64 bytes.
-  if (reply->value != wanted && (reply->value != 64 || wanted < 64)) {
-    state_ = HelperState::kEnded;
-    Close();
-    return 0;
+  uint32_t stored = 0;
+  ReadSpaces(&location, 1, capacity, bytes, &stored);
+  return stored;
+}
+
+uint32_t Core::ReadSpaces(const uint32_t* locations, uint32_t count, uint32_t capacity,
+                          uint8_t* bytes, uint32_t* stored) {
+  std::fill_n(stored, count, 0);
+  std::vector<uint32_t> asked;  // the index of each function to ask for, in order
+  for (uint32_t i = 0; i < count; ++i) {
+    if (std::min(capacity & ~3u, SpaceSize(locations[i])) != 0) asked.push_back(i);
   }
-  std::array<uint8_t, helper::kMaxSpaceSize> space;
-  if (!TakeFrame(space.data(), reply->value)) return 0;
-  std::copy_n(space.begin(), reply->value, bytes);
-  return reply->value;
+  // Two runs are out at a time, so the helper reads the next while this end takes the last.
+  std::vector<helper::Request> requests(asked.size());
+  size_t sent = 0;
+  const auto send_run = [&] {
+    const size_t end = std::min(sent + kRequestsSentAtOnce, asked.size());
+    for (size_t k = sent; k < end; ++k) {
+      const uint32_t location = locations[asked[k]];
+      requests[k] =
+          NextRequest(kReadSpace, location, 0, 0, std::min(capacity & ~3u, SpaceSize(location)));
+    }
+    const bool done = Send(&requests[sent], end - sent);
+    sent = end;
+    return done;
+  };
+  uint32_t read = 0;
+  for (size_t k = 0; k < asked.size(); ++k) {
+    if (sent < asked.size() && sent - k <= kRequestsSentAtOnce && !send_run()) return read;
+    const auto reply = TakeReply(requests[k]);
+    if (!reply) return read;
+    if (reply->ok != 1) continue;
+    // Only the sizes the helper can honestly read: all that was asked, or a user's 64 bytes.
+    const uint32_t wanted = requests[k].value;
+    if (reply->value != wanted && (reply->value != 64 || wanted < 64)) {
+      state_ = HelperState::kEnded;
+      Close();
+      return read;
+    }
+    if (!TakeFrame(bytes + size_t{asked[k]} * capacity, reply->value)) return read;
+    stored[asked[k]] = reply->value;
+    ++read;
+  }
+  return read;
 }
 
 std::optional<uint32_t> Core::ReadPort(uint32_t port) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "access/common/config_access.h"
+#include "access/common/frame_io.h"
 #include "access/common/helper_protocol.h"
 #include "access/common/port_latch.h"
 
@@ -66,6 +67,15 @@ class Core {
   // other size is a helper not to be trusted: the channel is closed as though it had ended.
   uint32_t ReadSpace(uint32_t location, uint8_t* bytes, uint32_t capacity);
 
+  // As ReadSpace for each of `count` functions, the one of `locations[i]` into `capacity` bytes
+  // at `bytes + i * capacity` and its size into `stored[i]` (0 where nothing was read). The
+  // requests go out in runs of kRequestsSentAtOnce, each in one write, and the helper answers
+  // each run in one write: a wakeup per run, not per function. Once the helper has failed, the
+  // rest store 0. The number of functions read.
+  uint32_t ReadSpaces(const uint32_t* locations, uint32_t count, uint32_t capacity, uint8_t* bytes,
+                      uint32_t* stored);
+  static constexpr uint32_t kRequestsSentAtOnce = 256;
+
   HelperState state() const { return state_; }
 
   // True when the helper refused the last write, and did not make it, because the system log
@@ -86,10 +96,17 @@ class Core {
   // deadline or answered out of step (the channel is then closed and `state_` says which).
   std::optional<helper::Reply> Exchange(uint32_t op, uint32_t location, uint32_t offset,
                                         uint32_t width, uint32_t value);
+  // The parts of an exchange: the next request in sequence; sending a run of requests in one
+  // write; taking the reply to one of them, in the order sent.
+  helper::Request NextRequest(uint32_t op, uint32_t location, uint32_t offset, uint32_t width,
+                              uint32_t value);
+  bool Send(const helper::Request* requests, size_t count);
+  std::optional<helper::Reply> TakeReply(const helper::Request& request);
   bool TakeFrame(void* frame, size_t size);
   void Close();
 
   HelperChannel channel_;
+  FrameReader replies_{channel_.fd, 128 * 1024};
   int deadline_ms_;
   HelperState state_ = HelperState::kServing;
   bool write_unrecorded_ = false;

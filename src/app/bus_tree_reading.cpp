@@ -7,7 +7,7 @@
 #include "config_space/bus_tree.h"
 #include "config_space/function_dump.h"
 #include "config_space/header_offsets.h"
-#include "names/device_names.h"
+#include "names/shared_names.h"
 #include "register/register_access.h"
 
 namespace qbus::app {
@@ -26,12 +26,14 @@ struct TreeFunction {
   uint32_t classes = 0;  // revision, interface, subclass, class
 };
 
-// Reads `location` in one call and takes its fields from the bytes. On a failed read, nothing,
-// and the offset where the reading stopped in `*failed_at`. `*link_needs_root` tells a link
-// that lies past the 64 bytes a library reads without root.
-std::optional<TreeFunction> ReadFunction(const hw::HardwareAccess& access, uint32_t location,
+// Functions read to a call of the library: 256 KiB at a time.
+constexpr size_t kFunctionsPerCall = 1024;
+
+// Takes the fields of `location` from its reading. On a failed read, nothing, and the offset
+// where the reading stopped in `*failed_at`. `*link_needs_root` tells a link that lies past the
+// 64 bytes a library reads without root.
+std::optional<TreeFunction> TakeFunction(uint32_t location, regs::FunctionSpace space,
                                          uint32_t* failed_at, bool* link_needs_root) {
-  regs::FunctionSpace space = regs::ReadFunctionStart(access, location, kTreeBytes);
   if (!space.whole) {
     *failed_at = static_cast<uint32_t>(space.bytes.size());
     return std::nullopt;
@@ -95,11 +97,15 @@ BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
   std::vector<TreeFunction> read;
   std::vector<config_space::BusFunction> nodes;
   bool links_need_root = false;
-  for (const scan::ListedFunction& listed : functions) {
+  std::vector<uint32_t> locations;
+  for (const scan::ListedFunction& listed : functions) locations.push_back(listed.location);
+  regs::FunctionStarts starts(access, std::move(locations), kTreeBytes, kFunctionsPerCall);
+  for (size_t index = 0; index < functions.size(); ++index) {
+    const scan::ListedFunction& listed = functions[index];
     uint32_t failed_at = 0;
     bool link_needs_root = false;
     const std::optional<TreeFunction> function =
-        ReadFunction(access, listed.location, &failed_at, &link_needs_root);
+        TakeFunction(listed.location, starts.Take(index), &failed_at, &link_needs_root);
     if (!function) {
       uint32_t space_size = 0;
       const regs::FailureCause cause = WhyUnread(access, listed.location, failed_at, &space_size);
@@ -119,7 +125,7 @@ BusTreeReading ReadBusTree(const hw::HardwareAccess& access,
         regs::ReadFailureReason(regs::FailureCause::kNeedsRoot, header::kHeaderEnd, 0);
     reading.lines.push_back({0, "Link speeds and widths not shown: reading them " + why + ".", -1});
   }
-  names::DeviceNames names;
+  names::DeviceNames& names = names::SharedNames();
   for (const config_space::BusTreeLine& line : config_space::BuildBusTree(nodes)) {
     if (line.function < 0) {
       char root[24];

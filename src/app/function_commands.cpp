@@ -183,11 +183,15 @@ class FunctionViews {
       return;
     }
     std::string failure;
+    std::vector<uint32_t> locations;
+    for (const scan::ListedFunction& listed : functions_) locations.push_back(listed.location);
+    // Sixteen whole functions, 64 KiB, to a call of the library.
+    regs::FunctionStarts spaces(access_, std::move(locations), 0x1000, 16);
     const bool done = layer_.RunWithProgress(
         "Save all functions", "Reading every function...", static_cast<int>(functions_.size()),
         [&](int index) {
           const uint32_t location = functions_[static_cast<size_t>(index)].location;
-          const regs::FunctionSpace space = regs::ReadFunctionSpace(access_, location);
+          const regs::FunctionSpace space = spaces.Take(static_cast<size_t>(index));
           if (space.bytes.empty() && space.why == regs::kNoFunctionAnswers) return true;  // gone
           if (!space.whole) {
             failure = "Not saved: " + config_space::LocationText(location, domain_) +

@@ -26,6 +26,10 @@ struct HardwareAccess {
   // Optional entries, null where the library lacks them (see access/common/entry_points.h).
   // The whole space from offset 0 in one call; the number of bytes stored, 0 on failure.
   uint32_t (*ReadPciConfigSpaceEx)(uint32_t location, uint8_t* bytes, uint32_t size);
+  // That read for `count` functions in one call, each into `size` bytes of `bytes` in turn, its
+  // size into `stored`; the number of functions read.
+  uint32_t (*ReadPciConfigSpaceBatchEx)(const uint32_t* locations, uint32_t count, uint32_t size,
+                                        uint8_t* bytes, uint32_t* stored);
   // 0 while the library reaches the hardware; 1 its helper has ended; 2 it does not answer; 3 it
   // refused the last write, for want of the write's record in the system log.
   uint32_t (*GetAccessStateEx)();

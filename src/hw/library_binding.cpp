@@ -42,6 +42,8 @@ static_assert(
 
 static_assert(
     kSameShape<decltype(HardwareAccess::ReadPciConfigSpaceEx), decltype(&::ReadPciConfigSpaceEx)>);
+static_assert(kSameShape<decltype(HardwareAccess::ReadPciConfigSpaceBatchEx),
+                         decltype(&::ReadPciConfigSpaceBatchEx)>);
 static_assert(
     kSameShape<decltype(HardwareAccess::GetAccessStateEx), decltype(&::GetAccessStateEx)>);
 static_assert(kSameShape<decltype(HardwareAccess::RecordsWritesEx), decltype(&::RecordsWritesEx)>);
@@ -74,6 +76,7 @@ bool LookUpEntryPoints(void* handle, HardwareAccess* a) {
   found &= LookUp(handle, "ReadPciConfigByteEx", &a->ReadPciConfigByteEx);
   found &= LookUp(handle, "WritePciConfigByteEx", &a->WritePciConfigByteEx);
   LookUp(handle, "ReadPciConfigSpaceEx", &a->ReadPciConfigSpaceEx);
+  LookUp(handle, "ReadPciConfigSpaceBatchEx", &a->ReadPciConfigSpaceBatchEx);
   LookUp(handle, "GetAccessStateEx", &a->GetAccessStateEx);
   LookUp(handle, "RecordsWritesEx", &a->RecordsWritesEx);
   LookUp(handle, "GetPciDomainEx", &a->GetPciDomainEx);

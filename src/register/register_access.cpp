@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "register/register_access.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cstddef>
 
 #include "config_space/header_offsets.h"
 
@@ -70,6 +72,23 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
   return ReadFunctionStart(access, location, 0x1000);
 }
 
+namespace {
+
+// Whether `space`, read as the first `size` bytes of a function, is all of them there are;
+// `fault` is the helper's state after the read.
+void Judge(FunctionSpace& space, uint32_t size, std::optional<FailureCause> fault) {
+  if (fault) {
+    space.why = HelperFailure(*fault);
+  } else if (space.bytes.empty()) {
+    space.why = kNoFunctionAnswers;
+  }
+  const size_t got = space.bytes.size();
+  space.whole = space.why.empty() && (got == size || ((got == 0x40 || got == 0x100) && got < size));
+  if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
+}
+
+}  // namespace
+
 FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t location,
                                 uint32_t size) {
   assert(size % 4 == 0 && size <= 0x1000);
@@ -87,15 +106,50 @@ FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t locat
       }
     }
   }
-  if (const auto fault = HelperFault(access)) {
-    space.why = HelperFailure(*fault);
-  } else if (space.bytes.empty()) {
-    space.why = kNoFunctionAnswers;
-  }
-  const size_t got = space.bytes.size();
-  space.whole = space.why.empty() && (got == size || ((got == 0x40 || got == 0x100) && got < size));
-  if (!space.whole && space.why.empty()) space.why = "the reading stopped early";
+  Judge(space, size, HelperFault(access));
   return space;
+}
+
+FunctionStarts::FunctionStarts(const hw::HardwareAccess& access, std::vector<uint32_t> locations,
+                               uint32_t size, size_t batch)
+    : access_(access),
+      locations_(std::move(locations)),
+      size_(size),
+      batch_(std::max<size_t>(batch, 1)) {
+  assert(size % 4 == 0 && size <= 0x1000);
+}
+
+FunctionSpace FunctionStarts::Take(size_t index) {
+  if (index < first_ || index - first_ >= run_.size()) {
+    run_ = ReadRunFrom(index);
+    first_ = index;
+  }
+  return std::move(run_[index - first_]);
+}
+
+std::vector<FunctionSpace> FunctionStarts::ReadRunFrom(size_t index) const {
+  std::vector<FunctionSpace> run;
+  const size_t count = std::min(batch_, locations_.size() - index);
+  if (access_.ReadPciConfigSpaceBatchEx == nullptr) {
+    for (size_t i = index; i < index + count; ++i) {
+      run.push_back(ReadFunctionStart(access_, locations_[i], size_));
+    }
+    return run;
+  }
+  std::vector<uint8_t> bytes(count * size_);
+  std::vector<uint32_t> stored(count);
+  access_.ReadPciConfigSpaceBatchEx(&locations_[index], static_cast<uint32_t>(count), size_,
+                                    bytes.data(), stored.data());
+  // Functions read before the helper failed are whole; it fails those after.
+  const std::optional<FailureCause> fault = HelperFault(access_);
+  for (size_t i = 0; i < count; ++i) {
+    const auto start = bytes.begin() + static_cast<std::ptrdiff_t>(i * size_);
+    FunctionSpace space;
+    space.bytes.assign(start, start + (stored[i] <= size_ ? stored[i] : 0));
+    Judge(space, size_, space.bytes.empty() ? fault : std::nullopt);
+    run.push_back(std::move(space));
+  }
+  return run;
 }
 
 FailureCause DiagnoseFailure(const hw::HardwareAccess& access, const RegisterTarget& target,

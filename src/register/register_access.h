@@ -74,6 +74,28 @@ FunctionSpace ReadFunctionSpace(const hw::HardwareAccess& access, uint32_t locat
 // first 64 bytes where only root reads further.
 FunctionSpace ReadFunctionStart(const hw::HardwareAccess& access, uint32_t location, uint32_t size);
 
+// The first `size` bytes of each of `locations` (as ReadFunctionStart), read `batch` functions to
+// a call of the library's batch entry where it has one: through a helper, a few wakeups per run
+// of functions, not a round trip per function. Asked for in increasing order of index, each once.
+class FunctionStarts {
+ public:
+  FunctionStarts(const hw::HardwareAccess& access, std::vector<uint32_t> locations, uint32_t size,
+                 size_t batch);
+
+  // The reading of `locations[index]`.
+  FunctionSpace Take(size_t index);
+
+ private:
+  std::vector<FunctionSpace> ReadRunFrom(size_t index) const;
+
+  const hw::HardwareAccess& access_;
+  std::vector<uint32_t> locations_;
+  uint32_t size_;
+  size_t batch_;
+  size_t first_ = 0;                // the index of run_[0]
+  std::vector<FunctionSpace> run_;  // the run read last
+};
+
 // Whether the library's access helper has ended or does not answer (kHelperEnded,
 // kHelperSilent); nothing while it works, or for a library without a helper.
 std::optional<FailureCause> HelperFault(const hw::HardwareAccess& access);

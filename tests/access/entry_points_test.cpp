@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "hw/library_binding.h"
 #include "tests/support/temp_dir.h"
@@ -137,6 +138,32 @@ TEST_F(SimEntryPoints, BadArgumentsFailAndStoreAllOnes) {
   EXPECT_EQ(a.WriteIoPortDwordEx(0x80, 0), 0u);
   EXPECT_EQ(a.ReadIoPortDwordEx(0xCFC, nullptr), 0u);
   EXPECT_EQ(a.ReadPciConfigSpaceEx(0x10, nullptr, 4096), 0u) << "no buffer";
+  const uint32_t location = 0x10;
+  uint32_t stored = 7;
+  std::vector<uint8_t> bytes(256);
+  EXPECT_EQ(a.ReadPciConfigSpaceBatchEx(nullptr, 1, 256, bytes.data(), &stored), 0u);
+  EXPECT_EQ(a.ReadPciConfigSpaceBatchEx(&location, 1, 256, nullptr, &stored), 0u);
+  EXPECT_EQ(a.ReadPciConfigSpaceBatchEx(&location, 1, 256, bytes.data(), nullptr), 0u);
+  EXPECT_EQ(a.ReadPciConfigSpaceBatchEx(&location, 0x10001, 256, bytes.data(), &stored), 0u)
+      << "more functions than a domain holds";
+  EXPECT_EQ(stored, 7u) << "a refused call stored a size";
+}
+
+// A batch holds each function in its own slot, as the one-function read reads it; an absent one
+// stores 0.
+TEST_F(SimEntryPoints, ABatchReadsEachFunctionIntoItsSlot) {
+  const hw::HardwareAccess& a = library_.access;
+  const uint32_t locations[] = {0x100, 0x08, 0x10};
+  std::vector<uint8_t> bytes(3 * 0x44, 0xEE);
+  uint32_t stored[3] = {7, 7, 7};
+  EXPECT_EQ(a.ReadPciConfigSpaceBatchEx(locations, 3, 0x44, bytes.data(), stored), 2u);
+  EXPECT_EQ(std::vector<uint32_t>(stored, stored + 3), (std::vector<uint32_t>{0x44, 0, 0x44}));
+  for (const size_t slot : {0, 2}) {
+    std::vector<uint8_t> one(0x44);
+    ASSERT_EQ(a.ReadPciConfigSpaceEx(locations[slot], one.data(), 0x44), 0x44u);
+    EXPECT_TRUE(std::equal(one.begin(), one.end(), bytes.begin() + slot * 0x44)) << slot;
+  }
+  EXPECT_EQ(bytes[0x44], 0xEE) << "the absent function's slot was written";
 }
 
 TEST_F(SimEntryPoints, TheDataPortFollowsTheLatchedAddress) {

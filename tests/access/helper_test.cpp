@@ -144,6 +144,54 @@ TEST_F(HelperSession, ReadsOnlyTheBytesAsked) {
   }
 }
 
+// Functions read many to a call, in runs of requests sent together: each slot holds its own
+// function, an unlisted one asks nothing and stores 0, and the stream stays in step.
+TEST_F(HelperSession, ReadsRunsOfFunctionsInOneCall) {
+  elevated::Core core({client_, -1});
+  client_ = -1;
+  ASSERT_TRUE(core.Init());
+  const std::vector<uint8_t> far = ConfigFile("0000:02:1f.7");
+  const std::vector<uint8_t> host = ConfigFile("0000:00:00.0");
+  std::vector<uint32_t> locations;
+  for (int i = 0; i < 300; ++i) locations.insert(locations.end(), {kFar, 0x0008, kHost});
+  std::vector<uint8_t> bytes(locations.size() * 256, 0xEE);
+  std::vector<uint32_t> stored(locations.size(), 7);
+  EXPECT_EQ(core.ReadSpaces(locations.data(), static_cast<uint32_t>(locations.size()), 256,
+                            bytes.data(), stored.data()),
+            600u);
+  for (size_t i = 0; i < locations.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto slot = bytes.begin() + static_cast<std::ptrdiff_t>(i * 256);
+    ASSERT_EQ(stored[i], i % 3 == 1 ? 0u : 256u);
+    const std::vector<uint8_t> untouched(256, 0xEE);
+    const std::vector<uint8_t>& wanted = i % 3 == 0 ? far : i % 3 == 1 ? untouched : host;
+    ASSERT_TRUE(std::equal(slot, slot + 256, wanted.begin()));
+  }
+  EXPECT_EQ(core.ReadConfig(kFar, 0x40, 4), 0x43424140u) << "the stream is out of step";
+}
+
+// Requests sent in one write are answered one by one, in order, each with its own sequence.
+TEST_F(HelperSession, AnswersRequestsSentTogetherInOrder) {
+  Announced();
+  std::vector<uint8_t> bytes;
+  for (const uint32_t offset : {0x40u, 0x44u, 0x100u, 0x48u}) {
+    const Request request{helper::kMagic, offset, 1, kHost, offset, 4, 0, 0, 0};
+    const auto* frame = reinterpret_cast<const uint8_t*>(&request);
+    bytes.insert(bytes.end(), frame, frame + sizeof request);
+  }
+  ASSERT_TRUE(WriteFrame(client_, bytes.data(), bytes.size()));
+  std::vector<std::vector<uint32_t>> replies;
+  Reply reply{};
+  for (int i = 0; i < 4 && ReadFrame(client_, &reply, sizeof reply, 1000) == FrameRead::kComplete;
+       ++i) {
+    replies.push_back({reply.sequence, reply.ok, reply.value});
+  }
+  EXPECT_EQ(replies, (std::vector<std::vector<uint32_t>>{{0x40, 1, 0x43424140},
+                                                         {0x44, 1, 0x47464544},
+                                                         {0x100, 0, 0xFFFFFFFF},
+                                                         {0x48, 1, 0x4B4A4948}}));
+}
+
 // A back end that would carry out anything and counts what reached it, so that only the
 // helper's own checks stand between a hostile frame and the hardware. Three functions: 00:00.0
 // with 256 bytes, 02:1f.7 with 4096 and 03:00.0 with a space larger than any real one.
@@ -508,6 +556,63 @@ TEST(ElevatedCore, TakesAWholeFunctionOnlyInAnHonestSize) {
     EXPECT_EQ(asked, row.asked);
     EXPECT_EQ(core.state(),
               row.kept ? elevated::HelperState::kServing : elevated::HelperState::kEnded);
+  }
+}
+
+// A run of function reads where the helper fails part of the way: what came before stays stored,
+// the rest stores 0, and a helper that ended or lied is not asked again.
+TEST(ElevatedCore, KeepsWhatARunReadBeforeTheHelperFailed) {
+  struct Row {
+    const char* name;
+    std::function<void(int fd, const Request&)> second;  // how the second request is answered
+    std::vector<uint32_t> stored;
+    elevated::HelperState state;
+  };
+  const auto space = [](int fd, const Request& request, uint32_t size) {
+    Answer(fd, request, 1, size);
+    const std::vector<uint8_t> bytes(size, static_cast<uint8_t>(request.location));
+    WriteFrame(fd, bytes.data(), bytes.size());
+  };
+  const Row rows[] = {
+      {"refuses it",
+       [](int fd, const Request& r) { Answer(fd, r, 0, 0); },
+       {256, 0, 256},
+       elevated::HelperState::kServing},
+      {"ends",
+       [](int fd, const Request&) { shutdown(fd, SHUT_RDWR); },
+       {256, 0, 0},
+       elevated::HelperState::kEnded},
+      {"sends 4 KiB for 256 bytes",
+       [&](int fd, const Request& r) { space(fd, r, 4096); },
+       {256, 0, 0},
+       elevated::HelperState::kEnded},
+      {"answers the third first",
+       [](int fd, const Request& r) { Answer(fd, r, 1, 256, 1); },
+       {256, 0, 0},
+       elevated::HelperState::kEnded},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    int requests = 0;
+    FakeHelper fake(1, {{0x10, 256}, {0x20, 256}, {0x30, 4096}}, [&](int fd, const Request& r) {
+      if (++requests == 2) return row.second(fd, r);
+      space(fd, r, 256);
+    });
+    elevated::Core core(fake.channel(), 1000);
+    ASSERT_TRUE(core.Init());
+    const uint32_t locations[] = {0x10, 0x20, 0x30};
+    std::vector<uint8_t> bytes(3 * 256, 0);
+    std::vector<uint32_t> stored(3, 7);
+    const uint32_t read = core.ReadSpaces(locations, 3, 256, bytes.data(), stored.data());
+    EXPECT_EQ(stored, row.stored);
+    EXPECT_EQ(read, static_cast<uint32_t>(std::count(stored.begin(), stored.end(), 256u)));
+    EXPECT_EQ(bytes[0], 0x10);
+    EXPECT_EQ(bytes[2 * 256], row.stored[2] ? 0x30 : 0);
+    EXPECT_EQ(core.state(), row.state);
+    if (row.state != elevated::HelperState::kServing) {
+      EXPECT_EQ(core.ReadSpace(0x10, bytes.data(), 256), 0u);
+      EXPECT_LE(requests, 3) << "a request was sent after the helper failed";
+    }
   }
 }
 

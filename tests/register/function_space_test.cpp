@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A function's space is read in one call where the library offers it, a dword at a time where
 // it does not, and a reading that stopped part of the way is never taken for the whole.
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 #include "register/register_access.h"
 
@@ -78,6 +81,53 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"DwordsStoppedAt0x80", false, false, 0, 0x80, 0, 128, false,
             "the reading stopped early"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The batch entry's answers: how many bytes each location stores (each byte its location's), and
+// the locations of each call made.
+struct BatchAnswers {
+  static inline std::map<uint32_t, uint32_t> stored;
+  static inline std::vector<std::vector<uint32_t>> calls;
+};
+
+// Runs of the batch entry, in order, each function judged alone: a function read before the
+// helper ended is whole; one it did not read, or read past the size asked, fails with its cause.
+TEST(FunctionStarts, ReadsRunsAndJudgesEachFunctionAlone) {
+  hw::HardwareAccess access = FakeLibrary(true, true);
+  access.ReadPciConfigSpaceBatchEx = [](const uint32_t* locations, uint32_t count, uint32_t size,
+                                        uint8_t* bytes, uint32_t* stored) -> uint32_t {
+    BatchAnswers::calls.emplace_back(locations, locations + count);
+    for (uint32_t i = 0; i < count; ++i) {
+      stored[i] = BatchAnswers::stored[locations[i]];
+      std::fill_n(bytes + size_t{i} * size, std::min(stored[i], size), locations[i]);
+    }
+    return count;
+  };
+  Answers::state = 1;  // the helper has ended by the end of each call
+  BatchAnswers::stored = {{1, 256}, {2, 64}, {3, 0}, {4, 100}, {5, 260}};
+  BatchAnswers::calls.clear();
+  FunctionStarts starts(access, {1, 2, 3, 4, 5}, 256, 2);
+  const struct {
+    size_t size;
+    bool whole;
+    const char* why;
+  } kExpected[] = {{256, true, ""},
+                   {64, true, ""},
+                   {0, false, "the access helper has ended"},
+                   {100, false, "the reading stopped early"},
+                   {0, false, "the access helper has ended"}};
+  for (size_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i + 1);
+    const FunctionSpace space = starts.Take(i);
+    EXPECT_EQ(space.bytes.size(), kExpected[i].size);
+    EXPECT_EQ(space.whole, kExpected[i].whole);
+    EXPECT_EQ(space.why, kExpected[i].why);
+    if (!space.bytes.empty()) {
+      EXPECT_EQ(space.bytes.front(), i + 1);
+      EXPECT_EQ(space.bytes.back(), i + 1);
+    }
+  }
+  EXPECT_EQ(BatchAnswers::calls, (std::vector<std::vector<uint32_t>>{{1, 2}, {3, 4}, {5}}));
+}
 
 }  // namespace
 }  // namespace qbus::regs

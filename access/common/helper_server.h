@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "access/common/frame_io.h"
@@ -36,32 +36,29 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
   // last of them before the helper waits again: a window that sends a run of reads at once wakes
   // the helper once and is woken once.
   FrameReader requests(in, kRequestsTakenAtOnce * sizeof(Request));
-  std::vector<uint8_t> replies;
+  // Each reply is put after those waiting, and a space read lands right after it.
+  std::vector<uint8_t> replies(kRepliesSentAtMost + sizeof(Reply) + kMaxSpaceSize);
+  size_t waiting = 0;  // bytes of replies not yet sent
   const auto send = [&] {
-    const bool sent = WriteFrame(out, replies.data(), replies.size());
-    replies.clear();
+    const bool sent = WriteFrame(out, replies.data(), waiting);
+    waiting = 0;
     return sent;
   };
-  const auto put = [&](const void* frame, size_t size) {
-    const auto* bytes = static_cast<const uint8_t*>(frame);
-    replies.insert(replies.end(), bytes, bytes + size);
-  };
-  std::array<uint8_t, kMaxSpaceSize> space;
   for (;;) {
-    if (!requests.Holds(sizeof(Request)) && !replies.empty() && !send()) return;
+    if (!requests.Holds(sizeof(Request)) && waiting != 0 && !send()) return;
     Request request{};
     const FrameRead got = requests.Read(&request, sizeof request);
     if (got == FrameRead::kEnd) return;
     if (got != FrameRead::kComplete) request = Request{};  // nothing of a cut frame is used
-    const Reply reply = HandleRequest(request, backend, space.data(), record);
-    put(&reply, sizeof reply);
-    if (request.op == static_cast<uint32_t>(Op::kReadSpace) && reply.ok)
-      put(space.data(), reply.value);
+    const Reply reply = HandleRequest(request, backend, &replies[waiting + sizeof(Reply)], record);
+    std::memcpy(&replies[waiting], &reply, sizeof reply);
+    const bool space_follows = request.op == static_cast<uint32_t>(Op::kReadSpace) && reply.ok;
+    waiting += sizeof(Reply) + (space_follows ? reply.value : 0);
     if (request.magic != kMagic) {
       send();
       return;
     }
-    if (replies.size() >= kRepliesSentAtMost && !send()) return;
+    if (waiting >= kRepliesSentAtMost && !send()) return;
   }
 }
 

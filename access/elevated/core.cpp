@@ -102,6 +102,8 @@ bool Core::Init() {
 }
 
 bool Core::TakeFrame(void* frame, size_t size) {
+  // Once closed, the descriptor's number may name another file of the process.
+  if (channel_.fd < 0) return false;
   const FrameRead got = replies_.Read(frame, size, deadline_ms_);
   if (got == FrameRead::kComplete) return true;
   state_ = got == FrameRead::kTimedOut ? HelperState::kSilent : HelperState::kEnded;

@@ -11,10 +11,12 @@
 // The root helper's side of the frames (see helper_protocol.h).
 namespace qbus::access::helper {
 
-// How many requests one read takes at most, and how many bytes of replies wait at most before
-// they are sent.
+// How many requests one read takes at most, and how many bytes of replies, and for how long, wait
+// at most before they are sent: on slow hardware a run of reads takes seconds, and the window
+// waits for each reply in turn.
 constexpr size_t kRequestsTakenAtOnce = 256;
 constexpr size_t kRepliesSentAtMost = 128 * 1024;
+constexpr uint64_t kRepliesHeldAtMostNs = 20'000'000;
 
 // Announces the functions `backend` lists (or that it is not ready), then answers one Reply per
 // Request read from `in`, in order, until `in` ends. A frame cut short, or one whose magic is wrong
@@ -38,7 +40,8 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
   FrameReader requests(in, kRequestsTakenAtOnce * sizeof(Request));
   // Each reply is put after those waiting, and a space read lands right after it.
   std::vector<uint8_t> replies(kRepliesSentAtMost + sizeof(Reply) + kMaxSpaceSize);
-  size_t waiting = 0;  // bytes of replies not yet sent
+  size_t waiting = 0;          // bytes of replies not yet sent
+  uint64_t first_waiting = 0;  // when the first of them was put there
   const auto send = [&] {
     const bool sent = WriteFrame(out, replies.data(), waiting);
     waiting = 0;
@@ -50,6 +53,7 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
     const FrameRead got = requests.Read(&request, sizeof request);
     if (got == FrameRead::kEnd) return;
     if (got != FrameRead::kComplete) request = Request{};  // nothing of a cut frame is used
+    if (waiting == 0) first_waiting = MonotonicNs();
     const Reply reply = HandleRequest(request, backend, &replies[waiting + sizeof(Reply)], record);
     std::memcpy(&replies[waiting], &reply, sizeof reply);
     const bool space_follows = request.op == static_cast<uint32_t>(Op::kReadSpace) && reply.ok;
@@ -58,7 +62,8 @@ void Serve(int in, int out, bool ready, Backend& backend, Record&& record) {
       send();
       return;
     }
-    if (waiting >= kRepliesSentAtMost && !send()) return;
+    const bool held_long = MonotonicNs() - first_waiting >= kRepliesHeldAtMostNs;
+    if ((waiting >= kRepliesSentAtMost || held_long) && !send()) return;
   }
 }
 

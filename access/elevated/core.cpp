@@ -186,6 +186,10 @@ uint32_t Core::ReadSpaces(const uint32_t* locations, uint32_t count, uint32_t ca
       const uint32_t location = locations[asked[k]];
       requests[k] =
           NextRequest(kReadSpace, location, 0, 0, std::min(capacity & ~3u, SpaceSize(location)));
+      // The helper starts a read of a run only once it has read those before it, which may take
+      // seconds on slow hardware; a read started late changes nothing, and the replies are still
+      // waited for one at a time.
+      requests[k].act_by_ns = 0;
     }
     const bool done = Send(&requests[sent], end - sent);
     sent = end;

@@ -4,6 +4,8 @@
 // read leaves the helper serving; and a request the window has given up on is never carried
 // out: a helper stopped while a WRITE waits, and resumed after the window reported the write
 // failed, leaves the register as it was and records nothing.
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "access/common/helper_server.h"
 #include "access/elevated/core.h"
@@ -57,6 +60,35 @@ TEST(HelperRequests, TheRecordHoldsWhatTheRegisterTook) {
 
 // A helper that refuses in step, or fails a whole read, is still a helper that serves: the
 // window reports that access failed and goes on, and nothing takes it as ended.
+// Whole reads that each take longer than half the wait for a reply: a run of them is read to the
+// end, though the last starts long after the run was sent, since each reply comes in time.
+TEST(HelperRequests, ARunOfSlowReadsIsReadToTheEnd) {
+  struct SlowSpaces : OneRegister {
+    uint32_t ReadSpace(uint32_t, uint8_t* bytes, uint32_t capacity) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      std::fill_n(bytes, capacity, 0x5A);
+      return capacity;
+    }
+  } backend;
+  int ends[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+  std::thread server([&] {
+    helper::Serve(ends[1], ends[1], true, backend,
+                  test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
+    close(ends[1]);
+  });
+  {
+    elevated::Core core({ends[0], -1}, 200);
+    ASSERT_TRUE(core.Init());
+    const uint32_t locations[] = {0, 0, 0};
+    uint8_t bytes[3 * 64];
+    uint32_t stored[3] = {};
+    EXPECT_EQ(core.ReadSpaces(locations, 3, 64, bytes, stored), 3u);
+    EXPECT_EQ(std::vector<uint32_t>(stored, stored + 3), (std::vector<uint32_t>{64, 64, 64}));
+  }
+  server.join();
+}
+
 TEST(HelperRequests, ARefusalOrAFailedWholeReadLeavesTheHelperServing) {
   OneRegister backend;
   backend.refuse_writes = 1;

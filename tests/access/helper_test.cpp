@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -345,6 +346,45 @@ INSTANTIATE_TEST_SUITE_P(Rows, HostileFrames, ::testing::Range<size_t>(0, Hostil
                            }
                            return name;
                          });
+
+// Requests that arrive together are answered in one write, and a lone one at once: replies on a
+// packet socket, where each write is a packet of its own, show how they were sent.
+TEST(HelperReplies, RequestsThatArriveTogetherAreAnsweredInOneWrite) {
+  PermissiveBackend backend;
+  int requests[2];
+  int replies[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, requests), 0);
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, replies), 0);
+  std::thread server([&] {
+    helper::Serve(requests[1], replies[1], true, backend,
+                  test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
+  });
+  // The number of bytes in each packet that comes within `timeout_ms` of the one before.
+  const auto packets = [&](int timeout_ms) {
+    std::vector<size_t> sizes;
+    std::vector<uint8_t> packet(64 * 1024);
+    pollfd ready{replies[0], POLLIN, 0};
+    while (poll(&ready, 1, timeout_ms) == 1) {
+      const ssize_t got = recv(replies[0], packet.data(), packet.size(), 0);
+      if (got <= 0) break;
+      sizes.push_back(static_cast<size_t>(got));
+    }
+    return sizes;
+  };
+  EXPECT_EQ(packets(200), (std::vector<size_t>{sizeof(helper::Announcement), 3 * 8}));
+  std::vector<uint8_t> four;
+  for (const uint32_t location : {kHost, kFar, kHost, kFar}) {
+    four = Join(four, Bytes(Frame(1, location, 0x40, 4, 0)));
+  }
+  ASSERT_TRUE(WriteFrame(requests[0], four.data(), four.size()));
+  EXPECT_EQ(packets(200), std::vector<size_t>{4 * sizeof(Reply)});
+  const std::vector<uint8_t> space = Bytes(Frame(3, kFar, 0, 0, 256));
+  ASSERT_TRUE(WriteFrame(requests[0], space.data(), space.size()));
+  EXPECT_EQ(packets(200), std::vector<size_t>{sizeof(Reply) + 256});
+  close(requests[0]);
+  server.join();
+  for (const int fd : {requests[1], replies[0], replies[1]}) close(fd);
+}
 
 // A write frame cut at every byte: nothing of it is acted on, and the session ends.
 TEST_F(HostileSession, AFrameCutAtAnyByteReachesNothing) {

@@ -19,8 +19,8 @@ struct BusTreeReading {
 };
 
 // Reads each function's first 256 bytes through `access`, many functions to a call
-// (regs::FunctionStarts; reads only), takes its identifiers, class, header type, (for a bridge) bus numbers and PCI
-// Express link from them, then lays them out as a tree:
+// (regs::FunctionStarts; reads only), takes its identifiers, class, header type, (for a bridge) bus
+// numbers and PCI Express link from them, then lays them out as a tree:
 //   "00:1c.0 [01-03] PCI bridge: ... (link 8 GT/s x4, running 2.5 GT/s x1 - below what both ends
 //   can)",
 // the bus numbers only for a bridge, the link only for a function with one

@@ -120,6 +120,7 @@ FunctionStarts::FunctionStarts(const hw::HardwareAccess& access, std::vector<uin
 }
 
 FunctionSpace FunctionStarts::Take(size_t index) {
+  assert(index < locations_.size());
   if (index < first_ || index - first_ >= run_.size()) {
     run_ = ReadRunFrom(index);
     first_ = index;

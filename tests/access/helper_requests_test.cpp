@@ -42,6 +42,33 @@ struct OneRegister {
   int refuse_writes = 0;
 };
 
+// `backend` served on a thread, as the helper program serves it, over a socket pair whose other
+// end the elevated core takes; the session ends when the core closes that end.
+class ServedSession {
+ public:
+  template <typename Backend>
+  explicit ServedSession(Backend& backend) {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+    client_ = ends[0];
+    server_ = std::thread([&backend, fd = ends[1]] {
+      helper::Serve(fd, fd, true, backend,
+                    test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
+      close(fd);
+    });
+  }
+  ~ServedSession() {
+    if (server_.joinable()) server_.join();
+  }
+  ServedSession(const ServedSession&) = delete;
+  ServedSession& operator=(const ServedSession&) = delete;
+  elevated::HelperChannel channel() const { return {client_, -1}; }
+
+ private:
+  int client_ = -1;
+  std::thread server_;
+};
+
 TEST(HelperRequests, TheRecordHoldsWhatTheRegisterTook) {
   OneRegister backend;
   backend.writable = 0x0000FF00;
@@ -70,15 +97,9 @@ TEST(HelperRequests, ARunOfSlowReadsIsReadToTheEnd) {
       return capacity;
     }
   } backend;
-  int ends[2];
-  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-  std::thread server([&] {
-    helper::Serve(ends[1], ends[1], true, backend,
-                  test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
-    close(ends[1]);
-  });
   {
-    elevated::Core core({ends[0], -1}, 200);
+    ServedSession session(backend);
+    elevated::Core core(session.channel(), 200);
     ASSERT_TRUE(core.Init());
     const uint32_t locations[] = {0, 0, 0};
     uint8_t bytes[3 * 64];
@@ -86,21 +107,14 @@ TEST(HelperRequests, ARunOfSlowReadsIsReadToTheEnd) {
     EXPECT_EQ(core.ReadSpaces(locations, 3, 64, bytes, stored), 3u);
     EXPECT_EQ(std::vector<uint32_t>(stored, stored + 3), (std::vector<uint32_t>{64, 64, 64}));
   }
-  server.join();
 }
 
 TEST(HelperRequests, ARefusalOrAFailedWholeReadLeavesTheHelperServing) {
   OneRegister backend;
   backend.refuse_writes = 1;
-  int ends[2];
-  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-  std::thread server([&] {
-    helper::Serve(ends[1], ends[1], true, backend,
-                  test::TakingEveryIntent{[](const helper::WriteRecord&) {}});
-    close(ends[1]);
-  });
   {
-    elevated::Core core({ends[0], -1});
+    ServedSession session(backend);
+    elevated::Core core(session.channel());
     ASSERT_TRUE(core.Init());
     uint8_t bytes[256];
     EXPECT_FALSE(core.WriteConfig(0, 0x40, 4, 0x33333333));
@@ -109,7 +123,6 @@ TEST(HelperRequests, ARefusalOrAFailedWholeReadLeavesTheHelperServing) {
     EXPECT_TRUE(core.WriteConfig(0, 0x40, 4, 0x44444444));
     EXPECT_EQ(core.ReadConfig(0, 0x40, 4), 0x44444444u);
   }
-  server.join();
 }
 
 // The clock a row sets: each call answers the next reading.

@@ -3,37 +3,38 @@
 
 namespace qbus::access::sim {
 
-Machine::Machine(config_space::MachineImage image) {
-  for (auto& [location, function] : image) {
+Machine::Machine(config_space::MachineImage image)
+    : image_(std::move(image)), by_location_(kLocationCount, nullptr) {
+  for (auto& [location, function] : image_) {
     present_.set(location);
-    functions_.emplace(location, Function{std::move(function), nullptr});
+    by_location_[location] = &function;
   }
 }
 
-const Machine::Function* Machine::Find(uint32_t location, uint32_t offset, uint32_t width) const {
+const config_space::FunctionImage* Machine::Find(uint32_t location, uint32_t offset,
+                                                 uint32_t width) const {
   if (!Present(location)) return nullptr;
-  const Function& function = functions_.at(location);
-  const auto size = static_cast<uint32_t>(function.image.bytes.size());
-  return ConfigAccessValid(offset, width, size) ? &function : nullptr;
+  const config_space::FunctionImage* function = by_location_[location];
+  const auto size = static_cast<uint32_t>(function->bytes.size());
+  return ConfigAccessValid(offset, width, size) ? function : nullptr;
 }
 
 std::optional<uint32_t> Machine::Read(uint32_t location, uint32_t offset, uint32_t width) const {
-  const Function* function = Find(location, offset, width);
+  const config_space::FunctionImage* function = Find(location, offset, width);
   if (function == nullptr) return std::nullopt;
-  return FromLittleEndian(&function->image.bytes[offset], width);
+  return FromLittleEndian(&function->bytes[offset], width);
 }
 
 bool Machine::Write(uint32_t location, uint32_t offset, uint32_t width, uint32_t value) {
-  Function* function = Find(location, offset, width);
-  if (function == nullptr) return false;
-  if (!function->masks) {
-    function->masks = std::make_unique<WriteMasks>(BuildWriteMasks(function->image));
-  }
-  const WriteMasks& masks = *function->masks;
+  if (Find(location, offset, width) == nullptr) return false;
+  config_space::FunctionImage& function = *by_location_[location];
+  std::unique_ptr<WriteMasks>& made = masks_[location];
+  if (!made) made = std::make_unique<WriteMasks>(BuildWriteMasks(function));
+  const WriteMasks& masks = *made;
   uint8_t written[4];
   ToLittleEndian(value, width, written);
   for (uint32_t i = 0; i < width; ++i) {
-    uint8_t& byte = function->image.bytes[offset + i];
+    uint8_t& byte = function.bytes[offset + i];
     byte = ApplyWrite(byte, written[i], masks.writable[offset + i], masks.clear_on_one[offset + i]);
   }
   return true;

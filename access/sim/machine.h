@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "access/common/config_access.h"
 #include "access/sim/write_model.h"
@@ -14,7 +15,8 @@
 
 // A simulated PCI machine: the functions of a dump, with writes following the write model.
 // Changes live as long as the object. A function's write masks are made at its first write, so
-// a machine of many functions costs little more than their bytes.
+// a machine of many functions costs little more than their bytes. The dump's functions are kept
+// where the parser put them and found through a table by location: a probe costs one look-up.
 namespace qbus::access::sim {
 
 class Machine {
@@ -33,18 +35,13 @@ class Machine {
   bool Write(uint32_t location, uint32_t offset, uint32_t width, uint32_t value);
 
  private:
-  struct Function {
-    config_space::FunctionImage image;
-    std::unique_ptr<WriteMasks> masks;  // made at the first write
-  };
   // The function when the access fits it, else null.
-  const Function* Find(uint32_t location, uint32_t offset, uint32_t width) const;
-  Function* Find(uint32_t location, uint32_t offset, uint32_t width) {
-    return const_cast<Function*>(std::as_const(*this).Find(location, offset, width));
-  }
+  const config_space::FunctionImage* Find(uint32_t location, uint32_t offset, uint32_t width) const;
 
+  config_space::MachineImage image_;
   std::bitset<kLocationCount> present_;
-  std::map<uint32_t, Function> functions_;
+  std::vector<config_space::FunctionImage*> by_location_;  // null where absent
+  std::map<uint32_t, std::unique_ptr<WriteMasks>> masks_;  // made at a function's first write
 };
 
 }  // namespace qbus::access::sim

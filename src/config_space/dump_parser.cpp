@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config_space/dump_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -48,6 +49,23 @@ struct Header {
   uint32_t domain, bus, device, function;
 };
 
+// The sixteen bytes a full line gives, "XX XX ... XX" at `digits`, ended by the line's end or a
+// blank; false for anything else. The digits and blanks are checked together, so the usual line
+// costs no branch a byte.
+bool DecodeSixteen(std::string_view digits, uint8_t* out) {
+  constexpr size_t kLength = 16 * 3 - 1;
+  if (digits.size() < kLength || (digits.size() > kLength && digits[kLength] != ' ')) return false;
+  unsigned bad = 0;
+  for (size_t i = 0; i < 16; ++i) {
+    const uint8_t high = Digit(digits[3 * i]);
+    const uint8_t low = Digit(digits[3 * i + 1]);
+    bad |= (high | low) & 0x10;
+    if (i < 15) bad |= static_cast<unsigned char>(digits[3 * i + 2]) ^ ' ';
+    out[i] = static_cast<uint8_t>(high << 4 | low);
+  }
+  return bad == 0;
+}
+
 // A function header: "BB:DD.F " with an optional 4- or 5-digit domain in front.
 bool ParseHeader(std::string_view line, Header* header) {
   size_t domain_digits = 0;
@@ -90,6 +108,11 @@ bool DumpParser::TakeLine(std::string_view line) {
                   " bytes a dump line may have");
   }
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // Most lines are "XX: ..." inside a function; a blank after the colon rules out a header.
+  if (current_ != nullptr && line.size() > 3 && line[2] == ':' && line[3] == ' ' &&
+      IsHex(line[0]) && IsHex(line[1])) {
+    return TakeHexLine(line, HexValue(line.substr(0, 2)));
+  }
   Header header;
   if (ParseHeader(line, &header)) {
     scratch_ = {};
@@ -101,8 +124,10 @@ bool DumpParser::TakeLine(std::string_view line) {
       return Refuse("function " + std::to_string(header.function) + " above 7");
     }
     const uint32_t location = PciLocation{header.bus, header.device, header.function}.Packed();
-    auto [it, fresh] = result_.functions.try_emplace(location);
-    if (!fresh) return Refuse("function given twice");
+    // Dumps list functions in order, so the end is the usual place of a new one.
+    const size_t before = result_.functions.size();
+    const auto it = result_.functions.try_emplace(result_.functions.end(), location);
+    if (result_.functions.size() == before) return Refuse("function given twice");
     current_ = &it->second;
     current_->bytes.assign(256, 0xFF);
     current_->held.assign(256, false);
@@ -121,6 +146,13 @@ bool DumpParser::TakeLine(std::string_view line) {
 bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
   size_t pos = line.find(' ') + 1;
   const size_t size = line.size();
+  const uint32_t first = offset;
+  uint8_t sixteen[16];
+  if (offset + 16 <= current_->bytes.size() && DecodeSixteen(line.substr(pos), sixteen)) {
+    std::copy(sixteen, sixteen + 16, current_->bytes.begin() + offset);
+    offset += 16;
+    pos += 16 * 3;
+  }
   while (pos + 1 < size && IsHex(line[pos]) && IsHex(line[pos + 1]) &&
          (pos + 2 == size || line[pos + 2] == ' ')) {
     if (offset >= 4096) return Refuse("offset beyond 4096 bytes");
@@ -129,10 +161,11 @@ bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
       current_->held.resize(4096, false);
     }
     current_->bytes[offset] = static_cast<uint8_t>(Digit(line[pos]) << 4 | Digit(line[pos + 1]));
-    current_->held[offset] = true;
     ++offset;
     pos += 3;
   }
+  // One fill marks the line's bytes: it sets whole words where a bit at a time would not.
+  std::fill(current_->held.begin() + first, current_->held.begin() + offset, true);
   // Trailing blanks are common in pasted dumps; anything else is not a dump line.
   for (size_t i = pos < size ? pos : size; i < size; ++i) {
     if (line[i] != ' ' && line[i] != '\t') return Refuse("malformed line");

@@ -8,12 +8,13 @@ namespace qbus::text {
 std::string HexText(int64_t value) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   auto bits = static_cast<uint64_t>(value);
-  std::string out;
+  char digits[16];
+  size_t first = sizeof digits;
   do {
-    out.insert(out.begin(), kDigits[bits & 0xF]);
+    digits[--first] = kDigits[bits & 0xF];
     bits >>= 4;
   } while (bits != 0);
-  return out;
+  return std::string(digits + first, sizeof digits - first);
 }
 
 std::string BinaryText(int64_t value) {

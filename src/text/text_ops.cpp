@@ -8,7 +8,9 @@ namespace qbus::text {
 std::string RightJustify(std::string_view text, int32_t length, char fill) {
   const size_t n = static_cast<size_t>(std::max(length, 0));
   const size_t kept = std::min(text.size(), n);
-  return std::string(n - kept, fill) + std::string(text.substr(0, kept));
+  std::string out;
+  out.reserve(n);
+  return out.append(n - kept, fill).append(text.substr(0, kept));
 }
 
 std::string TextSlice(std::string_view text, int32_t start, int32_t length) {

@@ -92,9 +92,10 @@ int RunProgram(ui::WindowLayer& layer, const std::string& library_file,
   }
 
   const std::vector<scan::ListedFunction> functions = scan::RunBusScan(layer, library.access);
-  // Names are for descriptions, the finder and the views: parsed beside the first paint, not in
-  // its way.
-  names::StartLoadingNames();
+  // Names are for descriptions, the finder and the views: parsed on a thread once the window
+  // has been painted, so they take nothing from the first paint (which the X server shares the
+  // processors with) and are ready before the user can ask for them.
+  layer.AfterFirstPaint([] { names::StartLoadingNames(); });
   if (simulated) layer.SetControlName(controls::kDeviceList, kSimulatedDeviceListName);
   scan::DeviceFinder finder(functions);
   // A function or register the function view, the bus tree or the journal hands to the form.

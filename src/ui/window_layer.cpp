@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QScreen>
@@ -101,6 +102,42 @@ FontHandle WindowLayer::FontHandleOf(int number) const {
 int WindowLayer::FontPixelSize(FontHandle handle) const {
   const QFont* font = impl_->FindFont(handle);
   return font == nullptr ? 0 : font->pixelSize();
+}
+
+namespace {
+
+// Watches its window for the first paint and then, once the window's thread has nothing left to
+// do and waits for events, runs its action.
+class FirstPaintWatch : public QObject {
+ public:
+  FirstPaintWatch(QWidget* window, std::function<void()> action)
+      : QObject(window), action_(std::move(action)) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      // The paint under way, its flush to the screen and the events queued behind it come
+      // first.
+      connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+              [this] {
+                disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
+                action_();
+                deleteLater();
+              });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+}  // namespace
+
+void WindowLayer::AfterFirstPaint(std::function<void()> action) {
+  if (impl_->window) new FirstPaintWatch(impl_->window.get(), std::move(action));
 }
 
 int WindowLayer::WaitEvent() {

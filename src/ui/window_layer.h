@@ -78,6 +78,11 @@ class WindowLayer {
   // Replaces the title of the open main window `window`; does nothing when none is open.
   void SetWindowTitle(int window, const std::string& title);
 
+  // Runs `action` once, on the window's thread, after the main window's next paint (at start-up,
+  // its first), once the events queued behind that paint are handled: for work nobody waits for,
+  // kept out of the first paint's way. Nothing runs when no window is open or none is painted.
+  void AfterFirstPaint(std::function<void()> action);
+
   // The vertical display resolution D in dots per inch of the main window's screen (or of the
   // primary screen before the window opens), or the one given in LayerOptions.
   int DisplayResolution() const;

@@ -76,6 +76,25 @@ TEST_F(WindowTest, TheCloseBoxRaisesTheCloseEventAndTheWindowStays) {
   EXPECT_EQ(layer().EventControl(), 0);
 }
 
+// Work kept out of the way of the first paint waits for the paint and for the events behind it.
+TEST_F(WindowTest, WorkAfterThePaintRunsOnceTheWindowWaitsForEvents) {
+  int runs = 0;
+  layer().AfterFirstPaint([&runs] { ++runs; });
+  const auto wait_for_events = [] {
+    QTimer::singleShot(10, [] {});
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  };
+  wait_for_events();
+  EXPECT_EQ(runs, 0) << "before any paint";
+  window()->repaint();
+  EXPECT_EQ(runs, 0) << "inside the paint";
+  wait_for_events();
+  EXPECT_EQ(runs, 1);
+  window()->repaint();
+  wait_for_events();
+  EXPECT_EQ(runs, 1) << "once";
+}
+
 TEST_F(WindowTest, EventControlFollowsTheCurrentEvent) {
   EXPECT_EQ(layer().EventControl(), 0) << "before any event";
   layer().CreateButtonControl(108, 600, 400, 200, 25, "E X I T");

@@ -148,7 +148,8 @@ bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
   const size_t size = line.size();
   const uint32_t first = offset;
   uint8_t sixteen[16];
-  if (offset + 16 <= current_->bytes.size() && DecodeSixteen(line.substr(pos), sixteen)) {
+  // In 64 bits: an offset of eight digits near 2^32 must not wrap round into the function.
+  if (uint64_t{offset} + 16 <= current_->bytes.size() && DecodeSixteen(line.substr(pos), sixteen)) {
     std::copy(sixteen, sixteen + 16, current_->bytes.begin() + offset);
     offset += 16;
     pos += 16 * 3;

@@ -84,6 +84,7 @@ TEST_F(WindowTest, WorkAfterThePaintRunsOnceTheWindowWaitsForEvents) {
     QTimer::singleShot(10, [] {});
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   };
+  layer().SetWindowTitle(0, "Retitled");  // an event for the window that is no paint
   wait_for_events();
   EXPECT_EQ(runs, 0) << "before any paint";
   window()->repaint();

@@ -165,8 +165,11 @@ bool DumpParser::TakeHexLine(std::string_view line, uint32_t offset) {
     ++offset;
     pos += 3;
   }
-  // One fill marks the line's bytes: it sets whole words where a bit at a time would not.
-  std::fill(current_->held.begin() + first, current_->held.begin() + offset, true);
+  // One fill marks the line's bytes: it sets whole words where a bit at a time would not. A line
+  // that gives no byte may name an offset past the function, which no iterator may point to.
+  if (offset > first) {
+    std::fill(current_->held.begin() + first, current_->held.begin() + offset, true);
+  }
   // Trailing blanks are common in pasted dumps; anything else is not a dump line.
   for (size_t i = pos < size ? pos : size; i < size; ++i) {
     if (line[i] != ' ' && line[i] != '\t') return Refuse("malformed line");

@@ -61,6 +61,7 @@ TEST(DumpParser, KeepsOnlyDomainZeroAndSkipsWhatIsNotADumpLine) {
       "\tFlags: bus master, fast devsel, latency 0\r\n"
       "00: 86 80 30 3e\r\n"
       "0001:00:00.0 Host bridge: in another domain\n"
+      "08: \n"  // no byte yet, and no byte kept for another domain's function
       "00: 11 11 11 11\n"
       "10000:02:00.0 Far away\n"
       "00: 22 22 22 22\n"

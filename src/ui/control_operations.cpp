@@ -242,7 +242,7 @@ std::optional<std::string> WindowLayer::AskSavePath(const std::string& title,
 void WindowLayer::SelectListLine(ControlId id, int row) {
   Control* control = impl_->controls.Find(id);
   if (control == nullptr || control->kind != ControlKind::kList) return;
-  static_cast<ListWidget*>(control->widget.data())->setCurrentRow(row);
+  static_cast<ListWidget*>(control->widget.data())->SelectLine(row);
 }
 
 std::optional<int> WindowLayer::ChooseFromList(const std::string& title, const std::string& prompt,

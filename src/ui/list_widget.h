@@ -10,6 +10,8 @@ namespace qbus::ui {
 
 // A list that never scrolls sideways: lines wider than the box are cut at its right edge. A
 // line's tooltip and accessible description come from the description source when first asked.
+// Lines given to an empty list are one batch: the view and a screen reader hear of them once,
+// before the list next takes an event or is selected in, not once a line.
 class ListWidget : public QListWidget {
   Q_OBJECT
 
@@ -18,6 +20,7 @@ class ListWidget : public QListWidget {
 
   // Appends (row -1) or inserts a line.
   void InsertLine(int row, const QString& text);
+  void SelectLine(int row);
   void SetDescriptionSource(std::function<std::string(int row)> source);
   // A number kept with a line; -1 for the current line when there is none.
   void SetValue(int row, int value);
@@ -26,7 +29,14 @@ class ListWidget : public QListWidget {
 
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+ protected:
+  bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+
  private:
+  void EndBatch();
+
+  bool in_batch_ = false;
   std::function<std::string(int row)> describe_;
 };
 

@@ -181,6 +181,26 @@ TEST_F(Controls, AListKeepsInsertionOrderAndNeverScrollsSideways) {
   EXPECT_FALSE(PendingEvents().empty()) << "selection changes are control events";
 }
 
+// Lines given to a shown, empty list go in as one batch; the view places every one of them
+// before it next draws, and hears of the lines added after the batch one by one.
+TEST_F(Controls, ABatchOfLinesIsPlacedBeforeTheListDraws) {
+  layer().CreateListControl(110, 10, 230, 590, 160);
+  auto* list = qobject_cast<QListWidget*>(Widget(layer(), 110));
+  ASSERT_NE(list, nullptr);
+  QApplication::processEvents();
+  for (int i = 0; i < 40; ++i) layer().AddListItem(110, -1, "Line " + std::to_string(i));
+  layer().SelectListLine(110, 30);
+  QApplication::processEvents();
+  const QRect selected = list->visualItemRect(list->item(30));
+  EXPECT_TRUE(list->viewport()->rect().contains(selected)) << "scrolled to the selected line";
+  EXPECT_EQ(list->indexAt(selected.center()).row(), 30);
+  EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
+  layer().AddListItem(110, -1, "Line 40");
+  QApplication::processEvents();
+  EXPECT_FALSE(list->visualItemRect(list->item(40)).isEmpty()) << "a line after the batch";
+  EXPECT_EQ(list->currentRow(), 30);
+}
+
 TEST_F(Controls, TabWalksTheEnabledControlsInCreationOrderAndWraps) {
   layer().CreateButtonControl(108, 600, 400, 200, 25, "E X I T");
   layer().CreateTextControl(0, 50, 10, 150, 20, "label", ui::kTextCentred);

@@ -11,7 +11,7 @@
 // regular file of at most kMaxDumpBytes is read, and opening never blocks (a FIFO or a device is
 // refused, not waited on). The text is read in blocks and parsed as it comes, so memory holds the
 // functions, not the text; a line longer than a dump line may be is refused as soon as it is
-// seen, without reading on.
+// seen, without reading on. A large file is parsed in two halves at once.
 namespace qbus::config_space {
 
 // Large enough for 65,536 functions of 4 KiB each as `lspci -xxxx` prints them (about 900 MB).

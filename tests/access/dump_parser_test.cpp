@@ -140,9 +140,10 @@ TEST(DumpParser, PresentsTheChosenDomain) {
   }
 }
 
-// A file is read in blocks of 1 MiB: lines that cross a block's end, and a last line without its
-// line feed, come out as from the whole text.
-TEST(DumpParser, AFileReadInBlocksGivesWhatTheWholeTextGives) {
+// A file is read in blocks of 1 MiB, and a large one in two halves at once: lines that cross a
+// block's end, and a last line without its line feed, come out as from the whole text, and a
+// fault is named at its line of the whole file even where either half alone is clean.
+TEST(DumpParser, AFileReadInBlocksAndHalvesGivesWhatTheWholeTextGives) {
   std::string text;
   char line[64];
   for (uint32_t location = 0; location < 6000; ++location) {
@@ -150,22 +151,39 @@ TEST(DumpParser, AFileReadInBlocksGivesWhatTheWholeTextGives) {
                   location & 7);
     text += line;
     for (int row = 0; row < 16; ++row) {
-      std::snprintf(line, sizeof line, "%x0: %02x %02x %02x", row, location & 0xFF, row, 0x5A);
+      std::snprintf(line, sizeof line, "%x0: %02x %02x 5a", row, location & 0xFF, row);
       text += line;
-      text += row == 15 && location == 5999 ? "" : "\n";
+      for (int i = 3; i < 16; ++i) text += " 00";
+      text += row < 15 ? "\n" : location < 5999 ? "\n\n" : "";
     }
   }
   test::TempDir dir;
   const auto path = dir.path() / "big.dump";
-  std::ofstream(path) << text;
-  const ParsedDump whole = ParseDump(text, path.string());
-  const ParsedDump read = LoadDumpFile(path.string());
-  ASSERT_EQ(read.error, "");
-  ASSERT_EQ(read.functions.size(), 6000u);
-  for (const auto& [location, function] : whole.functions) {
-    ASSERT_EQ(read.functions.at(location).bytes, function.bytes) << location;
+  const struct {
+    const char* tail;
+    const char* error;  // after the path
+  } kTails[] = {
+      {"", ""},
+      {"\n00:00.0 X\n", ":108000: function given twice"},  // the first half holds it
+      {"\nf0: 00 zz\n", ":108000: malformed line"},
+  };
+  for (const auto& [tail, error] : kTails) {
+    SCOPED_TRACE(tail);
+    std::ofstream(path) << text << tail;
+    const ParsedDump read = LoadDumpFile(path.string());
+    if (*error != 0) {
+      EXPECT_EQ(read.error, path.string() + error);
+      EXPECT_TRUE(read.functions.empty());
+      continue;
+    }
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.functions.size(), 6000u);
+    const ParsedDump whole = ParseDump(text, path.string());
+    for (const auto& [location, function] : whole.functions) {
+      ASSERT_EQ(read.functions.at(location).bytes, function.bytes) << location;
+    }
+    EXPECT_EQ(read.functions.at(5999).bytes[0xF2], 0x5A) << "the last line, without its feed";
   }
-  EXPECT_EQ(read.functions.at(5999).bytes[0xF2], 0x5A) << "the last line, without its feed";
 }
 
 // pciutils reads the same messy dump; every byte it shows must be the byte the loader holds.

@@ -49,8 +49,8 @@ ListWidget::ListWidget(QWidget* parent) : QListWidget(parent) {
 }
 
 void ListWidget::InsertLine(int row, const QString& text) {
-  // A signal a line costs the view a layout request and a screen reader an event: 65,536 lines
-  // would take three times as long. The model still keeps its indexes as lines go in.
+  // A signal per line costs the view a layout request and a screen reader an event: 65,536
+  // lines would take more than twice as long. The model still keeps its indexes as lines go in.
   if (!in_batch_ && count() == 0) {
     model()->blockSignals(true);
     in_batch_ = true;

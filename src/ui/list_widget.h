@@ -11,8 +11,7 @@ namespace qbus::ui {
 // A list that never scrolls sideways: lines wider than the box are cut at its right edge. A
 // line's tooltip and accessible description come from the description source when first asked.
 // Lines given to an empty list are one batch: the view and a screen reader hear of them once,
-// before the list or its viewport next takes an event, or a selection,
-// not once a line.
+// not once a line, before the list or its viewport next takes an event or a selection.
 class ListWidget : public QListWidget {
   Q_OBJECT
 

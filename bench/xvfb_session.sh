@@ -22,7 +22,8 @@ trap '' PIPE  # a closed output fails the write, and set -e ends the script thro
 trap 'exit 143' TERM
 
 exec {xvfb_fd}<> <(:)
-Xvfb -displayfd "$xvfb_fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# No reset when the last client leaves: a resetting server refuses the next one for a moment.
+Xvfb -displayfd "$xvfb_fd" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 session_pids+=($!)
 read -r -t 10 -u "$xvfb_fd" display || { echo "$session_name: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"

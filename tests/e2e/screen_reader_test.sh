@@ -14,7 +14,8 @@ source=$1 build=$2
 work=$(mktemp -d)
 chmod 755 "$work"
 exec {xfd}<> <(:)
-Xvfb -displayfd "$xfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# No reset when the last client leaves: a resetting server refuses the next one for a moment.
+Xvfb -displayfd "$xfd" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
 read -r -t 10 -u "$xfd" display || { echo "Xvfb did not start" >&2; exit 1; }

@@ -18,7 +18,8 @@ work=$(mktemp -d)
 fail() { echo "FAIL: $*" >&2; [ -n "${log:-}" ] && tail -n 20 "$log" >&2; exit 1; }
 
 exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# No reset when the last client leaves: a resetting server refuses the next one for a moment.
+Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 program=
 trap 'kill $program $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT

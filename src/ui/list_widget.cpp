@@ -62,8 +62,7 @@ void ListWidget::EndBatch() {
   if (!in_batch_) return;
   in_batch_ = false;
   model()->blockSignals(false);
-  scheduleDelayedItemsLayout();
-  executeDelayedItemsLayout();
+  doItemsLayout();
   if (QAccessible::isActive()) {
     QAccessibleTableModelChangeEvent change(this, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&change);

@@ -15,7 +15,6 @@
 #include <ctime>
 #include <optional>
 #include <string>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,12 +86,6 @@ int main(int argc, char**) {
     return 1;
   }
   if (!inherited_dropped) Refuse(why);
-  // One descriptor per function stays open while the helper serves.
-  rlimit files{};
-  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-  }
   // The configuration files first, so that they take one range of descriptors from 3 up.
   qbus::access::linux_pci::Core core;
   bool ready = inherited_dropped && core.Init();

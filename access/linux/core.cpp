@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "access/common/pci_location.h"
@@ -137,8 +138,19 @@ bool Core::TryMethod(unsigned method) {
 
 // Every function's configuration file is opened here, once, and kept: a process that may open
 // nothing later (the root helper) still reaches each function, and a sysfs file read by a
-// process that dropped its rights after opening it still shows the whole space.
+// process that dropped its rights after opening it still shows the whole space. A machine of
+// more functions than the process may hold descriptors (a thousand, often, for a shell's
+// programs; virtual functions are many) would lose those past the limit, as if they did not
+// answer: the limit is raised first, as far as the hard limit allows.
 void Core::Enumerate() {
+  rlim_t functions = 0;
+  for (pci_dev* device = access_->devices; device != nullptr; device = device->next) ++functions;
+  constexpr rlim_t kOtherFiles = 1024;  // what the process keeps open besides
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < functions + kOtherFiles) {
+    files.rlim_cur = std::min(files.rlim_max, functions + kOtherFiles);
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
   for (pci_dev* device = access_->devices; device != nullptr; device = device->next) {
     if (device->domain != 0) continue;
     const uint32_t location = PciLocation{device->bus, device->dev, device->func}.Packed();

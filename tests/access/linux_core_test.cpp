@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real library's core against a fake sysfs tree: every write here lands in a temporary
 // file, never in hardware.
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/resource.h>
 
 #include "access/common/entry_shim.h"
 #include "access/linux/core.h"
@@ -137,6 +139,31 @@ TEST(LinuxCoreInit, FailedInitsLeaveNoDescriptorOpen) {
   const size_t before = OpenDescriptors();
   for (int i = 0; i < 100; ++i) EXPECT_FALSE(Core(dir.path().string()).Init());
   EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// More functions than the process may open files: each is still there and reads, and the
+// limit is given back afterwards as the test found it.
+TEST(LinuxCoreInit, FunctionsPastTheDescriptorLimitStillAnswer) {
+  test::TempDir dir;
+  for (unsigned device = 0; device < 24; ++device) {
+    char name[16];
+    std::snprintf(name, sizeof name, "0000:00:%02x.0", device);
+    test::AddFakeFunction(dir.path(), name, test::CountingConfig(256, 0x8086, 0x1000 + device));
+  }
+  rlimit found{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &found), 0);
+  rlimit tight = found;
+  tight.rlim_cur = OpenDescriptors() + 8;
+  if (tight.rlim_cur >= found.rlim_max) GTEST_SKIP() << "the hard limit leaves no room";
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  {
+    Core core(dir.path().string());
+    const bool ready = core.Init();
+    setrlimit(RLIMIT_NOFILE, &found);
+    ASSERT_TRUE(ready) << core.error();
+    EXPECT_EQ(core.ReadConfig(0x00, 0, 4), 0x10008086u);
+    EXPECT_EQ(core.ReadConfig(0xB8, 0, 4), 0x10178086u) << "00:17.0, the last";
+  }
 }
 
 // A device path too long for libpci's name buffer: the core opens the files itself, so the

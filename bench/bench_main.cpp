@@ -36,11 +36,14 @@ const qbus::bench::BaselinePair kBaselines[] = {
     {"BM_WholeProcessElevatedFunctionSpaceRead",
      "00:00.0's space in one call through the helper, back to back",
      "BM_InProcessFunctionSpaceReadRealLibrary", "in-process"},
-    {"BM_WholeProcessElevatedBusTree/this_machine:0",
+    {"BM_WholeProcessElevatedBusTree/fake_buses:16",
      "bus tree of 4,096 fake functions through the helper",
-     "BM_InProcessBusTreeRealLibrary/this_machine:0", "in-process"},
-    {"BM_WholeProcessElevatedBusTree/this_machine:1", "this machine's bus tree through the helper",
-     "BM_InProcessBusTreeRealLibrary/this_machine:1", "in-process"},
+     "BM_InProcessBusTreeRealLibrary/fake_buses:16", "in-process"},
+    {"BM_WholeProcessElevatedBusTree/fake_buses:256",
+     "bus tree of 65,536 fake functions (or as many as descriptors allow) through the helper",
+     "BM_InProcessBusTreeRealLibrary/fake_buses:256", "in-process"},
+    {"BM_WholeProcessElevatedBusTree/fake_buses:0", "this machine's bus tree through the helper",
+     "BM_InProcessBusTreeRealLibrary/fake_buses:0", "in-process"},
 };
 
 }  // namespace

@@ -27,6 +27,18 @@ DamageWatch::DamageWatch() {
 
 DamageWatch::~DamageWatch() { xcb_disconnect(x_); }
 
+void DamageWatch::WatchExisting() {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x_)).data->root;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(x_, xcb_query_tree(x_, root), nullptr);
+  if (tree == nullptr) return;
+  const xcb_window_t* windows = xcb_query_tree_children(tree);
+  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+    xcb_damage_create(x_, xcb_generate_id(x_), windows[i], XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+  }
+  std::free(tree);
+  std::free(xcb_get_input_focus_reply(x_, xcb_get_input_focus(x_), nullptr));
+}
+
 void DamageWatch::Take(xcb_generic_event_t* event, bool* mapped, bool* drawn) {
   const uint8_t type = event->response_type & 0x7F;
   if (type == XCB_CREATE_NOTIFY) {

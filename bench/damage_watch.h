@@ -25,6 +25,10 @@ class DamageWatch {
   // False when there is no server, or it lacks DAMAGE.
   bool ok() const { return damage_event_ != 0; }
 
+  // Reports the drawings into the top-level windows that exist already, as into new ones: for
+  // what an input changes in a window on the screen.
+  void WatchExisting();
+
   // How long to wait and what for. The screen has settled when something was drawn (after a
   // window was mapped, with `after_map`) and then nothing for `quiet`, during which the process
   // `pid` (when not -1) also used the processor for less than a tenth of that time: one still

@@ -7,6 +7,7 @@
 // and run back to back on an idle machine; helper_waits.cpp times them one at a time as a user
 // waits, idle and under load, against the in-process real library. The bus tree of many
 // functions is read both ways over one fake /sys/bus/pci.
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <sched.h>
 #include <string>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -139,16 +141,17 @@ void BM_InProcessFunctionSpaceReadRealLibrary(benchmark::State& state) {
 }
 
 // The bus tree, read through the helper and, as its baseline, by the real library in this
-// process: of many functions, over one fake /sys/bus/pci (/this_machine:0), and of this
-// machine's (/this_machine:1), where a read of the device may cost far more than a round trip.
-// The fake tree holds 16 buses of 256 functions of 4 KiB,
-// each with power management at 0x40 and PCI Express at 0x60: bus 0's devices 1 to 15 are root
-// ports, each to the bus of its number, and every other function is an endpoint.
-constexpr uint32_t kTreeBuses = 16;
+// process: of many functions, over one fake /sys/bus/pci (/fake_buses:16 and /fake_buses:256,
+// 4,096 and 65,536 functions), and of this machine's (/fake_buses:0), where a read of the device
+// may cost far more than a round trip. Each fake bus holds 256 functions of 4 KiB, each with
+// power management at 0x40 and PCI Express at 0x60: bus 0's devices 1 to 15 are root ports,
+// each to the bus of its number, and every other function is an endpoint (on the buses above
+// 15, of buses no port leads to).
+constexpr uint32_t kPortBuses = 16;
 
 std::vector<uint8_t> FakeFunction(uint32_t location) {
   const bool port = location >> 8 == 0 && (location & 7) == 0 && (location >> 3) >= 1 &&
-                    (location >> 3) < kTreeBuses;
+                    (location >> 3) < kPortBuses;
   std::vector<uint8_t> b(4096, 0);
   b[0] = 0x86, b[1] = 0x80, b[2] = port ? 0x10 : 0x3B, b[3] = port ? 0x0D : 0x15;
   b[0x06] = 0x10, b[0x0A] = port ? 0x04 : 0x00, b[0x0B] = port ? 0x06 : 0x02;
@@ -165,11 +168,13 @@ std::vector<uint8_t> FakeFunction(uint32_t location) {
 // thread back in its own namespace at the end.
 class FakePciTree {
  public:
-  FakePciTree() {
-    char folder[] = "/tmp/quoril-bus-bench-XXXXXX";
-    if (mkdtemp(folder) == nullptr) return;
+  explicit FakePciTree(uint32_t buses) {
+    // In memory where the machine has it: a disk's writeback of the files would be timed too.
+    std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    folder += "/quoril-bus-bench-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) return;
     root_ = folder;
-    for (uint32_t location = 0; location < kTreeBuses << 8; ++location) {
+    for (uint32_t location = 0; location < buses << 8; ++location) {
       char name[32];
       std::snprintf(name, sizeof name, "devices/0000:%02x:%02x.%u", location >> 8,
                     location >> 3 & 0x1F, location & 7);
@@ -222,11 +227,23 @@ uint32_t CoreReadSpaces(const uint32_t* locations, uint32_t count, uint32_t size
 }
 uint32_t CoreState() { return static_cast<uint32_t>(tree_core->state()); }
 
-// The fake tree for /this_machine:0, or nothing (with the benchmark skipped where it cannot be
-// made).
+// The fake tree of /fake_buses:N, nothing for this machine's own (N = 0); skips the benchmark
+// where a fake tree cannot be made.
 std::unique_ptr<FakePciTree> TreeFor(benchmark::State& state) {
-  if (state.range(0) != 0) return nullptr;
-  auto tree = std::make_unique<FakePciTree>();
+  if (state.range(0) == 0) return nullptr;
+  // Each function keeps a descriptor open in its reader, this process or the helper it starts
+  // (which inherits the limit): room for all of them, past the hard limit where root may raise
+  // it, and otherwise as many buses as the hard limit leaves room for.
+  auto buses = static_cast<rlim_t>(state.range(0));
+  constexpr rlim_t kOtherFiles = 1024;
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_max < buses * 256 + kOtherFiles) {
+    rlimit raised{buses * 256 + kOtherFiles, buses * 256 + kOtherFiles};
+    if (setrlimit(RLIMIT_NOFILE, &raised) != 0) {
+      buses = std::max<rlim_t>(1, (files.rlim_max - std::min(files.rlim_max, kOtherFiles)) / 256);
+    }
+  }
+  auto tree = std::make_unique<FakePciTree>(static_cast<uint32_t>(buses));
   if (!tree->mounted()) state.SkipWithError("a fake /sys/bus/pci needs root");
   return tree;
 }
@@ -287,13 +304,15 @@ BENCHMARK(BM_InProcessFunctionSpaceReadRealLibrary)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_WholeProcessElevatedBusTree)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
-    ->ArgName("this_machine")
-    ->Arg(0)
-    ->Arg(1);
+    ->ArgName("fake_buses")
+    ->Arg(16)
+    ->Arg(256)
+    ->Arg(0);
 BENCHMARK(BM_InProcessBusTreeRealLibrary)
     ->Unit(benchmark::kMillisecond)
-    ->ArgName("this_machine")
-    ->Arg(0)
-    ->Arg(1);
+    ->ArgName("fake_buses")
+    ->Arg(16)
+    ->Arg(256)
+    ->Arg(0);
 
 }  // namespace

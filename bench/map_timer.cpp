@@ -3,8 +3,10 @@
 // command (an xdotool key press), waits for a new top-level window to be mapped, and then for
 // the screen to settle: the last drawing into any window after which nothing is drawn for
 // 200 ms (and, given --pid, while that process computes nothing). The watching blocks on the X
-// server rather than polling it.
-//   quoril-bus-map-timer [--pid PID] COMMAND [ARGUMENT...]     prints "SETTLED_MS"
+// server rather than polling it. With --drawn no window need be mapped: the first drawing into
+// any window, new or already on the screen, starts the wait for the screen to settle, for what
+// an input changes in a window that is already there.
+//   quoril-bus-map-timer [--drawn] [--pid PID] COMMAND [ARGUMENT...]     prints "SETTLED_MS"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,14 +19,17 @@
 int main(int argc, char** argv) {
   using qbus::bench::Clock;
   int first = 1;
+  const bool drawn = argc > first && std::strcmp(argv[first], "--drawn") == 0;
+  if (drawn) ++first;
   pid_t watched = -1;
-  if (argc > 3 && std::strcmp(argv[1], "--pid") == 0) {
-    watched = static_cast<pid_t>(std::strtol(argv[2], nullptr, 10));
-    first = 3;
+  if (argc > first + 2 && std::strcmp(argv[first], "--pid") == 0) {
+    watched = static_cast<pid_t>(std::strtol(argv[first + 1], nullptr, 10));
+    first += 2;
   }
   if (argc <= first) return 2;
   qbus::bench::DamageWatch watch;
   if (!watch.ok()) return 2;
+  if (drawn) watch.WatchExisting();
 
   const Clock::time_point start = Clock::now();
   const pid_t child = fork();
@@ -33,7 +38,7 @@ int main(int argc, char** argv) {
     _exit(127);
   }
   qbus::bench::DamageWatch::Settle settle;
-  settle.after_map = true;
+  settle.after_map = !drawn;
   settle.pid = watched;
   settle.deadline = start + std::chrono::seconds(20);
   const auto settled = watch.WaitSettled(settle);

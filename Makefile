@@ -57,6 +57,8 @@ bench: bootstrap-bench configure
 	@bench/whole_process.sh $(BUILD)
 	@bench/dialog_open.sh $(BUILD)
 	@bench/function_view_open.sh . $(BUILD)
+	@bench/find_device_keys.sh $(BUILD)
+	@bench/save_all_memory.sh $(BUILD)
 
 # The sanitizer build and its whole suite, each fuzzer for 60 s, the GUI monkey for 60 s, and
 # lintian on the package of the plain build.

@@ -56,7 +56,8 @@ done
 [ -n "$found" ] || { echo "save_all_memory: no Save all... in the device list's menu" >&2; exit 1; }
 sleep 0.5
 xdotool key ctrl+a
-xdotool type --delay 0 "$saved"
+xdotool type --delay 20 "$saved"
+sleep 0.5  # the name's completion list, if one opened, has closed again
 xdotool key Return
 for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.1; done
 [ -s "$saved" ] || { echo "save_all_memory: nothing was saved" >&2; exit 1; }
